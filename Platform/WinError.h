@@ -1,0 +1,97 @@
+// HRESULT helpers and the HRESULT and Win32 error codes the system uses, with Windows' values.
+#pragma once
+
+#include "Platform/WinTypes.h"
+
+inline constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+inline constexpr HRESULT MAKE_HRESULT(ULONG severity, ULONG facility, ULONG code) {
+    return static_cast<HRESULT>((severity << 31) | (facility << 16) | code);
+}
+inline constexpr DWORD HRESULT_CODE(HRESULT hr) { return static_cast<DWORD>(hr) & 0xFFFF; }
+inline constexpr DWORD HRESULT_FACILITY(HRESULT hr) { return (static_cast<DWORD>(hr) >> 16) & 0x1FFF; }
+
+constexpr ULONG FACILITY_ITF = 4;
+constexpr ULONG FACILITY_WIN32 = 7;
+constexpr ULONG SEVERITY_ERROR = 1;
+
+inline constexpr HRESULT HRESULT_FROM_WIN32(DWORD code) {
+    return static_cast<HRESULT>(code) <= 0 ? static_cast<HRESULT>(code)
+                                           : static_cast<HRESULT>((code & 0x0000FFFF) | (FACILITY_WIN32 << 16) |
+                                                                  0x80000000);
+}
+
+#define KOVA_HR(value) static_cast<HRESULT>(static_cast<DWORD>(value))
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = KOVA_HR(0x80004001);
+constexpr HRESULT E_NOINTERFACE = KOVA_HR(0x80004002);
+constexpr HRESULT E_POINTER = KOVA_HR(0x80004003);
+constexpr HRESULT E_ABORT = KOVA_HR(0x80004004);
+constexpr HRESULT E_FAIL = KOVA_HR(0x80004005);
+constexpr HRESULT E_UNEXPECTED = KOVA_HR(0x8000FFFF);
+constexpr HRESULT E_ACCESSDENIED = KOVA_HR(0x80070005);
+constexpr HRESULT E_HANDLE = KOVA_HR(0x80070006);
+constexpr HRESULT E_OUTOFMEMORY = KOVA_HR(0x8007000E);
+constexpr HRESULT E_INVALIDARG = KOVA_HR(0x80070057);
+
+constexpr HRESULT CLASS_E_NOAGGREGATION = KOVA_HR(0x80040110);
+constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = KOVA_HR(0x80040111);
+constexpr HRESULT REGDB_E_CLASSNOTREG = KOVA_HR(0x80040154);
+constexpr HRESULT CO_E_CLASSSTRING = KOVA_HR(0x800401F3);
+constexpr HRESULT SELFREG_E_CLASS = KOVA_HR(0x80040201);
+constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = KOVA_HR(0x8002802B);
+
+constexpr HRESULT DISP_E_UNKNOWNINTERFACE = KOVA_HR(0x80020001);
+constexpr HRESULT DISP_E_MEMBERNOTFOUND = KOVA_HR(0x80020003);
+constexpr HRESULT DISP_E_TYPEMISMATCH = KOVA_HR(0x80020005);
+constexpr HRESULT DISP_E_BADVARTYPE = KOVA_HR(0x80020008);
+constexpr HRESULT DISP_E_OVERFLOW = KOVA_HR(0x8002000A);
+constexpr HRESULT DISP_E_BADINDEX = KOVA_HR(0x8002000B);
+constexpr HRESULT DISP_E_ARRAYISLOCKED = KOVA_HR(0x8002000D);
+
+constexpr HRESULT STG_E_INVALIDFUNCTION = KOVA_HR(0x80030001);
+
+// Win32 error codes (GetLastError, registry and file calls).
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG NO_ERROR = 0;
+constexpr LONG ERROR_INVALID_FUNCTION = 1;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_PATH_NOT_FOUND = 3;
+constexpr LONG ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LONG ERROR_INVALID_DATA = 13;
+constexpr LONG ERROR_OUTOFMEMORY = 14;
+constexpr LONG ERROR_NO_MORE_FILES = 18;
+constexpr LONG ERROR_WRITE_FAULT = 29;
+constexpr LONG ERROR_READ_FAULT = 30;
+constexpr LONG ERROR_SHARING_VIOLATION = 32;
+constexpr LONG ERROR_LOCK_VIOLATION = 33;
+constexpr LONG ERROR_HANDLE_EOF = 38;
+constexpr LONG ERROR_NOT_SUPPORTED = 50;
+constexpr LONG ERROR_FILE_EXISTS = 80;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_DISK_FULL = 112;
+constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr LONG ERROR_INVALID_NAME = 123;
+constexpr LONG ERROR_MOD_NOT_FOUND = 126;
+constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
+constexpr LONG ERROR_BAD_PATHNAME = 161;
+constexpr LONG ERROR_ALREADY_EXISTS = 183;
+constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+constexpr LONG ERROR_BADDB = 1009;
+constexpr LONG ERROR_BADKEY = 1010;
+constexpr LONG ERROR_CANTOPEN = 1011;
+constexpr LONG ERROR_CANTREAD = 1012;
+constexpr LONG ERROR_CANTWRITE = 1013;
+constexpr LONG ERROR_KEY_DELETED = 1018;
+constexpr LONG ERROR_REQUEST_ABORTED = 1235;
+constexpr LONG ERROR_TIMEOUT = 1460;
