@@ -12,7 +12,8 @@ struct BStrHeader {
 };
 
 // The text follows the header at an offset that keeps it aligned for wchar_t.
-constexpr std::size_t kTextOffset = alignof(wchar_t) > sizeof(BStrHeader) ? alignof(wchar_t) : sizeof(BStrHeader);
+constexpr std::size_t kTextOffset = alignof(wchar_t) > sizeof(BStrHeader) ? alignof(wchar_t)
+                                                                          : sizeof(BStrHeader);
 
 BStrHeader* HeaderOf(BSTR text) {
     return reinterpret_cast<BStrHeader*>(reinterpret_cast<char*>(text) - kTextOffset);
@@ -84,7 +85,9 @@ UINT SysStringLen(BSTR pbstr) {
     return pbstr == nullptr ? 0 : HeaderOf(pbstr)->byteLength / sizeof(wchar_t);
 }
 
-UINT SysStringByteLen(BSTR bstr) { return bstr == nullptr ? 0 : HeaderOf(bstr)->byteLength; }
+UINT SysStringByteLen(BSTR bstr) {
+    return bstr == nullptr ? 0 : HeaderOf(bstr)->byteLength;
+}
 
 void SysFreeString(BSTR bstrString) {
     if (bstrString != nullptr) {

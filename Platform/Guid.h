@@ -36,10 +36,18 @@ using REFCLSID = const CLSID&;
 using LPGUID = GUID*;
 using LPCLSID = CLSID*;
 
-inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-inline constexpr bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-inline constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
-inline constexpr bool InlineIsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
+inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b) {
+    return a == b;
+}
+inline constexpr bool IsEqualIID(REFIID a, REFIID b) {
+    return a == b;
+}
+inline constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) {
+    return a == b;
+}
+inline constexpr bool InlineIsEqualGUID(REFGUID a, REFGUID b) {
+    return a == b;
+}
 
 constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 constexpr IID IID_NULL = GUID_NULL;
@@ -69,8 +77,7 @@ constexpr unsigned long long HexField(const char* text, int begin, int digits) {
     return value;
 }
 
-template <std::size_t N>
-constexpr GUID GuidFromText(const char (&text)[N]) {
+template <std::size_t N> constexpr GUID GuidFromText(const char (&text)[N]) {
     static_assert(N == 37, "GUID text must have the form xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx");
     if (text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-') {
         throw "misplaced separator in GUID text";
@@ -87,19 +94,14 @@ constexpr GUID GuidFromText(const char (&text)[N]) {
     return g;
 }
 
-template <class T>
-struct UuidOf; // specialised by KOVA_DECLARE_UUID
+template <class T> struct UuidOf; // specialised by KOVA_DECLARE_UUID
 
-template <class T>
-using UuidTarget = std::remove_cv_t<std::remove_pointer_t<std::remove_cvref_t<T>>>;
+template <class T> using UuidTarget = std::remove_cv_t<std::remove_pointer_t<std::remove_cvref_t<T>>>;
 
 } // namespace Platform
 
 #define KOVA_DECLARE_UUID(Type, text)                                                                        \
-    template <>                                                                                              \
-    struct Platform::UuidOf<Type> {                                                                          \
-        static constexpr GUID value = Platform::GuidFromText(text);                                          \
-    }
+    template <> struct Platform::UuidOf<Type> { static constexpr GUID value = Platform::GuidFromText(text); }
 
 // The id of an interface or class type (also accepts a pointer type).
 #define __uuidof(Type) (::Platform::UuidOf<::Platform::UuidTarget<Type>>::value)

@@ -3,22 +3,30 @@
 
 #include "Platform/WinTypes.h"
 
-inline constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+inline constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+inline constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 inline constexpr HRESULT MAKE_HRESULT(ULONG severity, ULONG facility, ULONG code) {
     return static_cast<HRESULT>((severity << 31) | (facility << 16) | code);
 }
-inline constexpr DWORD HRESULT_CODE(HRESULT hr) { return static_cast<DWORD>(hr) & 0xFFFF; }
-inline constexpr DWORD HRESULT_FACILITY(HRESULT hr) { return (static_cast<DWORD>(hr) >> 16) & 0x1FFF; }
+inline constexpr DWORD HRESULT_CODE(HRESULT hr) {
+    return static_cast<DWORD>(hr) & 0xFFFF;
+}
+inline constexpr DWORD HRESULT_FACILITY(HRESULT hr) {
+    return (static_cast<DWORD>(hr) >> 16) & 0x1FFF;
+}
 
 constexpr ULONG FACILITY_ITF = 4;
 constexpr ULONG FACILITY_WIN32 = 7;
 constexpr ULONG SEVERITY_ERROR = 1;
 
 inline constexpr HRESULT HRESULT_FROM_WIN32(DWORD code) {
-    return static_cast<HRESULT>(code) <= 0 ? static_cast<HRESULT>(code)
-                                           : static_cast<HRESULT>((code & 0x0000FFFF) | (FACILITY_WIN32 << 16) |
-                                                                  0x80000000);
+    return static_cast<HRESULT>(code) <= 0
+               ? static_cast<HRESULT>(code)
+               : static_cast<HRESULT>((code & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
 }
 
 #define KOVA_HR(value) static_cast<HRESULT>(static_cast<DWORD>(value))

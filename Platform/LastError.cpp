@@ -1,0 +1,13 @@
+#include "Platform/WinBase.h"
+
+namespace {
+thread_local DWORD lastError = 0;
+}
+
+DWORD GetLastError() {
+    return lastError;
+}
+
+void SetLastError(DWORD dwErrCode) {
+    lastError = dwErrCode;
+}
