@@ -92,6 +92,14 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 constexpr DWORD MAX_PATH = 260;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using PSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
 using DATE = double;
 
 union LARGE_INTEGER {

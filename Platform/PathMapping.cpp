@@ -1,0 +1,71 @@
+#include "Platform/PathMapping.h"
+
+#include "Platform/Utf.h"
+
+#include <cstdlib>
+#include <cwctype>
+
+namespace Platform {
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (IsSeparator(prefix[i]) ? !IsSeparator(text[i])
+                                   : std::towupper(text[i]) != std::towupper(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+std::string WithSlashes(std::wstring_view path) {
+    std::string native = WideToUtf8(path);
+    for (char& c : native) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return native;
+}
+
+std::string UncRoot() {
+    const char* root = std::getenv("KOVA_UNC_ROOT");
+    std::string result = (root != nullptr && *root != '\0') ? root : "/mnt";
+    while (result.size() > 1 && result.back() == '/') {
+        result.pop_back();
+    }
+    return result;
+}
+
+} // namespace
+
+std::string NativePath(std::wstring_view path) {
+    if (StartsWithIgnoringCase(path, L"\\\\?\\UNC\\")) {
+        return UncRoot() + "/" + WithSlashes(path.substr(8));
+    }
+    if (StartsWithIgnoringCase(path, L"\\\\?\\")) {
+        path.remove_prefix(4);
+    } else if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        return UncRoot() + "/" + WithSlashes(path.substr(2));
+    }
+    if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
+        path.remove_prefix(2);
+        if (path.empty() || !IsSeparator(path[0])) {
+            return "/" + WithSlashes(path);
+        }
+    }
+    return WithSlashes(path);
+}
+
+} // namespace Platform

@@ -1,0 +1,6 @@
+// The current process.
+#pragma once
+
+#include "Platform/WinTypes.h"
+
+DWORD GetCurrentProcessId();
