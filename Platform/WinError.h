@@ -61,6 +61,8 @@ constexpr HRESULT DISP_E_ARRAYISLOCKED = KOVA_HR(0x8002000D);
 
 constexpr HRESULT STG_E_INVALIDFUNCTION = KOVA_HR(0x80030001);
 
+constexpr HRESULT MAPI_E_NOT_FOUND = KOVA_HR(0x8004010F);
+
 // Win32 error codes (GetLastError, registry and file calls).
 constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG NO_ERROR = 0;
