@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{L"\\\\?\\C:\\long\\path", "/long/path"},
                       PathCase{L"\\\\?\\UNC\\server\\share\\dir\\f", "/mnt/server/share/dir/f"},
                       PathCase{L"\\\\?\\unc\\server\\share", "/mnt/server/share"},
-                      PathCase{L"\\\\server\\share\\dir\\f", "/mnt/server/share/dir/f"},
+                      PathCase{L"\\\\server\\share\\other\\f", "/mnt/server/share/other/f"},
                       PathCase{L"/tmp/native\\KOVA Logs", "/tmp/native/KOVA Logs"},
                       PathCase{L"relative\\name.log", "relative/name.log"},
                       PathCase{L"/home/\u00e9t\u00e9", "/home/\xc3\xa9t\xc3\xa9"}, PathCase{L"", ""}));
