@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr DWORD kDataFlags = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE;
+constexpr DWORD kDataFlags =
+    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE;
 
 } // namespace
 
@@ -59,8 +60,9 @@ HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
-    const auto* entry = Platform::FindResourceEntry(image, static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(lpType)),
-                                                    static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(lpName)));
+    const auto* entry =
+        Platform::FindResourceEntry(image, static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(lpType)),
+                                    static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(lpName)));
     if (entry == nullptr) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;

@@ -106,7 +106,8 @@ std::optional<std::vector<unsigned char>> ReadResourceImage(const std::string& n
     file.read(magic, sizeof magic);
     if (file.gcount() == sizeof magic && std::memcmp(magic, ResourceFormat::kMagic, sizeof magic) == 0) {
         file.seekg(0);
-        std::vector<unsigned char> image{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        std::vector<unsigned char> image{std::istreambuf_iterator<char>(file),
+                                         std::istreambuf_iterator<char>()};
         if (IsResourceImage(image)) {
             return image;
         }
@@ -125,10 +126,12 @@ HMODULE OpenDataFileModule(std::vector<unsigned char> image) {
 }
 
 bool CloseDataFileModule(HMODULE module) {
-    const auto* dataFile = reinterpret_cast<const DataFileModule*>(reinterpret_cast<ULONG_PTR>(module) & ~kDataFileTag);
+    const auto* dataFile =
+        reinterpret_cast<const DataFileModule*>(reinterpret_cast<ULONG_PTR>(module) & ~kDataFileTag);
     {
         std::lock_guard guard(TableLock());
-        if ((reinterpret_cast<ULONG_PTR>(module) & kDataFileTag) == 0 || OpenDataFiles().erase(dataFile) == 0) {
+        if ((reinterpret_cast<ULONG_PTR>(module) & kDataFileTag) == 0 ||
+            OpenDataFiles().erase(dataFile) == 0) {
             return false;
         }
     }

@@ -75,7 +75,8 @@ TEST_F(SampleModuleTest, StringBlocksAreResources) {
 }
 
 TEST(ResourceModule, FreedHandleIsRefused) {
-    HMODULE module = LoadLibraryExW((kResourceDir + L"/Sample.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module =
+        LoadLibraryExW((kResourceDir + L"/Sample.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(FreeLibrary(module));
     EXPECT_FALSE(FreeLibrary(module));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -84,9 +85,11 @@ TEST(ResourceModule, FreedHandleIsRefused) {
 TEST(ResourceModule, MissingAndForeignFilesAreRefused) {
     TestSupport::TempDirectory dir;
     std::ofstream(dir.path() / "text.dll") << "not a resource module";
-    EXPECT_EQ(LoadLibraryExW((dir.wide() + L"/absent.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+    EXPECT_EQ(LoadLibraryExW((dir.wide() + L"/absent.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE),
+              nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    EXPECT_EQ(LoadLibraryExW((dir.wide() + L"/text.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+    EXPECT_EQ(LoadLibraryExW((dir.wide() + L"/text.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE),
+              nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
     EXPECT_EQ(GetFileVersionInfoSizeW((dir.wide() + L"/absent.dll").c_str(), nullptr), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -108,8 +111,9 @@ std::wstring FileVersion(const std::wstring& path) {
     EXPECT_EQ(length, sizeof(VS_FIXEDFILEINFO));
     EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
                                 reinterpret_cast<LPVOID*>(&fixed), &length));
-    return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-           L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+    return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+           std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
+           std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
            std::to_wstring(LOWORD(fixed->dwFileVersionLS));
 }
 
@@ -149,8 +153,8 @@ TEST(ResourceCompiler, RejectsFaultySourcesNamingTheLine) {
         const auto output = dir.path() / "bad.dll";
         const auto errors = dir.path() / "errors.txt";
         std::ofstream(source) << text;
-        const std::string command = std::string(KOVA_RESCOMPILE) + " --version 1.0.0.0 --output " + output.string() +
-                                    " " + source.string() + " 2>" + errors.string();
+        const std::string command = std::string(KOVA_RESCOMPILE) + " --version 1.0.0.0 --output " +
+                                    output.string() + " " + source.string() + " 2>" + errors.string();
         EXPECT_NE(std::system(command.c_str()), 0) << text;
         std::ifstream in(errors);
         const std::string reported{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -82,7 +82,8 @@ Version ParseVersion(const std::string& text) {
     return version;
 }
 
-std::vector<unsigned char> BuildImage(const std::map<unsigned, std::wstring>& strings, const Version& version) {
+std::vector<unsigned char> BuildImage(const std::map<unsigned, std::wstring>& strings,
+                                      const Version& version) {
     std::vector<Resource> resources = StringBlocks(strings);
     resources.push_back(Resource{kVersionType, 1, FixedFileInfo(version)});
 
