@@ -7,7 +7,8 @@
 #   writes <bin>/<DIRECTORY>/<name>.dll; the version defaults to the project's. Sets
 #   <name>_RESOURCE_TARGET in the caller's scope to the target that builds it.
 # kova_embed_resources(<target> <source> [VERSION <a.b.c.d>])
-#   compiles the same image into a code module (executable or shared library).
+#   compiles the same image into a code module: an executable or a shared library (a static
+#   library would drop the unreferenced image at link time).
 function(kova_resource_module name source)
     cmake_parse_arguments(ARG "" "DIRECTORY;OUTPUT_DIRECTORY;VERSION" "" ${ARGN})
     if(NOT ARG_VERSION)
@@ -35,6 +36,10 @@ endfunction()
 
 function(kova_embed_resources target source)
     cmake_parse_arguments(ARG "" "VERSION" "" ${ARGN})
+    get_target_property(type ${target} TYPE)
+    if(NOT type MATCHES "^(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)$")
+        message(FATAL_ERROR "kova_embed_resources: ${target} is a ${type}; embed into the executable or shared library")
+    endif()
     if(NOT ARG_VERSION)
         set(ARG_VERSION ${PROJECT_VERSION})
     endif()
