@@ -1,0 +1,157 @@
+#include "tools/demo-meridio/DemoServer.h"
+
+#include "tools/demo-meridio/repository/ManifestLoader.h"
+
+#include <httplib.h>
+#include <stdexcept>
+
+namespace DemoMeridio {
+namespace {
+
+HttpReply BusyReply(const FaultSettings& faults) {
+    HttpReply reply;
+    reply.status = faults.busyStatus;
+    reply.contentType = "text/plain; charset=utf-8";
+    reply.body = faults.busyStatus == 429 ? "Too Many Requests" : "Service Unavailable";
+    if (faults.retryAfterSeconds) {
+        reply.headers.emplace_back("Retry-After", std::to_string(*faults.retryAfterSeconds));
+    }
+    return reply;
+}
+
+IncomingRequest ToIncoming(const httplib::Request& request) {
+    IncomingRequest incoming{request.method, request.path, request.get_header_value("Content-Type"),
+                             std::nullopt, request.body};
+    if (request.has_header("SOAPAction")) {
+        incoming.soapAction = request.get_header_value("SOAPAction");
+    }
+    return incoming;
+}
+
+// Announces the whole length but sends only the first half of the body, then drops the connection.
+void SetCutOffContent(httplib::Response& response, const HttpReply& reply) {
+    auto body = std::make_shared<std::string>(reply.body);
+    const std::size_t half = body->size() / 2;
+    response.set_content_provider(body->size(), reply.contentType,
+                                  [body, half](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                      if (offset >= half) {
+                                          return false;
+                                      }
+                                      sink.write(body->data() + offset, half - offset);
+                                      return true;
+                                  });
+}
+
+} // namespace
+
+DemoServer::DemoServer(const ServerOptions& options)
+    : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir), ServerSettings{options.uncRoot}),
+      faults_(options.faults), http_(std::make_unique<httplib::Server>()), port_(options.port) {
+    dispatcher_.sessions().ExpireAfter(faults_.sessionRequests);
+    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        Handle(request, response);
+    };
+    http_->Post(".*", handler);
+    http_->Get(".*", handler);
+}
+
+DemoServer::~DemoServer() {
+    Stop();
+}
+
+int DemoServer::Start() {
+    if (thread_.joinable()) {
+        return port_;
+    }
+    const bool bound = port_ == 0 ? (port_ = http_->bind_to_any_port("127.0.0.1")) > 0
+                                  : http_->bind_to_port("127.0.0.1", port_);
+    if (!bound) {
+        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port_));
+    }
+    thread_ = std::thread([this] { http_->listen_after_bind(); });
+    return port_;
+}
+
+void DemoServer::Stop() {
+    if (thread_.joinable()) {
+        http_->stop();
+        thread_.join();
+    }
+}
+
+std::string DemoServer::BaseUrl() const {
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
+
+void DemoServer::FailNextRequests(int count, int status, std::optional<int> retryAfterSeconds) {
+    std::lock_guard lock(mutex_);
+    faults_.busyReplies = count;
+    faults_.busyStatus = status;
+    faults_.retryAfterSeconds = retryAfterSeconds;
+}
+
+void DemoServer::SetHealthScore(std::optional<int> score) {
+    std::lock_guard lock(mutex_);
+    faults_.healthScore = score;
+}
+
+void DemoServer::SetLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(mutex_);
+    faults_.latency = latency;
+}
+
+void DemoServer::CutOffNextReplies(int count) {
+    std::lock_guard lock(mutex_);
+    faults_.cutOffReplies = count;
+}
+
+void DemoServer::ExpireSessionsAfter(std::optional<int> requests) {
+    std::lock_guard lock(mutex_);
+    faults_.sessionRequests = requests;
+    dispatcher_.sessions().ExpireAfter(requests);
+}
+
+void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {
+    std::lock_guard lock(mutex_);
+    change(dispatcher_.repository());
+}
+
+void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
+    std::chrono::milliseconds latency;
+    {
+        std::lock_guard lock(mutex_);
+        latency = faults_.latency;
+    }
+    if (latency.count() > 0) {
+        std::this_thread::sleep_for(latency);
+    }
+    HttpReply reply;
+    bool cutOff = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (faults_.busyReplies > 0) {
+            --faults_.busyReplies;
+            reply = BusyReply(faults_);
+        } else {
+            reply = dispatcher_.Dispatch(ToIncoming(request));
+        }
+        if (faults_.cutOffReplies > 0) {
+            --faults_.cutOffReplies;
+            cutOff = true;
+        }
+        if (faults_.healthScore) {
+            reply.headers.emplace_back("X-SharePointHealthScore", std::to_string(*faults_.healthScore));
+        }
+    }
+    response.status = reply.status;
+    for (const auto& [name, value] : reply.headers) {
+        response.set_header(name, value);
+    }
+    if (cutOff) {
+        SetCutOffContent(response, reply);
+    } else {
+        response.set_content(reply.body, reply.contentType);
+    }
+}
+
+} // namespace DemoMeridio

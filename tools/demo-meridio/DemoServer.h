@@ -1,0 +1,65 @@
+#pragma once
+// The demo Meridio server: serves DMWS, RMWS and SCWS over HTTP on 127.0.0.1 from a repository in
+// memory seeded from a content directory. Tests start it in-process, switch faults on, and change the
+// repository to check what a client makes of new versions and deletions.
+
+#include "tools/demo-meridio/FaultSettings.h"
+#include "tools/demo-meridio/RequestDispatcher.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+namespace DemoMeridio {
+
+struct ServerOptions {
+    std::filesystem::path contentDir;
+    int port = 0; // 0: any free port
+    std::filesystem::path uncRoot;
+    FaultSettings faults;
+};
+
+class DemoServer {
+public:
+    // Loads the content; throws std::runtime_error when it cannot.
+    explicit DemoServer(const ServerOptions& options);
+    ~DemoServer();
+    DemoServer(const DemoServer&) = delete;
+    DemoServer& operator=(const DemoServer&) = delete;
+
+    // Listens on 127.0.0.1 and serves on a thread of its own; returns the port. Throws when it cannot bind.
+    int Start();
+    void Stop();
+    int Port() const { return port_; }
+    std::string BaseUrl() const;
+
+    void FailNextRequests(int count, int status, std::optional<int> retryAfterSeconds = std::nullopt);
+    void SetHealthScore(std::optional<int> score);
+    void SetLatency(std::chrono::milliseconds latency);
+    void CutOffNextReplies(int count);
+    void ExpireSessionsAfter(std::optional<int> requests);
+
+    // Runs the change on the repository between requests.
+    void ChangeRepository(const std::function<void(Repository&)>& change);
+
+private:
+    void Handle(const httplib::Request& request, httplib::Response& response);
+
+    std::mutex mutex_; // guards the dispatcher (repository, sessions) and the fault settings
+    RequestDispatcher dispatcher_;
+    FaultSettings faults_;
+    std::unique_ptr<httplib::Server> http_;
+    std::thread thread_;
+    int port_ = 0;
+};
+
+} // namespace DemoMeridio

@@ -1,0 +1,58 @@
+#pragma once
+// The operations the demo server serves: a table from (service, action) to a handler. Each operation
+// file registers its handlers; a new operation is a new file and one line in DefaultOperations().
+
+#include "tools/demo-meridio/Sessions.h"
+#include "tools/demo-meridio/repository/Repository.h"
+#include "tools/demo-meridio/soap/HttpReply.h"
+#include "tools/demo-meridio/soap/SoapRequest.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace DemoMeridio {
+
+struct ServerSettings {
+    // Where by-reference downloads put their files: the local directory that stands for the root of
+    // UNC paths (\\server\share\rest is root/server/share/rest). Empty: by-reference transfer is off.
+    std::filesystem::path uncRoot;
+};
+
+struct OperationContext {
+    const SoapRequest& request;
+    Repository& repository;
+    SessionTable& sessions;
+    const ServerSettings& settings;
+};
+
+using OperationHandler = std::function<HttpReply(OperationContext&)>;
+
+struct Operation {
+    Service service;
+    std::string action;
+    OperationHandler handler;
+    bool needsSession = true;
+    // Names the element inside soap:Body may have; empty means the action's own name.
+    std::vector<std::string> bodyElements;
+};
+
+class OperationTable {
+public:
+    void Add(Operation operation);
+    const Operation* Find(Service service, const std::string& action) const;
+
+private:
+    std::vector<Operation> operations_;
+};
+
+OperationTable DefaultOperations();
+
+void RegisterLoginOperations(OperationTable& table);
+void RegisterContainerListingOperations(OperationTable& table);
+void RegisterDocumentPreviewOperations(OperationTable& table);
+void RegisterDownloadOperations(OperationTable& table);
+void RegisterSystemConfigurationOperations(OperationTable& table);
+
+} // namespace DemoMeridio

@@ -1,0 +1,121 @@
+#include "tools/demo-meridio/repository/Repository.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace DemoMeridio {
+namespace {
+
+template <typename Map> auto* Lookup(Map& map, long id) {
+    const auto found = map.find(id);
+    return found == map.end() ? nullptr : &found->second;
+}
+
+void Erase(std::vector<long>& ids, long id) {
+    ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
+}
+
+} // namespace
+
+const CustomValue* Document::Property(int type, int id) const {
+    const auto found = std::find_if(properties.begin(), properties.end(), [&](const CustomValue& value) {
+        return value.type == type && value.id == id;
+    });
+    return found == properties.end() ? nullptr : &*found;
+}
+
+const std::string* SystemConfiguration::CustomPropertyName(int object, int type, int id) const {
+    for (const PropertyDefinition& definition : customProperties) {
+        if (definition.object == object && definition.type == type && definition.id == id) {
+            return &definition.name;
+        }
+    }
+    return nullptr;
+}
+
+void Repository::AddContainer(Container container) {
+    const long id = container.id;
+    if (!containers_.emplace(id, std::move(container)).second) {
+        throw std::invalid_argument("container id " + std::to_string(id) + " is used twice");
+    }
+}
+
+void Repository::AddDocument(Document document) {
+    const long id = document.id;
+    if (document.versions.empty()) {
+        throw std::invalid_argument("document " + std::to_string(id) + " has no version");
+    }
+    if (!documents_.emplace(id, std::move(document)).second) {
+        throw std::invalid_argument("document id " + std::to_string(id) + " is used twice");
+    }
+}
+
+const Container* Repository::FindContainer(long id) const {
+    return Lookup(containers_, id);
+}
+Container* Repository::FindContainer(long id) {
+    return Lookup(containers_, id);
+}
+const Document* Repository::FindDocument(long id) const {
+    return Lookup(documents_, id);
+}
+Document* Repository::FindDocument(long id) {
+    return Lookup(documents_, id);
+}
+
+std::vector<const Container*> Repository::ChildContainers(long id) const {
+    std::vector<const Container*> children;
+    for (const auto& [childId, container] : containers_) {
+        if (container.parentId == id && childId != id) {
+            children.push_back(&container);
+        }
+    }
+    return children;
+}
+
+std::vector<const Document*> Repository::DocumentsIn(const Container& container) const {
+    std::vector<long> ids = container.documentIds;
+    for (const Part& part : container.parts) {
+        for (long id : part.documentIds) {
+            if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+                ids.push_back(id);
+            }
+        }
+    }
+    std::vector<const Document*> documents;
+    for (long id : ids) {
+        if (const Document* document = FindDocument(id)) {
+            documents.push_back(document);
+        }
+    }
+    return documents;
+}
+
+const Version& Repository::AddVersion(long documentId, std::string content, const std::string& date,
+                                      const std::string& fileName, const std::string& author) {
+    Document* document = FindDocument(documentId);
+    if (!document) {
+        throw std::invalid_argument("no document " + std::to_string(documentId));
+    }
+    const Version& latest = document->Latest();
+    Version next{latest.id + 1, fileName.empty() ? latest.fileName : fileName, date,
+                 author.empty() ? latest.author : author};
+    document->content = std::move(content);
+    document->versions.push_back(std::move(next));
+    return document->Latest();
+}
+
+bool Repository::DeleteDocument(long documentId) {
+    if (documents_.erase(documentId) == 0) {
+        return false;
+    }
+    for (auto& [id, container] : containers_) {
+        Erase(container.documentIds, documentId);
+        for (Part& part : container.parts) {
+            Erase(part.documentIds, documentId);
+        }
+    }
+    return true;
+}
+
+} // namespace DemoMeridio

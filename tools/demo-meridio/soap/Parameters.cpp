@@ -1,0 +1,35 @@
+#include "tools/demo-meridio/soap/Parameters.h"
+
+#include "tools/demo-meridio/soap/SoapFault.h"
+#include "tools/demo-meridio/soap/XmlText.h"
+
+#include <charconv>
+
+namespace DemoMeridio {
+
+std::string RequiredText(const pugi::xml_node& operation, const char* name) {
+    for (pugi::xml_node child = operation.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && LocalName(child) == name) {
+            if (NamespaceOf(child) != NamespaceOf(operation)) {
+                throw ClientFault(std::string("parameter ") + name + " of " + operation.name() +
+                                  " is not in the operation's namespace");
+            }
+            return child.text().get();
+        }
+    }
+    throw ClientFault(std::string(operation.name()) + " has no parameter " + name);
+}
+
+long RequiredNumber(const pugi::xml_node& operation, const char* name, bool allowNegative) {
+    const std::string text = RequiredText(operation, name);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        (!allowNegative && value < 0)) {
+        throw ClientFault(std::string("parameter ") + name + " of " + operation.name() +
+                          " must be a decimal number, got \"" + text + "\"");
+    }
+    return value;
+}
+
+} // namespace DemoMeridio

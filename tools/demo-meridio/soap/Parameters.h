@@ -1,0 +1,15 @@
+#pragma once
+// Reading the parameters of an operation element; a missing or malformed one is a client fault.
+
+#include <pugixml.hpp>
+#include <string>
+
+namespace DemoMeridio {
+
+// The text of the operation's child element of that name (in the operation's namespace).
+std::string RequiredText(const pugi::xml_node& operation, const char* name);
+
+// The child's text as a decimal number; signed when allowNegative, else at least 0.
+long RequiredNumber(const pugi::xml_node& operation, const char* name, bool allowNegative = false);
+
+} // namespace DemoMeridio
