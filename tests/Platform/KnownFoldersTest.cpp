@@ -75,3 +75,19 @@ TEST(KnownFolders, SystemDirectoryFromEnvironmentElseBesideThePlatform) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SystemVersion, NamesTheRunningKernel) {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExW(&info));
+    EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_NT);
+    const std::wstring description = info.szCSDVersion;
+    EXPECT_EQ(description.rfind(L"Linux ", 0), 0u) << description.c_str();
+    EXPECT_NE(
+        description.find(std::to_wstring(info.dwMajorVersion) + L"." + std::to_wstring(info.dwMinorVersion)),
+        std::wstring::npos);
+}
+
+} // namespace
