@@ -1,4 +1,5 @@
-// COM activation: the in-process classes this layer provides, created by CLSID or ProgID.
+// COM library calls: activation of the in-process classes this layer provides (by CLSID or ProgID),
+// GUID generation and GUID text, task memory.
 #pragma once
 
 #include "Platform/Unknwn.h"
@@ -31,3 +32,19 @@ STDAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
 
 // Every object of this layer is running once created.
 STDAPI OleRun(LPUNKNOWN pUnknown);
+
+LPVOID CoTaskMemAlloc(SIZE_T cb);
+void CoTaskMemFree(LPVOID pv);
+
+// A random (version 4) GUID.
+HRESULT CoCreateGuid(GUID* pguid);
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case. Returns the characters written including the
+// NUL (39), or 0 when cchMax is too small.
+int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
+// The same text in a CoTaskMemAlloc'd string the caller frees with CoTaskMemFree.
+HRESULT StringFromCLSID(REFCLSID rclsid, LPOLESTR* lplpsz);
+// Parse the braced form (hex digits in either case). CLSIDFromString answers CO_E_CLASSSTRING for any
+// other text and gives CLSID_NULL for a null text; IIDFromString answers E_INVALIDARG for bad text.
+HRESULT CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
+HRESULT IIDFromString(LPCOLESTR lpsz, LPIID lpiid);

@@ -35,6 +35,7 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 using LPGUID = GUID*;
 using LPCLSID = CLSID*;
+using LPIID = IID*;
 
 inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b) {
     return a == b;
