@@ -107,7 +107,6 @@ void DemoServer::CutOffNextReplies(int count) {
 
 void DemoServer::ExpireSessionsAfter(std::optional<int> requests) {
     std::lock_guard lock(mutex_);
-    faults_.sessionRequests = requests;
     dispatcher_.sessions().ExpireAfter(requests);
 }
 

@@ -13,7 +13,7 @@ struct FaultSettings {
     std::optional<int> healthScore;       // X-SharePointHealthScore header on every reply
     std::chrono::milliseconds latency{0}; // added before every reply
     int cutOffReplies = 0;                // so many next replies stop half-way through their body
-    std::optional<int> sessionRequests;   // a session token serves so many requests, then expires
+    std::optional<int> sessionRequests;   // at start: a token serves so many requests, then expires
 };
 
 } // namespace DemoMeridio

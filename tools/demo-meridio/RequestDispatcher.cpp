@@ -36,15 +36,14 @@ HttpReply RequestDispatcher::Dispatch(const IncomingRequest& request) {
         return reply;
     }
     try {
-        return Serve(request);
+        return Serve(*service, request);
     } catch (const SoapFault& fault) {
         return FaultReply(fault);
     }
 }
 
-HttpReply RequestDispatcher::Serve(const IncomingRequest& request) {
-    const SoapRequest soap = ParseSoapRequest(*ServiceForPath(request.path), request.contentType,
-                                              request.soapAction, request.body);
+HttpReply RequestDispatcher::Serve(const ServiceInfo& service, const IncomingRequest& request) {
+    const SoapRequest soap = ParseSoapRequest(service, request.contentType, request.soapAction, request.body);
     const Operation* operation = operations_.Find(soap.service->service, soap.action);
     if (!operation) {
         throw ClientFault(std::string(soap.service->name) + " has no operation " + soap.action);

@@ -30,7 +30,7 @@ public:
     SessionTable& sessions() { return sessions_; }
 
 private:
-    HttpReply Serve(const IncomingRequest& request);
+    HttpReply Serve(const ServiceInfo& service, const IncomingRequest& request);
 
     OperationTable operations_;
     Repository repository_;
