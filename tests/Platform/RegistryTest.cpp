@@ -2,10 +2,13 @@
 #include "Platform/WinError.h"
 #include "Platform/WinReg.h"
 
-#include "tests/Support/ChildProcesses.h"
+#include "tests/Support/ConcurrentProcesses.h"
 #include "tests/Support/TempRegistryDir.h"
 
 #include <gtest/gtest.h>
+
+using TestSupport::RunInChildProcesses;
+using TestSupport::TempRegistryDir;
 
 namespace {
 

@@ -2,32 +2,21 @@
 // the object's lifetime, so the store under test reads and writes real files there.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
+#include "tests/Support/ScopedEnvironment.h"
+#include "tests/Support/TempDirectory.h"
+
 #include <fstream>
 #include <sstream>
 #include <string>
 
+namespace TestSupport {
+
 class TempRegistryDir {
 public:
-    TempRegistryDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kova-registry-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        path_ = pattern;
-        ::setenv("KOVA_REGISTRY_DIR", path_.c_str(), 1);
-    }
-    TempRegistryDir(const TempRegistryDir&) = delete;
-    TempRegistryDir& operator=(const TempRegistryDir&) = delete;
-    ~TempRegistryDir() {
-        ::unsetenv("KOVA_REGISTRY_DIR");
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    TempRegistryDir() : variable_("KOVA_REGISTRY_DIR", directory_.path().string()) {}
 
-    std::string MachineFile() const { return path_ + "/HKEY_LOCAL_MACHINE.reg"; }
-    std::string UserFile() const { return path_ + "/HKEY_CURRENT_USER.reg"; }
+    std::string MachineFile() const { return (directory_.path() / "HKEY_LOCAL_MACHINE.reg").string(); }
+    std::string UserFile() const { return (directory_.path() / "HKEY_CURRENT_USER.reg").string(); }
 
     // Replaces a file as an editor would: a new file renamed over the old one.
     static void WriteFile(const std::string& file, const std::string& text) {
@@ -44,5 +33,8 @@ public:
     }
 
 private:
-    std::string path_;
+    TempDirectory directory_;
+    ScopedEnvironment variable_;
 };
+
+} // namespace TestSupport

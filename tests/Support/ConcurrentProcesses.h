@@ -8,6 +8,8 @@
 
 // Forks `count` children that each run work(index) and exit with its result; true when every child
 // succeeded. The children start together once all are forked.
+namespace TestSupport {
+
 inline bool RunInChildProcesses(int count, const std::function<bool(int index)>& work) {
     int gate[2];
     if (::pipe(gate) != 0) {
@@ -37,3 +39,5 @@ inline bool RunInChildProcesses(int count, const std::function<bool(int index)>&
     }
     return allSucceeded && static_cast<int>(children.size()) == count;
 }
+
+} // namespace TestSupport
