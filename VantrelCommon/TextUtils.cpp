@@ -1,0 +1,171 @@
+#include "VantrelCommon/TextUtils.h"
+
+#include "VantrelCommon/Exceptions.h"
+
+#include "Platform/WinNls.h"
+
+#include <cwchar>
+#include <iomanip>
+#include <new>
+#include <sstream>
+
+namespace {
+
+using Str = CStdStr<wchar_t>;
+
+void ReplaceAll(Str& text, std::wstring_view from, std::wstring_view to) {
+    for (auto at = text.find(from); at != Str::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+std::string WideToAnsi(const wchar_t* text, std::size_t length) {
+    const int wideLength = static_cast<int>(length);
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_ACP, 0, text, wideLength, converted.data(), size, nullptr, nullptr);
+    }
+    return converted;
+}
+
+int HexDigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') {
+        return c - L'0';
+    }
+    if (c >= L'A' && c <= L'F') {
+        return c - L'A' + 10;
+    }
+    if (c >= L'a' && c <= L'f') {
+        return c - L'a' + 10;
+    }
+    ThrowHResult(E_INVALIDARG);
+}
+
+} // namespace
+
+std::string Utf8Converter::ToBytes(const wchar_t* text, std::size_t length) const {
+    std::string out;
+    out.reserve(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        auto cp = static_cast<char32_t>(text[i]);
+        if (IsHighSurrogate(cp) && i + 1 < length && IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp) || cp > 0x10FFFF) {
+            return "?";
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+Utf8Converter& GetThreadUtf8Converter() {
+    thread_local Utf8Converter converter;
+    return converter;
+}
+
+CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text) {
+    Str escaped(text.c_str());
+    ReplaceAll(escaped, L"&", L"&amp;"); // first, so that later entities are not escaped again
+    ReplaceAll(escaped, L"<", L"&lt;");
+    ReplaceAll(escaped, L">", L"&gt;");
+    ReplaceAll(escaped, L"'", L"&apos;");
+    ReplaceAll(escaped, L"\"", L"&quot;");
+    return escaped;
+}
+
+std::ostream& WriteWideAsUtf8(std::ostream& stream, const wchar_t* text, std::size_t length) {
+    if (text == nullptr || length == 0) {
+        return stream;
+    }
+    const std::string bytes = GetThreadUtf8Converter().ToBytes(text, length);
+    if (bytes != "?") {
+        return stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    try {
+        return stream << "utf8_log_failed: " << WideToAnsi(text, length);
+    } catch (const std::bad_alloc&) {
+        _com_issue_error(E_OUTOFMEMORY);
+    }
+}
+
+std::ostream& operator<<(std::ostream& stream, const std::wstring& text) {
+    return WriteWideAsUtf8(stream, text.data(), text.size());
+}
+
+std::ostream& operator<<(std::ostream& stream, const wchar_t* text) {
+    return WriteWideAsUtf8(stream, text, text == nullptr ? 0 : std::wcslen(text));
+}
+
+std::ostream& operator<<(std::ostream& stream, const _bstr_t& text) {
+    return WriteWideAsUtf8(stream, static_cast<const wchar_t*>(text), text.length());
+}
+
+CStdStr<wchar_t> UrlDecode(const CStdStr<wchar_t>& text) {
+    Str decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'%') {
+            decoded += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) {
+            throw hresult_exception(E_INVALIDARG, "Invalid encoding");
+        }
+        const int high = HexDigitValue(text[i + 1]);
+        const int low = HexDigitValue(text[i + 2]);
+        decoded += static_cast<wchar_t>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+CStdStr<wchar_t>& TrimLeadingSpaces(CStdStr<wchar_t>& text) {
+    text.erase(0, text.find_first_not_of(L' '));
+    return text;
+}
+
+int ToInt(const CStdStr<wchar_t>& text) {
+    int value = 0;
+    if (std::swscanf(text.c_str(), L"%d", &value) == EOF) {
+        ThrowHResult(E_INVALIDARG);
+    }
+    return value;
+}
+
+CStdStr<wchar_t> ToString(std::uint32_t value) {
+    std::wostringstream stream;
+    stream << value;
+    return stream.str();
+}
+
+CStdStr<wchar_t> ToHexString(std::uint32_t value) {
+    std::wostringstream stream;
+    stream << L"0x" << std::hex << std::nouppercase << std::setw(8) << std::setfill(L'0') << value;
+    return stream.str();
+}

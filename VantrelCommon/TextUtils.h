@@ -1,0 +1,47 @@
+// Text utilities shared by the system: XML escaping, wide text into the narrow (UTF-8) log stream,
+// percent-decoding, trimming leading blanks and number conversions.
+#pragma once
+
+#include "VantrelCommon/StdString.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+// UTF-16 (surrogate pairs joined) to UTF-8; the error result is the one-byte text "?".
+class Utf8Converter {
+public:
+    std::string ToBytes(const wchar_t* text, std::size_t length) const;
+};
+
+// The calling thread's converter, made on its first use and kept for the thread's life.
+Utf8Converter& GetThreadUtf8Converter();
+
+// "&" first, then "<", ">", "'" and the double quote, each replaced by its entity; the input's
+// terminated view.
+CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text);
+
+// Writes `length` characters as UTF-8; a failed conversion writes "utf8_log_failed: " and the text
+// in the ANSI code page. Null or a length of 0 writes nothing.
+std::ostream& WriteWideAsUtf8(std::ostream& stream, const wchar_t* text, std::size_t length);
+// The full length (embedded NULs included) / up to the NUL / SysStringLen characters.
+std::ostream& operator<<(std::ostream& stream, const std::wstring& text);
+std::ostream& operator<<(std::ostream& stream, const wchar_t* text);
+std::ostream& operator<<(std::ostream& stream, const _bstr_t& text);
+
+// "%xx" becomes the one character 0xxx (bytes are not combined); "+" stays. A truncated escape throws
+// hresult_exception(E_INVALIDARG, "Invalid encoding"), a non-hex digit E_INVALIDARG as a bare HRESULT.
+CStdStr<wchar_t> UrlDecode(const CStdStr<wchar_t>& text);
+
+// Erases the leading run of U+0020 only.
+CStdStr<wchar_t>& TrimLeadingSpaces(CStdStr<wchar_t>& text);
+
+// The number at the start of the text ("%d"; 0 when there is none); an empty or blank text throws
+// E_INVALIDARG as a bare HRESULT.
+int ToInt(const CStdStr<wchar_t>& text);
+
+// Decimal, no sign or padding.
+CStdStr<wchar_t> ToString(std::uint32_t value);
+// "0x" and eight lower-case hexadecimal digits.
+CStdStr<wchar_t> ToHexString(std::uint32_t value);

@@ -1,0 +1,117 @@
+#include "VantrelCommon/TextUtils.h"
+
+#include "VantrelCommon/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using Str = CStdStr<wchar_t>;
+using namespace std::string_literals;
+
+TEST(XmlEscape, EscapesAmpersandFirst) {
+    EXPECT_EQ(XmlEscape(L"1<2 & 'c' \"d\">"), L"1&lt;2 &amp; &apos;c&apos; &quot;d&quot;&gt;");
+    EXPECT_EQ(XmlEscape(L"&lt;"), L"&amp;lt;");
+    EXPECT_EQ(XmlEscape(L"&&"), L"&amp;&amp;");
+    EXPECT_EQ(XmlEscape(L"\u00E9\t\x01"), L"\u00E9\t\x01");
+    EXPECT_EQ(XmlEscape(Str(L"a<\0<", 4)), L"a&lt;");
+}
+
+std::string Written(const wchar_t* text, std::size_t length) {
+    std::ostringstream stream;
+    WriteWideAsUtf8(stream, text, length);
+    return stream.str();
+}
+
+TEST(WriteWideAsUtf8, WritesUtf8) {
+    EXPECT_EQ(Written(L"\u00E9", 1), "\xC3\xA9");
+    EXPECT_EQ(Written(L"\xD83D\xDE00", 2), "\xF0\x9F\x98\x80"); // a surrogate pair joined
+    EXPECT_EQ(Written(L"\U0001F600", 1), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(Written(nullptr, 3), "");
+    EXPECT_EQ(Written(L"abc", 0), "");
+}
+
+TEST(WriteWideAsUtf8, FailedConversionFallsBackToAnsi) {
+    EXPECT_EQ(Written(L"a\xD800z", 3), "utf8_log_failed: a\xEF\xBF\xBDz");
+    EXPECT_EQ(Written(L"?", 1), "utf8_log_failed: ?");
+}
+
+TEST(WriteWideAsUtf8, InsertionsPassTheirLengths) {
+    std::ostringstream stream;
+    stream << std::wstring(L"a\0b"s) << L"|" << static_cast<const wchar_t*>(nullptr)
+           << _bstr_t(SysAllocStringLen(L"c\0d", 3), false) << _bstr_t() << Str(L"\u00E9");
+    EXPECT_EQ(stream.str(), "a\0b|c\0d\xC3\xA9"s);
+}
+
+TEST(Utf8Converter, IsPerThread) {
+    const Utf8Converter* mine = &GetThreadUtf8Converter();
+    const Utf8Converter* other = nullptr;
+    std::thread([&other] { other = &GetThreadUtf8Converter(); }).join();
+    EXPECT_EQ(mine, &GetThreadUtf8Converter());
+    EXPECT_NE(mine, other);
+}
+
+TEST(UrlDecode, DecodesEachEscapeToOneCharacter) {
+    EXPECT_EQ(UrlDecode(L"a%20b"), L"a b");
+    EXPECT_EQ(UrlDecode(L"%4a"), L"J");
+    EXPECT_EQ(UrlDecode(L"%4A"), L"J");
+    EXPECT_EQ(UrlDecode(L"%C3%A9"), L"\u00C3\u00A9");
+    EXPECT_EQ(UrlDecode(L"a+b"), L"a+b");
+    EXPECT_EQ(UrlDecode(L""), L"");
+}
+
+class TruncatedEscape : public testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(TruncatedEscape, ThrowsInvalidEncoding) {
+    try {
+        UrlDecode(GetParam());
+        FAIL() << "no exception";
+    } catch (const hresult_exception& e) {
+        EXPECT_EQ(e.hresult(), E_INVALIDARG);
+        EXPECT_STREQ(e.what(), "Invalid encoding");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, TruncatedEscape, testing::Values(L"100%", L"%4", L"ab%", L"%G"));
+
+TEST(UrlDecode, BadDigitThrowsBareHResult) {
+    for (const wchar_t* text : {L"%G1", L"%1G", L"x%zz"}) {
+        try {
+            UrlDecode(text);
+            FAIL() << "no exception";
+        } catch (long value) {
+            EXPECT_EQ(value, static_cast<long>(E_INVALIDARG));
+        }
+    }
+}
+
+TEST(TrimLeadingSpaces, RemovesOnlyBlanks) {
+    Str text(L"  \tx ");
+    EXPECT_EQ(&TrimLeadingSpaces(text), &text);
+    EXPECT_EQ(text, L"\tx ");
+    Str blanks(L"   ");
+    EXPECT_TRUE(TrimLeadingSpaces(blanks).empty());
+}
+
+TEST(ToInt, ReadsTheLeadingNumber) {
+    EXPECT_EQ(ToInt(L"42"), 42);
+    EXPECT_EQ(ToInt(L" -7"), -7);
+    EXPECT_EQ(ToInt(L"abc"), 0);
+    EXPECT_EQ(ToInt(L"12ab"), 12);
+    for (const wchar_t* text : {L"", L"  \t"}) {
+        EXPECT_THROW(ToInt(text), long) << "text: [" << Str(text) << "]";
+    }
+}
+
+TEST(NumberText, DecimalAndEightDigitHex) {
+    EXPECT_EQ(ToString(0), L"0");
+    EXPECT_EQ(ToString(4294967295u), L"4294967295");
+    EXPECT_EQ(ToHexString(255), L"0x000000ff");
+    EXPECT_EQ(ToHexString(0), L"0x00000000");
+    EXPECT_EQ(ToHexString(0x80070057), L"0x80070057");
+}
+
+} // namespace
