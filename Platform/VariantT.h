@@ -190,6 +190,9 @@ private:
         bstrVal = owned;
     }
     _variant_t Converted(VARTYPE vartype) const {
+        if (vt == vartype) {
+            return *this;
+        }
         _variant_t result;
         _com_util::CheckError(VariantChangeType(&result, this, 0, vartype));
         return result;
