@@ -3,21 +3,24 @@
 
 #include "Platform/OleAuto.h"
 
+#include <type_traits>
+
 namespace Host {
 
-// An object of the test host serving one dual interface. Created with a reference count of one
-// (the creator's reference); it deletes itself when the last reference is released. Apartment
-// model: counts are not atomic.
-template <class Interface> class HostObject : public Interface {
+// An object serving one interface. Created with a reference count of one (the creator's
+// reference); it deletes itself when the last reference is released. Apartment model: counts are
+// not atomic.
+template <class Interface> class HostUnknownObject : public Interface {
 public:
-    HostObject(const HostObject&) = delete;
-    HostObject& operator=(const HostObject&) = delete;
+    HostUnknownObject(const HostUnknownObject&) = delete;
+    HostUnknownObject& operator=(const HostUnknownObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) {
             return E_POINTER;
         }
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == __uuidof(Interface)) {
+        constexpr bool dual = std::is_base_of_v<IDispatch, Interface>;
+        if (riid == __uuidof(IUnknown) || (dual && riid == __uuidof(IDispatch)) || riid == __uuidof(Interface)) {
             *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
@@ -34,7 +37,20 @@ public:
         return remaining;
     }
 
-    // No scripting client exists on this platform.
+    using Interface::QueryInterface;
+
+protected:
+    HostUnknownObject() = default;
+    virtual ~HostUnknownObject() = default;
+
+private:
+    ULONG references_ = 1;
+};
+
+// An object serving one dual interface; no scripting client exists on this platform, so late
+// binding answers E_NOTIMPL.
+template <class Interface> class HostObject : public HostUnknownObject<Interface> {
+public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
@@ -45,14 +61,8 @@ public:
         return E_NOTIMPL;
     }
 
-    using Interface::QueryInterface;
-
 protected:
     HostObject() = default;
-    virtual ~HostObject() = default;
-
-private:
-    ULONG references_ = 1;
 };
 
 } // namespace Host

@@ -48,10 +48,19 @@ struct ILSKOVAFieldInfo : IUnknown {
                                                                 BSTR* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE raw_FieldInfoMethod36() = 0;
 
+    // Wrappers: a failed call raises _com_error.
+    _bstr_t GetDisplayName();
+    LONG GetFieldType();
+    _bstr_t GetDisplayFieldValue(_bstr_t value);
+    VARIANT_BOOL GetisCurrency();
+    VARIANT_BOOL GetisPercentage();
+    LONG GetLocaleId();
+
 protected:
     ~ILSKOVAFieldInfo() = default;
 };
 KOVA_DECLARE_UUID(ILSKOVAFieldInfo, "055209CB-4B01-4CEE-A749-0497D8AB58FA");
+_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldInfo, __uuidof(ILSKOVAFieldInfo));
 
 // Initialisation takes the repository's map and the map of the folder being synced; an
 // implementation may read only the repository's. Views are named by the texts getViewName gives.
@@ -88,7 +97,51 @@ struct ILSKOVAFieldSetInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE raw_FieldSetInfoMethod26() = 0;
     virtual HRESULT STDMETHODCALLTYPE raw_FieldSetInfoMethod27() = 0;
 
+    // Wrappers: a failed call raises _com_error.
+    HRESULT initializeFromReposWithDefaultContentType(ILSPropertyMap* repository, ILSPropertyMap* folder);
+    HRESULT initializeFromReposWithAllFields(ILSPropertyMap* repository, ILSPropertyMap* folder);
+
 protected:
     ~ILSKOVAFieldSetInfo() = default;
 };
 KOVA_DECLARE_UUID(ILSKOVAFieldSetInfo, "1CA22CB8-CB9F-42D7-B311-EE45DA17CA92");
+_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldSetInfo, __uuidof(ILSKOVAFieldSetInfo));
+
+inline _bstr_t ILSKOVAFieldInfo::GetDisplayName() {
+    BSTR name = nullptr;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_DisplayName(&name));
+    return _bstr_t(name, false);
+}
+inline LONG ILSKOVAFieldInfo::GetFieldType() {
+    LONG type = 0;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_FieldType(&type));
+    return type;
+}
+inline _bstr_t ILSKOVAFieldInfo::GetDisplayFieldValue(_bstr_t value) {
+    BSTR display = nullptr;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_DisplayFieldValue(value, &display));
+    return _bstr_t(display, false);
+}
+inline VARIANT_BOOL ILSKOVAFieldInfo::GetisCurrency() {
+    VARIANT_BOOL currency = VARIANT_FALSE;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_isCurrency(&currency));
+    return currency;
+}
+inline VARIANT_BOOL ILSKOVAFieldInfo::GetisPercentage() {
+    VARIANT_BOOL percentage = VARIANT_FALSE;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_isPercentage(&percentage));
+    return percentage;
+}
+inline LONG ILSKOVAFieldInfo::GetLocaleId() {
+    LONG lcid = 0;
+    KOVASyncBasicsLib::CheckCall(this, raw_get_LocaleId(&lcid));
+    return lcid;
+}
+inline HRESULT ILSKOVAFieldSetInfo::initializeFromReposWithDefaultContentType(ILSPropertyMap* repository,
+                                                                              ILSPropertyMap* folder) {
+    return KOVASyncBasicsLib::CheckCall(this, raw_initializeFromReposWithDefaultContentType(repository, folder));
+}
+inline HRESULT ILSKOVAFieldSetInfo::initializeFromReposWithAllFields(ILSPropertyMap* repository,
+                                                                     ILSPropertyMap* folder) {
+    return KOVASyncBasicsLib::CheckCall(this, raw_initializeFromReposWithAllFields(repository, folder));
+}

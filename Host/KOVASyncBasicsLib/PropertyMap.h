@@ -1,6 +1,7 @@
 // The host's named-property bag of one Outlook item, folder or repository.
 #pragma once
 
+#include "Host/KOVASyncBasicsLib/ComErrorCheck.h"
 #include "Platform/OleAuto.h"
 
 // Every method returns an HRESULT; callers treat any negative value as failure. Strings handed out
@@ -20,7 +21,21 @@ struct ILSPropertyMap : IDispatch {
     // A VT_ARRAY | VT_BSTR of "name<TAB>value" elements: several string properties in one call.
     virtual HRESULT STDMETHODCALLTYPE put_ItemVariant(VARIANT* nameValuePairs) = 0;
 
+    // Wrappers: a failed call raises _com_error.
+    _bstr_t GetItemStr(_bstr_t name);
+    HRESULT PutItemVariant(VARIANT* nameValuePairs);
+
 protected:
     ~ILSPropertyMap() = default;
 };
 KOVA_DECLARE_UUID(ILSPropertyMap, "BF922536-4007-41B1-B315-AD82303C4511");
+_COM_SMARTPTR_TYPEDEF(ILSPropertyMap, __uuidof(ILSPropertyMap));
+
+inline _bstr_t ILSPropertyMap::GetItemStr(_bstr_t name) {
+    BSTR value = nullptr;
+    KOVASyncBasicsLib::CheckCall(this, get_ItemStr(name, &value));
+    return _bstr_t(value, false);
+}
+inline HRESULT ILSPropertyMap::PutItemVariant(VARIANT* nameValuePairs) {
+    return KOVASyncBasicsLib::CheckCall(this, put_ItemVariant(nameValuePairs));
+}

@@ -16,6 +16,7 @@ protected:
     ~ILSLockingSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSLockingSyncFilter, "6f674b23-556d-461a-965b-e49c5cb3f54c");
+_COM_SMARTPTR_TYPEDEF(ILSLockingSyncFilter, __uuidof(ILSLockingSyncFilter));
 
 struct ILSQueryRepository : IDispatch {
     // Whether queries are available at all.
@@ -32,6 +33,7 @@ protected:
     ~ILSQueryRepository() = default;
 };
 KOVA_DECLARE_UUID(ILSQueryRepository, "6d657259-3d8e-49c7-aca2-db0ded1bed11");
+_COM_SMARTPTR_TYPEDEF(ILSQueryRepository, __uuidof(ILSQueryRepository));
 
 struct ILSOnlineCheck : IDispatch {
     // Result: 0 no change found, 1 the server copy changed, 2 the stored copy is the newer one.
@@ -43,6 +45,7 @@ protected:
     ~ILSOnlineCheck() = default;
 };
 KOVA_DECLARE_UUID(ILSOnlineCheck, "c69b8095-a282-4e72-bf81-db66e9190c35");
+_COM_SMARTPTR_TYPEDEF(ILSOnlineCheck, __uuidof(ILSOnlineCheck));
 
 struct ILSDirectCopyMove : IDispatch {
     // An empty source-action text means that the item cannot be copied or moved on the server.
@@ -62,6 +65,7 @@ protected:
     ~ILSDirectCopyMove() = default;
 };
 KOVA_DECLARE_UUID(ILSDirectCopyMove, "3ef91295-fc6f-475f-91f7-38ee14b19265");
+_COM_SMARTPTR_TYPEDEF(ILSDirectCopyMove, __uuidof(ILSDirectCopyMove));
 
 struct ILSCreateSendLink : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_CreateSendLinkFiletext(ILSPropertyMap* repository,
@@ -72,6 +76,7 @@ protected:
     ~ILSCreateSendLink() = default;
 };
 KOVA_DECLARE_UUID(ILSCreateSendLink, "efecbcad-ffad-41b2-aba9-3c6c496bff3f");
+_COM_SMARTPTR_TYPEDEF(ILSCreateSendLink, __uuidof(ILSCreateSendLink));
 
 struct ILSEditDocPropsSyncFilter : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_GetDocumentId(ILSPropertyMap* item, BSTR* documentId) = 0;
@@ -81,3 +86,4 @@ protected:
     ~ILSEditDocPropsSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSEditDocPropsSyncFilter, "7b5a320f-3d2c-4373-91cf-c0a1ed5f299c");
+_COM_SMARTPTR_TYPEDEF(ILSEditDocPropsSyncFilter, __uuidof(ILSEditDocPropsSyncFilter));

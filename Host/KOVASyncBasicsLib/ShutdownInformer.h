@@ -2,6 +2,7 @@
 // timer, and takes notices of requests, of server-busy waits and of an aborted sync.
 #pragma once
 
+#include "Host/KOVASyncBasicsLib/ComErrorCheck.h"
 #include "Platform/OleAuto.h"
 
 // Slots 2, 4-8, 11 and 12 belong to the host and are never called by the filter.
@@ -21,7 +22,29 @@ struct ILSShutdownInformer : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_BeginDelay(LONG milliseconds) = 0;
     virtual HRESULT STDMETHODCALLTYPE raw_EndDelay() = 0;
 
+    // Wrappers: a failed call raises _com_error.
+    HRESULT ReportAbortMessage(_bstr_t message);
+    VARIANT_BOOL GetIsOnTimer();
+    HRESULT BeginDelay(LONG milliseconds);
+    HRESULT EndDelay();
+
 protected:
     ~ILSShutdownInformer() = default;
 };
 KOVA_DECLARE_UUID(ILSShutdownInformer, "5332EC7A-FD1F-4BD4-9B8A-D34357351F6A");
+_COM_SMARTPTR_TYPEDEF(ILSShutdownInformer, __uuidof(ILSShutdownInformer));
+
+inline HRESULT ILSShutdownInformer::ReportAbortMessage(_bstr_t message) {
+    return KOVASyncBasicsLib::CheckCall(this, raw_ReportAbortMessage(message));
+}
+inline VARIANT_BOOL ILSShutdownInformer::GetIsOnTimer() {
+    VARIANT_BOOL onTimer = VARIANT_FALSE;
+    KOVASyncBasicsLib::CheckCall(this, get_IsOnTimer(&onTimer));
+    return onTimer;
+}
+inline HRESULT ILSShutdownInformer::BeginDelay(LONG milliseconds) {
+    return KOVASyncBasicsLib::CheckCall(this, raw_BeginDelay(milliseconds));
+}
+inline HRESULT ILSShutdownInformer::EndDelay() {
+    return KOVASyncBasicsLib::CheckCall(this, raw_EndDelay());
+}

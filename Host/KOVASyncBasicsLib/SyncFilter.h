@@ -49,6 +49,7 @@ protected:
     ~ILSSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSSyncFilter, "e0d2f591-34eb-4cb7-bc16-86d3a4be3f8b");
+_COM_SMARTPTR_TYPEDEF(ILSSyncFilter, __uuidof(ILSSyncFilter));
 
 // Adds the start and end of a sync pass and the field set of a repository.
 struct ILSSyncFilter2 : ILSSyncFilter {
@@ -61,6 +62,7 @@ protected:
     ~ILSSyncFilter2() = default;
 };
 KOVA_DECLARE_UUID(ILSSyncFilter2, "827f942f-240b-4d0d-88d8-a04a6b934ce1");
+_COM_SMARTPTR_TYPEDEF(ILSSyncFilter2, __uuidof(ILSSyncFilter2));
 
 struct ILSManualDeletionsSyncFilter : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_GetKeyPropertyTag(BSTR* keyPropertyName) = 0;
@@ -71,6 +73,7 @@ protected:
     ~ILSManualDeletionsSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSManualDeletionsSyncFilter, "73b96c90-90c0-420b-a0ac-5e5c82d14123");
+_COM_SMARTPTR_TYPEDEF(ILSManualDeletionsSyncFilter, __uuidof(ILSManualDeletionsSyncFilter));
 
 struct ILSNeedsShutdownInfo : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_pShutdownInformer(ILSShutdownInformer** informer) = 0;
@@ -80,6 +83,7 @@ protected:
     ~ILSNeedsShutdownInfo() = default;
 };
 KOVA_DECLARE_UUID(ILSNeedsShutdownInfo, "1e9c45c7-805e-4603-aca4-01224ce9df88");
+_COM_SMARTPTR_TYPEDEF(ILSNeedsShutdownInfo, __uuidof(ILSNeedsShutdownInfo));
 
 struct ILSDeleteableSyncFilter : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_DeleteFlag(VARIANT_BOOL* flag) = 0;
@@ -93,6 +97,7 @@ protected:
     ~ILSDeleteableSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSDeleteableSyncFilter, "827f942f-255b-4d0d-88d8-a04a6b934ce1");
+_COM_SMARTPTR_TYPEDEF(ILSDeleteableSyncFilter, __uuidof(ILSDeleteableSyncFilter));
 
 struct ILSCreateableFolderSyncFilter : IDispatch {
     // The repository map is handed on to the repository's folder creation unread.
@@ -104,6 +109,7 @@ protected:
     ~ILSCreateableFolderSyncFilter() = default;
 };
 KOVA_DECLARE_UUID(ILSCreateableFolderSyncFilter, "f22f7570-5e09-4884-95bc-bd3755aa3030");
+_COM_SMARTPTR_TYPEDEF(ILSCreateableFolderSyncFilter, __uuidof(ILSCreateableFolderSyncFilter));
 
 struct ILSHeaderOnlySync : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_RetrieveIndividualItemToPath(ILSPropertyMap* item, BSTR localPath,
@@ -119,6 +125,7 @@ protected:
     ~ILSHeaderOnlySync() = default;
 };
 KOVA_DECLARE_UUID(ILSHeaderOnlySync, "34d46170-215d-41d5-a5be-4a40db1bc250");
+_COM_SMARTPTR_TYPEDEF(ILSHeaderOnlySync, __uuidof(ILSHeaderOnlySync));
 
 // Queried on a filter object for the start point to use when the host names none. Derives from
 // IUnknown only: its first method follows the IUnknown methods.
@@ -129,3 +136,4 @@ protected:
     ~ILSDefaultStartPoint() = default;
 };
 KOVA_DECLARE_UUID(ILSDefaultStartPoint, "83813E65-7F95-4FB9-AB59-D53E6AE55196");
+_COM_SMARTPTR_TYPEDEF(ILSDefaultStartPoint, __uuidof(ILSDefaultStartPoint));
