@@ -20,7 +20,8 @@ public:
             return E_POINTER;
         }
         constexpr bool dual = std::is_base_of_v<IDispatch, Interface>;
-        if (riid == __uuidof(IUnknown) || (dual && riid == __uuidof(IDispatch)) || riid == __uuidof(Interface)) {
+        if (riid == __uuidof(IUnknown) || (dual && riid == __uuidof(IDispatch)) ||
+            riid == __uuidof(Interface)) {
             *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;

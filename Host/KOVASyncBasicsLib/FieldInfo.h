@@ -139,7 +139,8 @@ inline LONG ILSKOVAFieldInfo::GetLocaleId() {
 }
 inline HRESULT ILSKOVAFieldSetInfo::initializeFromReposWithDefaultContentType(ILSPropertyMap* repository,
                                                                               ILSPropertyMap* folder) {
-    return KOVASyncBasicsLib::CheckCall(this, raw_initializeFromReposWithDefaultContentType(repository, folder));
+    return KOVASyncBasicsLib::CheckCall(this,
+                                        raw_initializeFromReposWithDefaultContentType(repository, folder));
 }
 inline HRESULT ILSKOVAFieldSetInfo::initializeFromReposWithAllFields(ILSPropertyMap* repository,
                                                                      ILSPropertyMap* folder) {
