@@ -199,6 +199,9 @@ private:
     }
 };
 
+// The "missing" argument: VT_ERROR holding DISP_E_PARAMNOTFOUND.
+inline const _variant_t vtMissing(DISP_E_PARAMNOTFOUND, VT_ERROR);
+
 inline _bstr_t::_bstr_t(const _variant_t& var) : _bstr_t(var.operator _bstr_t()) {}
 
 inline _bstr_t& _bstr_t::operator=(const _variant_t& var) {
