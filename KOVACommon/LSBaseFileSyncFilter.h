@@ -1,0 +1,284 @@
+// The generic sync filter for file-like repositories.
+//
+// LSBaseFileSyncFilter implements the host's sync-filter interfaces and keeps the state of one sync
+// pass; each host call becomes calls of the virtual repository operations below, which a concrete
+// filter supplies. The IUnknown and IDispatch members of the bases stay pure: the COM object wrapper
+// of the concrete class provides them.
+//
+// The order of the virtual operations is the filter's binary contract with concrete filters: new
+// operations go after the last one, never between them.
+#pragma once
+
+#include "Host/KOVASyncBasicsLib.h"
+#include "Platform/ComUtil.h"
+#include "Platform/MsXml.h"
+#include "VantrelCommon/StdString.h"
+
+#include <functional>
+#include <map>
+#include <regex>
+#include <vector>
+
+_COM_SMARTPTR_TYPEDEF(ILSPropertyMap, __uuidof(ILSPropertyMap));
+_COM_SMARTPTR_TYPEDEF(ILSShutdownInformer, __uuidof(ILSShutdownInformer));
+_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldSetInfo, __uuidof(ILSKOVAFieldSetInfo));
+_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldInfo, __uuidof(ILSKOVAFieldInfo));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMDocument2, __uuidof(IXMLDOMDocument2));
+
+// Name/value pairs that a listing attaches to one listed item or sub-folder.
+using LSExtraProperties = std::map<CStdStr<wchar_t>, CStdStr<wchar_t>>;
+
+// The field-set object made for one pair of folder maps; the maps are kept only for comparison.
+struct LSFieldSetInfoCache {
+    ILSKOVAFieldSetInfoPtr fieldSet;
+    ILSPropertyMap* mainFolderMap = nullptr;
+    ILSPropertyMap* currentFolderMap = nullptr;
+};
+
+class LSBaseFileSyncFilter : public ILSSyncFilter2,
+                             public ILSManualDeletionsSyncFilter,
+                             public ILSNeedsShutdownInfo,
+                             public ILSDeleteableSyncFilter,
+                             public ILSCreateableFolderSyncFilter,
+                             public ILSHeaderOnlySync {
+public:
+    LSBaseFileSyncFilter();
+    LSBaseFileSyncFilter(const LSBaseFileSyncFilter&) = delete;
+    LSBaseFileSyncFilter& operator=(const LSBaseFileSyncFilter&) = delete;
+
+    // ILSSyncFilter / ILSSyncFilter2
+    HRESULT STDMETHODCALLTYPE raw_SetSyncStartPointByString(BSTR startPoint, BSTR* errorText) override;
+    HRESULT STDMETHODCALLTYPE raw_SetSyncStartPoint(ILSPropertyMap* folderMap, VARIANT_BOOL setupFolder,
+                                                    VARIANT_BOOL excludeDocuments,
+                                                    VARIANT_BOOL excludeSubFolders, LONG passValue,
+                                                    VARIANT_BOOL passFlag) override;
+    HRESULT STDMETHODCALLTYPE raw_AddNewDocument(BSTR localPath, BSTR fileName, ILSPropertyMap* unused,
+                                                 ILSPropertyMap* item) override;
+    HRESULT STDMETHODCALLTYPE raw_UpdateDocument(BSTR localPath, BSTR fileName, ILSPropertyMap* unused,
+                                                 ILSPropertyMap* item) override;
+    HRESULT STDMETHODCALLTYPE raw_GetItemCount(USHORT* count) override;
+    HRESULT STDMETHODCALLTYPE raw_GetItemBasicProps(USHORT index, ILSPropertyMap* item) override;
+    HRESULT STDMETHODCALLTYPE raw_RetrieveItemToPath(USHORT index, BSTR localPath, BSTR* listedName,
+                                                     ILSPropertyMap* item, VARIANT_BOOL contentAlreadyLocal,
+                                                     BSTR extraText) override;
+    HRESULT STDMETHODCALLTYPE raw_SetItemProperties(USHORT index, ILSPropertyMap* item) override;
+    HRESULT STDMETHODCALLTYPE raw_PostContentSyncFolderUpdate(ILSPropertyMap* folderMap,
+                                                              VARIANT_BOOL excludeDocuments,
+                                                              VARIANT_BOOL excludeSubFolders) override;
+    HRESULT STDMETHODCALLTYPE raw_PreContentSyncFolderUpdate(ILSPropertyMap* folderMap,
+                                                             VARIANT_BOOL excludeDocuments,
+                                                             VARIANT_BOOL excludeSubFolders) override;
+    HRESULT STDMETHODCALLTYPE raw_GetSubFolderCount(USHORT* count) override;
+    HRESULT STDMETHODCALLTYPE raw_GetSubFolderBasicProps(USHORT index, ILSPropertyMap* subFolder) override;
+    HRESULT STDMETHODCALLTYPE raw_SetSubFolderProperties(USHORT index, ILSPropertyMap* subFolder) override;
+    HRESULT STDMETHODCALLTYPE raw_GetFilterNames(BSTR* first, BSTR* second) override;
+    HRESULT STDMETHODCALLTYPE raw_HasChanges(USHORT index, ILSPropertyMap* item, LONG* changeCode) override;
+    HRESULT STDMETHODCALLTYPE raw_HasMoreItemsAvailable(LONG* more) override;
+    HRESULT STDMETHODCALLTYPE raw_SyncFilterMethod23() override;
+    HRESULT STDMETHODCALLTYPE raw_UpdateFolder(ILSPropertyMap* ignored, ILSPropertyMap* outlookFolder,
+                                               ILSPropertyMap* folderProperties, LONG ignoredLast) override;
+    HRESULT STDMETHODCALLTYPE raw_SetCurrentProfileName(BSTR profileName) override;
+    HRESULT STDMETHODCALLTYPE get_StoresServerFileId(VARIANT_BOOL* stores) override;
+    HRESULT STDMETHODCALLTYPE raw_SyncFilterMethod27() override;
+    HRESULT STDMETHODCALLTYPE raw_StartSync(LONG ignored, ILSPropertyMap* mainFolderMap) override;
+    HRESULT STDMETHODCALLTYPE raw_EndSync(LONG syncKind, VARIANT_BOOL completed, LONG result) override;
+    HRESULT STDMETHODCALLTYPE raw_GetFieldSetInfo(ILSPropertyMap* ignored,
+                                                  ILSKOVAFieldSetInfo** fieldSet) override;
+
+    // ILSManualDeletionsSyncFilter
+    HRESULT STDMETHODCALLTYPE raw_GetKeyPropertyTag(BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE raw_IsDeleted(BSTR key, LONG isFolder) override;
+
+    // ILSNeedsShutdownInfo
+    HRESULT STDMETHODCALLTYPE get_pShutdownInformer(ILSShutdownInformer** informer) override;
+    HRESULT STDMETHODCALLTYPE putref_pShutdownInformer(ILSShutdownInformer* informer) override;
+
+    // ILSDeleteableSyncFilter
+    HRESULT STDMETHODCALLTYPE get_DeleteFlag(VARIANT_BOOL* flag) override;
+    HRESULT STDMETHODCALLTYPE raw_DeleteMethod4() override;
+    HRESULT STDMETHODCALLTYPE raw_DeleteItem(ILSPropertyMap* item, BSTR* errorText) override;
+    HRESULT STDMETHODCALLTYPE get_ServerItemCount(ILSPropertyMap* ignored, LONG* count) override;
+    HRESULT STDMETHODCALLTYPE get_ServerItem(LONG index, BSTR* key) override;
+    HRESULT STDMETHODCALLTYPE get_ServerItemKey(BSTR* name) override;
+
+    // ILSCreateableFolderSyncFilter
+    HRESULT STDMETHODCALLTYPE raw_CreateFolder(ILSPropertyMap* hostArgument, ILSPropertyMap* parentFolder,
+                                               ILSPropertyMap* newFolder) override;
+
+    // ILSHeaderOnlySync
+    HRESULT STDMETHODCALLTYPE raw_RetrieveIndividualItemToPath(ILSPropertyMap* item, BSTR localPath,
+                                                               BSTR* name, VARIANT_BOOL contentAlreadyLocal,
+                                                               BSTR extraText) override;
+    HRESULT STDMETHODCALLTYPE raw_SetHeaderOnly() override;
+    HRESULT STDMETHODCALLTYPE raw_HeaderOnlyMethod5() override;
+    HRESULT STDMETHODCALLTYPE raw_RetrieveIndividualItemToPathProperties(ILSPropertyMap* item,
+                                                                         BSTR extraText) override;
+
+    // Repository operations, in their fixed order.
+    virtual ~LSBaseFileSyncFilter();
+    virtual HRESULT raw_SetMainFolderProperties(ILSPropertyMap* mainFolderMap);
+    virtual CStdStr<wchar_t> GetRepositoryType() = 0;
+    virtual CStdStr<wchar_t> GetFilterName() = 0;
+    virtual HRESULT PrepareStartPoint(CStdStr<wchar_t>& startPoint, BSTR* errorText) = 0;
+    virtual HRESULT DoesItemExistRemote(const CStdStr<wchar_t>& name, bool& exists, bool nameIsFileName);
+    virtual HRESULT DoesFileExistRemote(const CStdStr<wchar_t>& name, bool& exists, bool nameIsFileName) = 0;
+    virtual bool GetRemoteLastModified(const CStdStr<wchar_t>& fileName, SYSTEMTIME* lastModified) = 0;
+    virtual HRESULT CopyFileRemote(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& encodedFileName,
+                                   ILSPropertyMap* item, bool existsOnServer,
+                                   CStdStr<wchar_t>& remoteName) = 0;
+    virtual HRESULT RenameFileRemote(const CStdStr<wchar_t>& remoteName, const CStdStr<wchar_t>& newName) = 0;
+    virtual HRESULT RenameFolderRemote(const CStdStr<wchar_t>& folderLocation,
+                                       const CStdStr<wchar_t>& newName, ILSPropertyMap* folderProperties) = 0;
+    virtual bool AlwaysUploadContent();
+    virtual HRESULT CopyFileToLocal(const CStdStr<wchar_t>& remoteName, const CStdStr<wchar_t>& localPath,
+                                    ILSPropertyMap* item, const CStdStr<wchar_t>& extraText) = 0;
+    virtual HRESULT GetContents(ILSPropertyMap* folderMap, LONG listingMode) = 0;
+    virtual HRESULT GetHashForRemoteFile(const CStdStr<wchar_t>& remoteName, CStdStr<wchar_t>& hash) = 0;
+    virtual HRESULT isItemReadOnly(const CStdStr<wchar_t>& location, bool* readOnly,
+                                   CStdStr<wchar_t>& permission) = 0;
+    virtual HRESULT IsItemOnServer(const CStdStr<wchar_t>& key, bool isFolder) = 0;
+    virtual HRESULT CreateDirectoryRemote(ILSPropertyMap* hostArgument,
+                                          const CStdStr<wchar_t>& parentLocation,
+                                          const CStdStr<wchar_t>& folderName, ILSPropertyMap* newFolder,
+                                          CStdStr<wchar_t>& newLocation) = 0;
+    virtual HRESULT DeleteFileRemote(const CStdStr<wchar_t>& remoteId, CStdStr<wchar_t>& message) = 0;
+    virtual HRESULT GetRemoteFileName(CStdStr<wchar_t>& name, ILSPropertyMap* item,
+                                      CStdStr<wchar_t>& remoteId);
+    virtual HRESULT GetStoredRemoteFileName(const CStdStr<wchar_t>& name, CStdStr<wchar_t>& remoteId) = 0;
+    virtual CStdStr<wchar_t> GetItemName(USHORT index) = 0;
+    virtual ULONG GetItemVersion(USHORT index) = 0;
+    virtual CStdStr<wchar_t> GetSubFolderUrl(USHORT index) = 0;
+    virtual HRESULT SetSubFolderItemProperties(USHORT index, ILSPropertyMap* subFolder) = 0;
+    virtual CStdStr<wchar_t> GetUploadInfoString() = 0;
+    virtual HRESULT OnEndSync(LONG syncKind, VARIANT_BOOL completed, LONG result) = 0;
+    virtual HRESULT OnStartSync() = 0;
+    virtual HRESULT ParseFileFilterLocation(CStdStr<wchar_t>& startPoint) = 0;
+    virtual HRESULT GetFolderUrl(const CStdStr<wchar_t>& folderLocation, CStdStr<wchar_t>& url,
+                                 int index) = 0;
+    virtual HRESULT GetFileUrl(const CStdStr<wchar_t>& remoteName, CStdStr<wchar_t>& url, LONG index) = 0;
+    virtual bool StoresServerFileId();
+    virtual bool ShouldStoreServerFileId(const CStdStr<wchar_t>& name, ILSPropertyMap* item,
+                                         bool useServerId);
+    virtual bool CanAddDocumentsToMainFolder();
+    virtual bool CanAddDocumentsToSubFolder();
+    virtual HRESULT CreateFieldSetInfo(ILSKOVAFieldSetInfo** fieldSet);
+    virtual void InitializeRepository();
+    virtual HRESULT DeleteFolderRemote(ILSPropertyMap* item, CStdStr<wchar_t>& message);
+    virtual bool SetupFolderToSync(ILSPropertyMap* folderMap);
+    virtual HRESULT RetrieveIndividualItemToPathInternal(ILSPropertyMap* item, BSTR localPath, BSTR* name,
+                                                         VARIANT_BOOL contentAlreadyLocal, BSTR extraText);
+    virtual bool IsItemCheckedOut(USHORT index, ILSPropertyMap* item);
+    virtual CStdStr<wchar_t> MakeSafeFileName(const CStdStr<wchar_t>& name, int number,
+                                              const DATE* lastModified);
+    virtual bool SkipFromToUsers(const CStdStr<wchar_t>& name, ILSPropertyMap* item);
+    virtual CStdStr<wchar_t> GetServerFileId(ILSPropertyMap* item, const CStdStr<wchar_t>& name);
+    virtual HRESULT RetrieveIndividualItemToPathProperties(ILSPropertyMap* item,
+                                                           const CStdStr<wchar_t>& remoteId, BSTR extraText);
+    virtual bool IsDownloadHashSkipped();
+    virtual bool IsRemoteUnchanged(USHORT index, ILSPropertyMap* item);
+    virtual bool CanAddFolders();
+    virtual CStdStr<wchar_t> EncodeFileName(const CStdStr<wchar_t>& name);
+    virtual HRESULT OnPostContentSyncFolderUpdate(ILSPropertyMap* folderMap, VARIANT_BOOL excludeDocuments,
+                                                  VARIANT_BOOL excludeSubFolders);
+    virtual CStdStr<wchar_t> GetItemDisplayName(USHORT index, const CStdStr<wchar_t>& name);
+    virtual CStdStr<wchar_t> GetSubFolderDisplayName(USHORT index, const CStdStr<wchar_t>& name);
+    virtual HRESULT OnRemoteFileRenamed(ILSPropertyMap* item);
+    virtual bool HasMoreItemsAvailable();
+    virtual HRESULT GetServerItemCount(LONG* count);
+    virtual HRESULT GetServerItem(LONG index, CStdStr<wchar_t>& key);
+    virtual HRESULT UploadFile(bool isNew, const wchar_t* localPath, const wchar_t* fileName,
+                               ILSPropertyMap* item);
+    virtual HRESULT GetDefaultStartPoint(CStdStr<wchar_t>& startPoint);
+    virtual CStdStr<wchar_t> GetKeyPropertyName();
+
+    // Extra values of the listing, written by the concrete filter's listing.
+    CStdStr<wchar_t> GetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
+                                          const CStdStr<wchar_t>& defaultValue) const;
+    CStdStr<wchar_t> GetSubFolderExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
+                                               const CStdStr<wchar_t>& defaultValue) const;
+    void SetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value);
+
+    // The content-type XML as a document, parsed on first use (a reference is added for the caller).
+    IXMLDOMDocument2Ptr GetContentTypeInfo();
+
+    // Content hash of a local file; never empty. Stops early when the host shuts down.
+    CStdStr<wchar_t> GetHashForLocalFile(const CStdStr<wchar_t>& localPath);
+
+protected:
+    // Reads the filter's own settings; the concrete constructor calls it with its filter name.
+    void InitSettings(const CStdStr<wchar_t>& filterName);
+
+    CStdStr<wchar_t> GetFolderLocation(ILSPropertyMap* folderMap);
+    // Empties the listing tables and the remote dates cached for them before a new listing.
+    void ClearListing();
+    HRESULT SetupFolderUrl(const CStdStr<wchar_t>& location, int index, ILSPropertyMap* map);
+    HRESULT SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index, ILSPropertyMap* map);
+    HRESULT SetServerFileIdProperty(const CStdStr<wchar_t>& remoteName, ILSPropertyMap* item,
+                                    bool useServerId);
+    HRESULT AddFile(bool isNew, CStdStr<wchar_t> fileName, CStdStr<wchar_t> localPath,
+                    CStdStr<wchar_t>* remoteName, ILSPropertyMap* item);
+    bool HasInterimVersionData(ILSPropertyMap* item);
+    DATE CacheLastModified(USHORT index);
+    HRESULT SetMapiProperties(ILSPropertyMap* item, DATE lastModified, const CStdStr<wchar_t>& hash,
+                              const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& fileName,
+                              const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& fromUser,
+                              const CStdStr<wchar_t>& toUser, const CStdStr<wchar_t>& permission,
+                              const LSExtraProperties* extra, bool skipUsers);
+    ILSKOVAFieldSetInfoPtr
+    GetFieldSetInfoInternal(LSFieldSetInfoCache& cache, ILSPropertyMap* mainFolderMap,
+                            ILSPropertyMap* currentFolderMap,
+                            const std::function<HRESULT(ILSKOVAFieldSetInfo**)>& creator);
+
+    // Kept first so that it is released last.
+    LSFieldSetInfoCache m_fieldSetCache;
+
+    bool m_headerOnly = false;
+    CStdStr<wchar_t> m_profileName;
+    LONG m_passValue = -1;
+    CStdStr<wchar_t> m_folderLocation;
+    CStdStr<wchar_t> m_givenStartPoint;
+    CStdStr<wchar_t> m_repositoryLocation;
+    std::vector<CStdStr<wchar_t>> m_subFolderNames;
+    std::vector<CStdStr<wchar_t>> m_itemNames;
+    std::vector<CStdStr<wchar_t>> m_fileNames;
+    CStdStr<wchar_t> m_filterPropertyName;
+    CStdStr<wchar_t> m_filterPropertyValue;
+    bool m_startPointByString = false;
+    bool m_listingLoaded = false;
+    bool m_relistNeeded = false;
+    bool m_passFlag = false;
+    CStdStr<wchar_t> m_folderLeaf;
+    std::map<USHORT, DATE> m_lastModifiedCache;
+    std::map<USHORT, CStdStr<wchar_t>> m_localHashes;
+    std::vector<std::wregex> m_excludePatterns;
+    DWORD m_maxFileSize = 0;
+    CStdStr<wchar_t> m_excludeText;
+    ILSShutdownInformerPtr m_shutdownInformer;
+    ILSPropertyMapPtr m_mainFolderMap;
+    ILSPropertyMapPtr m_currentFolderMap;
+    std::vector<LSExtraProperties> m_itemExtraProperties;
+    std::vector<LSExtraProperties> m_subFolderExtraProperties;
+    std::map<CStdStr<wchar_t>, CStdStr<wchar_t>> _nameValuePairsForRootFolder;
+    CStdStr<wchar_t> m_contentTypeText;
+    IXMLDOMDocument2Ptr m_contentTypeDocument;
+    LONG m_listingMode = 2;
+
+private:
+    HRESULT CheckExistingFile(CStdStr<wchar_t>& encodedName, ILSPropertyMap* item, bool& exists);
+    HRESULT MarkConflict(ILSPropertyMap* item, const CStdStr<wchar_t>& remoteId,
+                         const CStdStr<wchar_t>& serverHash);
+    void WriteFolderPermission(ILSPropertyMap* map, bool readOnly, CStdStr<wchar_t> permission,
+                               const char* method);
+    void WriteRootFolderPairs(ILSPropertyMap* map);
+    void WriteSubFolderExtraProperties(USHORT index, ILSPropertyMap* map);
+};
+
+// Progress routine of the local file copy: cancels the copy when the informer (the routine's data)
+// reports that the host is shutting down.
+DWORD CALLBACK QueryShutdown(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
+                             LARGE_INTEGER streamSize, LARGE_INTEGER streamBytesTransferred,
+                             DWORD streamNumber, DWORD callbackReason, HANDLE sourceFile,
+                             HANDLE destinationFile, LPVOID data);
+
+// The name of the item property that carries a mail's file id (setting, read once per process).
+const CStdStr<wchar_t>& GetEmailFileIdProperty();
