@@ -18,3 +18,14 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
                         LPWSTR lpWideCharStr, int cchWideChar);
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
+
+// Locales (Platform/UserLocale.h says which are known).
+constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+constexpr LCID LOCALE_CUSTOM_DEFAULT = 0x0C00;
+constexpr LCTYPE LOCALE_SISO639LANGNAME = 0x00000059;
+constexpr LCTYPE LOCALE_SISO3166CTRYNAME = 0x0000005A;
+
+// The user's UI language: LC_ALL, LC_MESSAGES, then LANG.
+LANGID GetUserDefaultUILanguage();
+// Returns the characters written, NUL included; with cchData 0, the size needed.
+int GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData);

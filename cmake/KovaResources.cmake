@@ -5,10 +5,13 @@
 #                      [DIRECTORY <sub-folder of the binary tree's bin>] [OUTPUT_DIRECTORY <absolute>]
 #                      [VERSION <a.b.c.d>])
 #   writes <bin>/<DIRECTORY>/<name>.dll; the version defaults to the project's. Sets
-#   <name>_RESOURCE_TARGET in the caller's scope to the target that builds it.
+#   <name>_RESOURCE_TARGET in the caller's scope to the target that builds it; the target
+#   kova_resource_modules builds them all.
 # kova_embed_resources(<target> <source> [VERSION <a.b.c.d>])
 #   compiles the same image into a code module: an executable or a shared library (a static
 #   library would drop the unreferenced image at link time).
+add_custom_target(kova_resource_modules ALL)
+
 function(kova_resource_module name source)
     cmake_parse_arguments(ARG "" "DIRECTORY;OUTPUT_DIRECTORY;VERSION" "" ${ARGN})
     if(NOT ARG_VERSION)
@@ -31,6 +34,7 @@ function(kova_resource_module name source)
         COMMENT "Resource module ${relative}"
         VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${output})
+    add_dependencies(kova_resource_modules ${target})
     set(${name}_RESOURCE_TARGET ${target} PARENT_SCOPE)
 endfunction()
 
