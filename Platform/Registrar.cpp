@@ -220,7 +220,6 @@ ScriptValue ParseValue(Tokenizer& tokens) {
     return value;
 }
 
-
 ScriptKey ParseKey(Tokenizer& tokens) {
     ScriptKey key;
     std::wstring word = tokens.Next();
