@@ -1,10 +1,13 @@
 // The XML DOM and the XMLHTTP request object, with the interfaces and ids of MSXML 3.
 //
-// Methods are the raw COM methods (`get_text(BSTR*)`, `selectSingleNode(BSTR, IXMLDOMNode**)`): they
-// return an HRESULT, S_FALSE with a null result when a lookup finds nothing.
+// Virtual methods are the raw COM methods (`get_text(BSTR*)`, `selectSingleNode(BSTR, IXMLDOMNode**)`):
+// they return an HRESULT, S_FALSE with a null result when a lookup finds nothing. Beside them stand
+// wrappers named as type-library import names them: `Gettext()` for the property `text`, and methods
+// under their own name with fewer arguments (`selectSingleNode(_bstr_t)`); wrappers return _bstr_t,
+// _variant_t or smart pointers (IXMLDOMNodePtr, ...) and raise _com_error for a failed HRESULT.
 #pragma once
 
-#include "Platform/OleAuto.h"
+#include "Platform/ComUtil.h"
 
 enum DOMNodeType {
     NODE_INVALID = 0,
@@ -22,8 +25,22 @@ enum DOMNodeType {
     NODE_NOTATION = 12,
 };
 
+struct IXMLDOMNode;
 struct IXMLDOMNodeList;
 struct IXMLDOMNamedNodeMap;
+struct IXMLDOMAttribute;
+struct IXMLDOMElement;
+struct IXMLDOMDocument;
+struct IXMLDOMDocument2;
+struct IXMLHTTPRequest;
+_COM_SMARTPTR_TYPEDEF(IXMLDOMNode, __uuidof(IXMLDOMNode));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMNodeList, __uuidof(IXMLDOMNodeList));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMNamedNodeMap, __uuidof(IXMLDOMNamedNodeMap));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMAttribute, __uuidof(IXMLDOMAttribute));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMElement, __uuidof(IXMLDOMElement));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMDocument, __uuidof(IXMLDOMDocument));
+_COM_SMARTPTR_TYPEDEF(IXMLDOMDocument2, __uuidof(IXMLDOMDocument2));
+_COM_SMARTPTR_TYPEDEF(IXMLHTTPRequest, __uuidof(IXMLHTTPRequest));
 
 struct IXMLDOMNode : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_nodeName(BSTR* name) = 0;
@@ -44,6 +61,24 @@ struct IXMLDOMNode : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE selectSingleNode(BSTR queryString, IXMLDOMNode** resultNode) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_baseName(BSTR* nameString) = 0;
 
+    _bstr_t GetnodeName();
+    _variant_t GetnodeValue();
+    DOMNodeType GetnodeType();
+    IXMLDOMNodePtr GetparentNode();
+    IXMLDOMNodeListPtr GetchildNodes();
+    IXMLDOMNodePtr GetfirstChild();
+    IXMLDOMNodePtr GetlastChild();
+    IXMLDOMNodePtr GetpreviousSibling();
+    IXMLDOMNodePtr GetnextSibling();
+    IXMLDOMNamedNodeMapPtr Getattributes();
+    IXMLDOMNodePtr appendChild(IXMLDOMNode* newChild);
+    VARIANT_BOOL hasChildNodes();
+    _bstr_t Gettext();
+    _bstr_t Getxml();
+    IXMLDOMNodeListPtr selectNodes(_bstr_t queryString);
+    IXMLDOMNodePtr selectSingleNode(_bstr_t queryString);
+    _bstr_t GetbaseName();
+
 protected:
     ~IXMLDOMNode() = default;
 };
@@ -55,6 +90,10 @@ struct IXMLDOMNodeList : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_length(LONG* listLength) = 0;
     virtual HRESULT STDMETHODCALLTYPE nextNode(IXMLDOMNode** nextItem) = 0;
     virtual HRESULT STDMETHODCALLTYPE reset() = 0;
+
+    IXMLDOMNodePtr Getitem(LONG index);
+    LONG Getlength();
+    IXMLDOMNodePtr nextNode();
 
 protected:
     ~IXMLDOMNodeList() = default;
@@ -69,6 +108,11 @@ struct IXMLDOMNamedNodeMap : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE nextNode(IXMLDOMNode** nextItem) = 0;
     virtual HRESULT STDMETHODCALLTYPE reset() = 0;
 
+    IXMLDOMNodePtr getNamedItem(_bstr_t name);
+    IXMLDOMNodePtr Getitem(LONG index);
+    LONG Getlength();
+    IXMLDOMNodePtr nextNode();
+
 protected:
     ~IXMLDOMNamedNodeMap() = default;
 };
@@ -77,6 +121,9 @@ KOVA_DECLARE_UUID(IXMLDOMNamedNodeMap, "2933BF83-7B36-11D2-B20E-00C04F983E60");
 struct IXMLDOMAttribute : IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE get_name(BSTR* attributeName) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_value(VARIANT* attributeValue) = 0;
+
+    _bstr_t Getname();
+    _variant_t Getvalue();
 
 protected:
     ~IXMLDOMAttribute() = default;
@@ -88,6 +135,10 @@ struct IXMLDOMElement : IXMLDOMNode {
     // VT_BSTR with the value, or VT_NULL and S_FALSE when the element has no such attribute.
     virtual HRESULT STDMETHODCALLTYPE getAttribute(BSTR name, VARIANT* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE setAttribute(BSTR name, VARIANT value) = 0;
+
+    _bstr_t GettagName();
+    _variant_t getAttribute(_bstr_t name);
+    HRESULT setAttribute(_bstr_t name, const _variant_t& value);
 
 protected:
     ~IXMLDOMElement() = default;
@@ -106,6 +157,10 @@ struct IXMLDOMDocument : IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE put_validateOnParse(VARIANT_BOOL isValidating) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_resolveExternals(VARIANT_BOOL isResolving) = 0;
 
+    IXMLDOMElementPtr GetdocumentElement();
+    IXMLDOMElementPtr createElement(_bstr_t tagName);
+    VARIANT_BOOL loadXML(_bstr_t bstrXML);
+
 protected:
     ~IXMLDOMDocument() = default;
 };
@@ -116,6 +171,9 @@ struct IXMLDOMDocument2 : IXMLDOMDocument {
     // selection matches names as written either way.
     virtual HRESULT STDMETHODCALLTYPE setProperty(BSTR name, VARIANT value) = 0;
     virtual HRESULT STDMETHODCALLTYPE getProperty(BSTR name, VARIANT* value) = 0;
+
+    HRESULT setProperty(_bstr_t name, const _variant_t& value);
+    _variant_t getProperty(_bstr_t name);
 
 protected:
     ~IXMLDOMDocument2() = default;
@@ -139,6 +197,20 @@ struct IXMLHTTPRequest : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_responseStream(VARIANT* pvarBody) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_readyState(LONG* plState) = 0;
 
+    HRESULT open(_bstr_t bstrMethod, _bstr_t bstrUrl, const _variant_t& varAsync = _variant_t(),
+                 const _variant_t& bstrUser = _variant_t(), const _variant_t& bstrPassword = _variant_t());
+    HRESULT setRequestHeader(_bstr_t bstrHeader, _bstr_t bstrValue);
+    _bstr_t getResponseHeader(_bstr_t bstrHeader);
+    _bstr_t getAllResponseHeaders();
+    HRESULT send(const _variant_t& varBody = _variant_t());
+    LONG Getstatus();
+    _bstr_t GetstatusText();
+    IDispatchPtr GetresponseXML();
+    _bstr_t GetresponseText();
+    _variant_t GetresponseBody();
+    _variant_t GetresponseStream();
+    LONG GetreadyState();
+
 protected:
     ~IXMLHTTPRequest() = default;
 };
@@ -160,3 +232,5 @@ inline constexpr IID IID_IXMLDOMElement = __uuidof(IXMLDOMElement);
 inline constexpr IID IID_IXMLDOMDocument = __uuidof(IXMLDOMDocument);
 inline constexpr IID IID_IXMLDOMDocument2 = __uuidof(IXMLDOMDocument2);
 inline constexpr IID IID_IXMLHTTPRequest = __uuidof(IXMLHTTPRequest);
+
+#include "Platform/MsXmlWrappers.h"

@@ -1,3 +1,4 @@
+#include "Platform/ComUtil.h"
 #include "Platform/Combase.h"
 #include "Platform/MsXml.h"
 #include "tests/Platform/ComTestSupport.h"
@@ -321,6 +322,29 @@ TEST(ComActivation, KnowsTheDomClassOnly) {
     ASSERT_EQ(S_OK, document->QueryInterface(dispatch.Out()));
     UINT count = 1;
     EXPECT_EQ(E_NOTIMPL, dispatch->GetTypeInfoCount(&count));
+}
+
+} // namespace
+
+namespace {
+
+TEST(XmlDomWrappers, SmartPointersAndComErrors) {
+    IXMLDOMDocument2Ptr document(CLSID_DOMDocument);
+    EXPECT_EQ(VARIANT_TRUE, document->loadXML(_bstr_t(kDiffgramReply)));
+    IXMLDOMNodePtr errors = document->selectSingleNode(L"//diffgr:errors");
+    ASSERT_TRUE(errors);
+    EXPECT_EQ(_bstr_t(L"diffgr:errors"), errors->GetnodeName());
+    EXPECT_EQ(3, document->selectNodes(L"//DataSet/T0")->Getlength());
+    EXPECT_FALSE(document->selectSingleNode(L"//nothing"));
+    EXPECT_EQ(_bstr_t(L"DataSet"), errors->GetparentNode()->GetfirstChild()->GetnodeName());
+    try {
+        document->selectSingleNode(L"//T0[");
+        ADD_FAILURE() << "a malformed query raises";
+    } catch (const _com_error& error) {
+        EXPECT_EQ(E_FAIL, error.Error());
+    }
+    EXPECT_EQ(VARIANT_FALSE, document->loadXML(L"<broken"));
+    EXPECT_FALSE(document->GetdocumentElement());
 }
 
 } // namespace
