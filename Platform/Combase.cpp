@@ -4,6 +4,7 @@
 #include "Platform/ComText.h"
 #include "Platform/MsXml.h"
 #include "Platform/XmlDomObjects.h"
+#include "Platform/XmlHttpRequest.h"
 
 #include <string_view>
 
@@ -17,6 +18,7 @@ struct ClassEntry {
 
 constexpr ClassEntry kClasses[] = {
     {L"Msxml2.DOMDocument", CLSID_DOMDocument, &Platform::Xml::CreateDocument},
+    {L"Msxml2.XMLHTTP", CLSID_XMLHTTP, &Platform::Http::CreateXmlHttpRequest},
 };
 
 } // namespace

@@ -1,0 +1,224 @@
+#include "Platform/HttpTransfer.h"
+
+#include "Platform/HttpErrors.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace Platform::Http {
+
+namespace {
+
+// Timings of the XMLHTTP object: a connection must be made within a minute; a reply that stalls
+// (under one byte a second) for five minutes ends as a time-out.
+constexpr long kConnectTimeoutSeconds = 60;
+constexpr long kStallSeconds = 300;
+// One Poll stops after this long even when more data keeps arriving, so the caller stays responsive.
+constexpr auto kPollBudget = std::chrono::milliseconds(100);
+constexpr long kReceiveBufferBytes = 512 * 1024;
+
+void InitialiseCurlOnce() {
+    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    (void)initialised;
+}
+
+bool NegotiateAvailable() {
+    static const bool available = (curl_version_info(CURLVERSION_NOW)->features & CURL_VERSION_SPNEGO) != 0;
+    return available;
+}
+
+std::string_view TrimmedLine(const char* data, std::size_t size) {
+    std::string_view line(data, size);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+bool HasHeader(const RequestSpec& spec, const char* name) {
+    for (const auto& header : spec.headers) {
+        if (strcasecmp(header.first.c_str(), name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+Transfer::~Transfer() {
+    if (multi_ != nullptr && easy_ != nullptr) {
+        curl_multi_remove_handle(multi_, easy_);
+    }
+    curl_easy_cleanup(easy_);
+    curl_multi_cleanup(multi_);
+    curl_slist_free_all(headerList_);
+}
+
+HRESULT Transfer::Start(RequestSpec spec) {
+    InitialiseCurlOnce();
+    spec_ = std::move(spec);
+    multi_ = curl_multi_init();
+    easy_ = curl_easy_init();
+    if (multi_ == nullptr || easy_ == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    Configure();
+    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+        return E_OUTOFMEMORY;
+    }
+    Poll();
+    return S_OK;
+}
+
+void Transfer::Configure() {
+    curl_easy_setopt(easy_, CURLOPT_URL, spec_.url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+
+    if (strcasecmp(spec_.method.c_str(), "HEAD") == 0) {
+        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+    } else if (strcasecmp(spec_.method.c_str(), "GET") != 0 || spec_.body) {
+        if (spec_.body) {
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size()));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data());
+        }
+        curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, spec_.method.c_str());
+    }
+
+    for (const auto& [name, value] : spec_.headers) {
+        // "Name;" is libcurl's form of a header sent with an empty value.
+        const std::string line = value.empty() ? name + ";" : name + ": " + value;
+        headerList_ = curl_slist_append(headerList_, line.c_str());
+    }
+    if (spec_.body && !HasHeader(spec_, "Content-Type")) {
+        const std::string line = spec_.defaultContentType.empty()
+                                     ? std::string("Content-Type:")
+                                     : "Content-Type: " + spec_.defaultContentType;
+        headerList_ = curl_slist_append(headerList_, line.c_str());
+    }
+    if (!HasHeader(spec_, "Expect")) {
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+    }
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+
+    if (spec_.credentials) {
+        curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_NTLM | CURLAUTH_NEGOTIATE);
+        curl_easy_setopt(easy_, CURLOPT_USERNAME, spec_.credentials->user.c_str());
+        curl_easy_setopt(easy_, CURLOPT_PASSWORD, spec_.credentials->password.c_str());
+    } else if (NegotiateAvailable()) {
+        // The current user's Kerberos tickets, when the server asks for them.
+        curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, CURLAUTH_NEGOTIATE);
+        curl_easy_setopt(easy_, CURLOPT_USERPWD, ":");
+    }
+}
+
+size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
+    auto& transfer = *static_cast<Transfer*>(self);
+    const std::string_view line = TrimmedLine(data, size * count);
+    try {
+        if (line.substr(0, 5) == "HTTP/") {
+            // A new status line: an interim, redirected or re-authenticated reply starts over.
+            const std::size_t codeAt = line.find(' ');
+            transfer.status_ = codeAt == std::string_view::npos
+                                   ? 0
+                                   : std::atoi(std::string(line.substr(codeAt + 1, 3)).c_str());
+            const std::size_t textAt =
+                codeAt == std::string_view::npos ? std::string_view::npos : line.find(' ', codeAt + 1);
+            transfer.statusText_ =
+                textAt == std::string_view::npos ? std::string() : std::string(line.substr(textAt + 1));
+            transfer.headerLines_.clear();
+        } else if (line.empty()) {
+            transfer.headersReceived_ = transfer.headersReceived_ || transfer.status_ >= 200;
+        } else {
+            transfer.headerLines_.emplace_back(line);
+            if (strncasecmp(line.data(), "Content-Length:", 15) == 0 && transfer.status_ >= 200) {
+                const unsigned long long length =
+                    std::strtoull(std::string(line.substr(15)).c_str(), nullptr, 10);
+                transfer.body_.Reserve(static_cast<std::size_t>(length)); // a hint only: growth still works
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        transfer.outOfMemory_ = true;
+        return 0;
+    }
+    return size * count;
+}
+
+size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (!transfer.body_.Append(data, size * count)) {
+        transfer.outOfMemory_ = true;
+        return 0;
+    }
+    return size * count;
+}
+
+void Transfer::CollectResult() {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+            failure_ = WinInetErrorFromCurl(message->data.result);
+            done_ = true;
+            headersReceived_ = true;
+            curl_multi_remove_handle(multi_, easy_);
+            curl_easy_cleanup(easy_);
+            easy_ = nullptr;
+            return;
+        }
+    }
+}
+
+void Transfer::Poll() {
+    const auto started = std::chrono::steady_clock::now();
+    while (!done_) {
+        int running = 0;
+        curl_multi_perform(multi_, &running);
+        CollectResult();
+        int ready = 0;
+        if (done_ || curl_multi_wait(multi_, nullptr, 0, 0, &ready) != CURLM_OK || ready == 0 ||
+            std::chrono::steady_clock::now() - started > kPollBudget) {
+            return;
+        }
+    }
+}
+
+void Transfer::RunToEnd() {
+    while (!done_) {
+        int running = 0;
+        curl_multi_perform(multi_, &running);
+        CollectResult();
+        if (!done_) {
+            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        }
+    }
+}
+
+std::string Transfer::Header(std::string_view name) const {
+    std::string joined;
+    for (const std::string& line : headerLines_) {
+        const std::size_t colon = line.find(':');
+        if (colon != name.size() || strncasecmp(line.data(), name.data(), name.size()) != 0) {
+            continue;
+        }
+        std::string_view value = std::string_view(line).substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+            value.remove_prefix(1);
+        }
+        joined += (joined.empty() ? "" : ", ") + std::string(value);
+    }
+    return joined;
+}
+
+} // namespace Platform::Http

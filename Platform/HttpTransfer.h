@@ -1,0 +1,79 @@
+// One HTTP exchange on libcurl's multi interface. Nothing runs in the background: Poll moves the
+// exchange forward as far as it can without waiting, RunToEnd waits for its end.
+#pragma once
+
+#include "Platform/ByteBuffer.h"
+#include "Platform/WinError.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace Platform::Http {
+
+struct Credentials {
+    std::string user;
+    std::string password;
+};
+
+struct RequestSpec {
+    std::string method;
+    std::string url;
+    std::vector<std::pair<std::string, std::string>> headers; // in the order set, repeats kept
+    std::optional<std::string> body;                          // none: no body at all
+    std::string defaultContentType;                           // sent when the headers name none
+    std::optional<Credentials> credentials;                   // none: the current user (Negotiate)
+};
+
+class Transfer {
+public:
+    Transfer() = default;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer();
+
+    // E_OUTOFMEMORY when libcurl cannot be set up; the exchange has then not started.
+    HRESULT Start(RequestSpec spec);
+    void Poll();
+    void RunToEnd();
+
+    bool HeadersReceived() const { return headersReceived_; }
+    bool BodyStarted() const { return body_.Size() != 0; }
+    bool Done() const { return done_; }
+    // After Done: 0 for a reply, else the WinINet code of the transport failure.
+    LONG Failure() const { return failure_; }
+    bool OutOfMemory() const { return outOfMemory_; }
+
+    LONG Status() const { return status_; }
+    const std::string& StatusText() const { return statusText_; }
+    const std::vector<std::string>& HeaderLines() const { return headerLines_; }
+    // Values of the headers of that name (compared without regard to case), joined by ", ".
+    std::string Header(std::string_view name) const;
+    const ByteBuffer& Body() const { return body_; }
+
+private:
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self);
+    static size_t OnBody(char* data, size_t size, size_t count, void* self);
+    void Configure();
+    void CollectResult();
+
+    RequestSpec spec_;
+    CURLM* multi_ = nullptr;
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    bool headersReceived_ = false;
+    bool done_ = false;
+    bool outOfMemory_ = false;
+    LONG failure_ = 0;
+    LONG status_ = 0;
+    std::string statusText_;
+    std::vector<std::string> headerLines_;
+    ByteBuffer body_;
+};
+
+} // namespace Platform::Http
