@@ -1,6 +1,7 @@
 #include "VantrelCommon/InterfaceBoundary.h"
 
 #include "VantrelCommon/Exceptions.h"
+#include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/TextUtils.h"
 
 #include <cstdint>
@@ -53,10 +54,10 @@ void Describe(Failure& failure) {
     }
 }
 
-// Hook for the error statement of the diagnostics (LSDiag): one ERROR record attributed to the
-// caller's file and line, written only when the error switch is on. Until the diagnostics are
-// linked in, the line is built but not written.
-void WriteErrorRecord(const char* /*file*/, int /*line*/, const std::string& /*text*/) {}
+// One error record attributed to the caller's file and line, written when the error switch is on.
+void WriteErrorRecord(const char* file, int line, const std::string& text) {
+    LSDIAG_ERROR_AT(file, line) << text;
+}
 
 } // namespace
 
