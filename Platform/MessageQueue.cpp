@@ -1,0 +1,13 @@
+#include "Platform/WinUser.h"
+
+BOOL PeekMessageW(LPMSG, HWND, UINT, UINT, UINT) {
+    return FALSE;
+}
+
+BOOL TranslateMessage(const MSG*) {
+    return FALSE;
+}
+
+LRESULT DispatchMessageW(const MSG*) {
+    return 0;
+}
