@@ -23,7 +23,7 @@ HRESULT STDMETHODCALLTYPE LSShutdownInformer::get_ShutdownRequested(VARIANT_BOOL
     }
     ++shutdownQueries_;
     const bool reached = shutdownAtQuery_ != 0 && shutdownQueries_ >= shutdownAtQuery_;
-    *requested = AsVariantBool(shutdownRequested_ || reached);
+    *requested = AsVariantBool(shutdownRequested_.load() || reached);
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 #include "Host/InjectedFailures.h"
 #include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ public:
     static LSShutdownInformer* Create();
 
     // Answers.
-    void SetShutdownRequested(bool requested) { shutdownRequested_ = requested; }
+    // Safe to call from a signal handler.
+    void SetShutdownRequested(bool requested) { shutdownRequested_.store(requested); }
     // Shutdown is reported from the given query on (1 = the first); 0 turns this off.
     void RequestShutdownAtQuery(unsigned query) { shutdownAtQuery_ = query; }
     void SetOnTimer(bool onTimer) { onTimer_ = onTimer; }
@@ -58,7 +60,7 @@ public:
 private:
     LSShutdownInformer() = default;
 
-    bool shutdownRequested_ = false;
+    std::atomic<bool> shutdownRequested_{false};
     unsigned shutdownAtQuery_ = 0;
     bool onTimer_ = false;
     InjectedFailures<ShutdownInformerMethod> failures_;
