@@ -130,6 +130,7 @@ constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_REQUEST_ABORTED = 1235;
+constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;
 constexpr LONG ERROR_TIMEOUT = 1460;
 
 // WinINet error codes: how HTTP transport failures are reported (as a status, or as
