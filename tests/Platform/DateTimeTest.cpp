@@ -2,7 +2,7 @@
 #include "Platform/TestClock.h"
 #include "Platform/WinBase.h"
 
-#include "ScopedEnvironment.h"
+#include "tests/Support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -102,8 +102,7 @@ TEST(FileTime, ConvertsBothWaysWithMilliseconds) {
 
 class ProcessTimeZone : public testing::Test {
 protected:
-    void SetUp() override { environment.Set("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"); }
-    ScopedEnvironment environment;
+    TestSupport::ScopedEnvironment zone{"TZ", "CET-1CEST,M3.5.0,M10.5.0/3"};
 };
 
 TEST_F(ProcessTimeZone, UtcToLocalFollowsTheRulesOfTheDate) {

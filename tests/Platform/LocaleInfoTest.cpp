@@ -1,4 +1,4 @@
-#include "Platform/UserLocale.h"
+#include "Platform/LocaleTable.h"
 #include "Platform/WinNls.h"
 #include "tests/Support/ScopedEnvironment.h"
 
@@ -16,7 +16,7 @@ TEST(UserLocale, NamesMapToKnownLocales) {
         {"de", 1031},          {"de_AT.UTF-8", 1031}, {"C", 1033},
         {"POSIX", 1033},       {"xx_YY", 1033},       {"", 1033}};
     for (const auto& [name, lcid] : cases) {
-        EXPECT_EQ(Platform::LocaleFromName(name).lcid, lcid) << name;
+        EXPECT_EQ(Platform::LcidFromPosixName(name), lcid) << name;
     }
 }
 
