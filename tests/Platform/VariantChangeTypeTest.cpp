@@ -12,11 +12,21 @@ namespace {
 constexpr LCID kUs = 1033;
 constexpr LCID kDe = 1031;
 
-VARIANT Text(const wchar_t* text) {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(text);
-    return v;
+// A text VARIANT freed at the end of the expression or scope that holds it.
+struct OwnedText {
+    VARIANT value;
+    explicit OwnedText(const wchar_t* text) {
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(text);
+    }
+    ~OwnedText() { VariantClear(&value); }
+    OwnedText(const OwnedText&) = delete;
+    OwnedText& operator=(const OwnedText&) = delete;
+    operator const VARIANT&() const { return value; }
+};
+
+OwnedText Text(const wchar_t* text) {
+    return OwnedText(text);
 }
 
 VARIANT Real(double value) {
@@ -155,19 +165,18 @@ TEST(VariantChangeType, BadTypesAndFailureLeavesTheDestination) {
     VARIANT bad;
     bad.vt = 0x0FFF;
     EXPECT_EQ(VariantChangeType(&result, &bad, 0, VT_I4), DISP_E_BADVARTYPE);
-    VARIANT text = Text(L"abc");
-    VARIANT destination = Text(L"kept");
-    EXPECT_EQ(VariantChangeType(&destination, &text, 0, VT_I4), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(std::wstring(destination.bstrVal), L"kept");
-    VariantClear(&text);
-    VariantClear(&destination);
+    OwnedText text(L"abc");
+    OwnedText destination(L"kept");
+    EXPECT_EQ(VariantChangeType(&destination.value, &text.value, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(std::wstring(destination.value.bstrVal), L"kept");
 }
 
 TEST(VariantChangeType, InPlaceFreesTheOldValue) {
-    VARIANT value = Text(L"42");
-    ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I4), S_OK); // the text would leak under ASan
-    EXPECT_EQ(value.vt, VT_I4);
-    EXPECT_EQ(value.lVal, 42);
+    OwnedText value(L"42");
+    ASSERT_EQ(VariantChangeType(&value.value, &value.value, 0, VT_I4),
+              S_OK); // the text would leak under ASan
+    EXPECT_EQ(value.value.vt, VT_I4);
+    EXPECT_EQ(value.value.lVal, 42);
 }
 
 TEST(VariantChangeType, ByReferenceSourceIsRead) {
