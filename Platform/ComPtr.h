@@ -7,6 +7,7 @@
 #include "Platform/Combase.h"
 
 #include <cstddef>
+#include <memory>
 #include <type_traits>
 
 template <class T> class _com_ptr_t {
@@ -58,7 +59,7 @@ public:
     }
     _com_ptr_t& operator=(const _com_ptr_t& p) noexcept { return operator=(p.m_pInterface); }
     _com_ptr_t& operator=(_com_ptr_t&& p) noexcept {
-        if (this != &p) {
+        if (this != std::addressof(p)) {
             ReleaseHeld();
             m_pInterface = p.m_pInterface;
             p.m_pInterface = nullptr;

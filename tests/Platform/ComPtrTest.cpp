@@ -37,6 +37,22 @@ TEST(ComPtr, HoldsOneReferenceForItsLifetime) {
     EXPECT_EQ(object.references(), 1u);
 }
 
+TEST(ComPtr, MoveAssignmentTakesTheReferenceAndSelfMoveKeepsIt) {
+    TestComObject object;
+    {
+        ITestWidgetPtr widget(&object);
+        ITestWidgetPtr target;
+        target = std::move(widget);
+        EXPECT_EQ(object.references(), 2u);
+        EXPECT_FALSE(widget);
+        ITestWidgetPtr& alias = target;
+        target = std::move(alias);
+        EXPECT_EQ(object.references(), 2u);
+        EXPECT_TRUE(target);
+    }
+    EXPECT_EQ(object.references(), 1u);
+}
+
 TEST(ComPtr, ConstructionFromAnotherInterfaceQueries) {
     TestComObject object;
     ITestWidgetPtr widget(&object);
