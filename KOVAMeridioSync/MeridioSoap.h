@@ -1,0 +1,45 @@
+// The texts of Meridio SOAP requests: the three services (namespace, SOAP action base, credential
+// header, session-expiry text), the SOAP 1.1 envelope, the login bodies, and the cutting of a
+// server's error text.
+#pragma once
+
+#include "VantrelCommon/StdString.h"
+
+extern const wchar_t* const kMeridioDmwsNamespace;
+extern const wchar_t* const kMeridioRmwsNamespace;
+extern const wchar_t* const kMeridioScwsNamespace;
+
+struct MeridioService {
+    const wchar_t* namespaceUri;
+    // The credential header with one %s for the session token.
+    const wchar_t* headerTemplate;
+    // Searched (case-sensitively) in a failed request's error text: the session has expired.
+    const wchar_t* sessionExpiryText;
+};
+
+extern const MeridioService kMeridioDmws;
+extern const MeridioService kMeridioRmws;
+extern const MeridioService kMeridioScws;
+
+// The service's namespace URI, "/" and the action name.
+CStdStr<wchar_t> MeridioSoapAction(const MeridioService& service, const wchar_t* action);
+
+// The header template filled with the token (inserted as it is); empty for an empty token.
+CStdStr<wchar_t> MeridioCredentialHeader(const wchar_t* headerTemplate, const CStdStr<wchar_t>& token);
+
+// The XML declaration and the soap:Envelope holding the header text (may be empty) and the body.
+CStdStr<wchar_t> MeridioSoapEnvelope(const CStdStr<wchar_t>& header, const CStdStr<wchar_t>& body);
+
+// The explicit login body; the user name and password are XML-escaped here.
+CStdStr<wchar_t> MeridioLoginBody(const CStdStr<wchar_t>& userName, const CStdStr<wchar_t>& password);
+CStdStr<wchar_t> MeridioLoginUnifiedBody();
+
+// Stands in the logged copy of a login body for the password's text.
+extern const wchar_t* const kMeridioPasswordMask;
+
+// The text between the first and the second "#" of an error text that holds one at least; else the
+// whole text.
+CStdStr<wchar_t> CutMeridioErrorText(const CStdStr<wchar_t>& errorText);
+
+// Whether a failed request's error text says that the session has expired.
+bool IsMeridioSessionExpired(const MeridioService& service, const CStdStr<wchar_t>& errorText);
