@@ -1,0 +1,30 @@
+// The log folder and the removal of old log files.
+#pragma once
+
+#include "Platform/FileApi.h"
+#include "VantrelCommon/StdString.h"
+
+#include <functional>
+#include <regex>
+
+// KOVA.LogDir, else the documents folder; created (one level) when missing. Empty when neither
+// gives a path.
+CStdStr<wchar_t> GetLogDirectory();
+
+// Appends a backslash unless the path ends with one (an empty path becomes "\").
+void EnsureTrailingBackslash(CStdStr<wchar_t>& path);
+
+// Calls the callback for every entry of directory\pattern but "." and ".."; a false result stops
+// the walk. A listing that cannot start is logged and returned as an HRESULT; a walk gives S_OK.
+using DirectoryEntryCallback =
+    std::function<bool(const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data)>;
+HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEntryCallback& callback,
+                           const CStdStr<wchar_t>& pattern);
+
+// The names of this base name's log files: base-<digits>-<digits>.<digits>.log, matched as a whole.
+std::wregex OldLogNamePattern(const CStdStr<wchar_t>& logName);
+
+// Deletes the entry when it is older than maxAgeMinutes at `now` (a FILETIME value) and its name
+// matches the pattern. Always true, so the walk goes on.
+bool DeleteOldLogFile(const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data,
+                      const std::wregex& namePattern, ULONGLONG now, DWORD maxAgeMinutes);

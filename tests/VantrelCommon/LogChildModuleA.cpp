@@ -1,0 +1,6 @@
+// A source module of its own for the module-limited diagnostics test.
+#include "VantrelCommon/LSDiag.h"
+
+void LogFromModuleA() {
+    LSDIAG_DIAG << "diagnostic from module A";
+}
