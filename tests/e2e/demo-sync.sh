@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# End to end: the sync driver, as its own process, mirrors the demo server's library through the
+# registered plug-in; a second pass downloads nothing; a document changed on the server is downloaded
+# again and one deleted on the server leaves the mirror.
+# Usage: demo-sync.sh BIN_DIR SAMPLE_DIR
+set -euo pipefail
+bin=$1
+sample=$2
+work=$(mktemp -d)
+server_pid=
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+export KOVA_REGISTRY_DIR="$work/registry" HOME="$work/home"
+mkdir -p "$HOME"
+cp -r "$sample" "$work/content"
+
+start_server() { # [PORT]
+    "$bin/demo-meridio" --port "${1:-0}" --content "$work/content" >"$work/port" &
+    server_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$work/port" ] && break
+        sleep 0.1
+    done
+    port=$(head -n1 "$work/port")
+    [ -n "$port" ] || fail "the demo server did not start"
+}
+stop_server() {
+    kill "$server_pid"
+    wait "$server_pid" 2>/dev/null || true
+    server_pid=
+}
+sync_pass() {
+    "$bin/kova-sync" sync "Meridio://127.0.0.1:$port/container/1" --into "$work/mirror" | tee "$work/out"
+}
+json_has() { # FILE NAME
+    grep -q "\"name\": \"$2\"" "$1" || fail "$1 lacks the property $2"
+}
+
+start_server
+"$bin/kova-sync" register --user >/dev/null
+"$bin/kova-sync" config set MeridioSync.UserName demo
+"$bin/kova-sync" config set MeridioSync.UserPassword 'Demo & Co 2024'
+
+sync_pass
+grep -q ' 0 failed' "$work/out" || fail "documents failed in the first pass"
+# Every document of the sample arrives byte for byte, in its folder.
+while IFS= read -r -d '' file; do
+    relative=${file#"$sample/Demo Library/"}
+    name=$(basename "$relative")
+    mirrored=$(find "$work/mirror" -name "$name" -not -name '*.kova.json' | head -n1)
+    [ -n "$mirrored" ] || fail "$relative is missing from the mirror"
+    cmp -s "$file" "$mirrored" || fail "$relative differs from the server's copy"
+    for property in UniqueId VersionId DisplayName Mavisto.FromServerFileId Mavisto.FromServerFileName \
+        RemoteFileLastModified Mavisto.FromServerETag Mavisto.FormRegionClass ows-PermMask; do
+        json_has "$mirrored.kova.json" "$property"
+    done
+done < <(find "$sample/Demo Library" -type f -print0)
+for property in Mavisto.RepositoryType Mavisto.FolderLocation CTInfo; do
+    json_has "$work/mirror/.kova-folder.json" "$property"
+done
+[ -d "$work/mirror/Projects & Plans" ] || fail "the folder tree was not mirrored"
+
+sync_pass
+grep -q ' 0 new, 0 changed' "$work/out" || fail "the second pass downloaded again"
+
+# Another user saves a new version of the welcome note, and the empty document is deleted.
+stop_server
+welcome="$work/content/Demo Library/Welcome.txt"
+echo "Updated on the server." >>"$welcome"
+sed -i '/<version id="1" date="2023-11-20T08:00:00Z"\/>/a <version id="2" date="2024-12-01T10:00:00Z"/>' \
+    "$work/content/manifest.xml"
+sed -i '/file="Empty notes.txt"/,/<\/document>/d' "$work/content/manifest.xml"
+start_server "$port"
+sync_pass
+grep -q ' 1 changed' "$work/out" || fail "the changed document was not downloaded again"
+cmp -s "$welcome" "$work/mirror/Welcome.txt" || fail "the mirror holds the old welcome note"
+[ ! -e "$work/mirror/Projects & Plans/Empty notes.txt" ] || fail "the deleted document is still mirrored"
+echo "PASS"
