@@ -1,0 +1,79 @@
+// A vector of strings as a one-dimensional automation array of BSTRs (lower bound 0), owned until
+// destruction, and an accessor that locks an array's data for direct element access.
+#pragma once
+
+#include "Platform/OleAuto.h"
+#include "VantrelCommon/Exceptions.h"
+#include "VantrelCommon/LSDiag.h"
+#include "VantrelCommon/StdString.h"
+
+#include <vector>
+
+class LSSafeArrayVector {
+public:
+    // Element i is a new BSTR of string i up to its first NUL. More than 2^32 - 1 strings throw
+    // narrowing_error.
+    explicit LSSafeArrayVector(const std::vector<CStdStr<wchar_t>>& strings);
+    // Destroys the array and its strings; a failure is logged.
+    ~LSSafeArrayVector();
+    LSSafeArrayVector(const LSSafeArrayVector&) = delete;
+    LSSafeArrayVector& operator=(const LSSafeArrayVector&) = delete;
+
+    SAFEARRAY* GetSafeArray() const { return array_; }
+
+private:
+    SAFEARRAY* array_;
+};
+
+// Elements of type T of a one-dimensional array, between AccessData and UnaccessData (or the
+// accessor's end).
+template <class T> class LSSafeArrayAccessor {
+public:
+    explicit LSSafeArrayAccessor(SAFEARRAY* array) : array_(array) {}
+    ~LSSafeArrayAccessor();
+    LSSafeArrayAccessor(const LSSafeArrayAccessor&) = delete;
+    LSSafeArrayAccessor& operator=(const LSSafeArrayAccessor&) = delete;
+
+    // A failure is logged and thrown as its HRESULT (a null array fails too).
+    void AccessData();
+    void UnaccessData();
+
+    T* begin() const { return first_; }
+    T* end() const { return end_; }
+
+private:
+    SAFEARRAY* array_;
+    T* first_ = nullptr;
+    T* end_ = nullptr;
+    bool accessed_ = false;
+};
+
+template <class T> LSSafeArrayAccessor<T>::~LSSafeArrayAccessor() {
+    if (accessed_ && FAILED(SafeArrayUnaccessData(array_))) {
+        LSDIAG_ERROR << "Failed calling SafeArrayUnaccessData() ";
+    }
+}
+
+template <class T> void LSSafeArrayAccessor<T>::AccessData() {
+    void* data = nullptr;
+    const HRESULT hr = SafeArrayAccessData(array_, &data);
+    if (FAILED(hr)) {
+        LSDIAG_ERROR << "Failed accessing safearray data " << std::hex << hr;
+        ThrowHResult(hr);
+    }
+    first_ = static_cast<T*>(data);
+    end_ = first_ + array_->rgsabound[0].cElements;
+    accessed_ = true;
+}
+
+template <class T> void LSSafeArrayAccessor<T>::UnaccessData() {
+    if (!accessed_) {
+        return;
+    }
+    accessed_ = false;
+    const HRESULT hr = SafeArrayUnaccessData(array_);
+    if (FAILED(hr)) {
+        LSDIAG_ERROR << "Failed calling SafeArrayUnaccessData() " << std::hex << hr;
+        ThrowHResult(hr);
+    }
+}
