@@ -121,14 +121,13 @@ void DeleteOldLogs(const CStdStr<wchar_t>& logFolder, const CStdStr<wchar_t>& lo
     }
     CStdStr<wchar_t> pattern = logName;
     pattern += L"-*.log";
-    const std::wregex names = OldLogNamePattern(logName);
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG nowValue = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
     EnumerateDirectory(
         logFolder,
         [&](const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data) {
-            return DeleteOldLogFile(fullPath, data, names, nowValue, minutes);
+            return DeleteOldLogFile(fullPath, data, logName, nowValue, minutes);
         },
         pattern);
 }

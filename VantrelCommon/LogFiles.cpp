@@ -6,6 +6,8 @@
 #include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/LSSetting.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr ULONGLONG kFileTimeUnitsPerMinute = 600000000ULL;
@@ -64,26 +66,43 @@ HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEnt
     return S_OK;
 }
 
-std::wregex OldLogNamePattern(const CStdStr<wchar_t>& logName) {
-    std::wstring escaped;
-    for (wchar_t c : logName) {
-        if (c == L'-' || c == L'.') {
-            escaped += L'\\';
-        }
-        escaped += c;
+bool IsOldLogName(std::wstring_view name, std::wstring_view logName) {
+    if (name.substr(0, logName.size()) != logName) {
+        return false;
     }
-    // The last "." stands unescaped, as the pattern has always been written: it matches any character.
-    return std::wregex(escaped + L"-\\d+\\-\\d+\\.\\d+.log", std::regex_constants::ECMAScript);
+    name.remove_prefix(logName.size());
+    // "-" digits "-" digits "." digits: digits never match the separators, so no backtracking is
+    // needed.
+    for (const wchar_t separator : {L'-', L'-', L'.'}) {
+        if (name.empty() || name.front() != separator) {
+            return false;
+        }
+        name.remove_prefix(1);
+        if (separator == L'.') {
+            break;
+        }
+        const std::size_t digits = std::min(name.find_first_not_of(L"0123456789"), name.size());
+        if (digits == 0) {
+            return false;
+        }
+        name.remove_prefix(digits);
+    }
+    // The rest is digits, any one character and "log".
+    if (name.size() < 5 || name.substr(name.size() - 3) != L"log") {
+        return false;
+    }
+    const std::wstring_view digits = name.substr(0, name.size() - 4);
+    return digits.find_first_not_of(L"0123456789") == std::wstring_view::npos;
 }
 
 bool DeleteOldLogFile(const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data,
-                      const std::wregex& namePattern, ULONGLONG now, DWORD maxAgeMinutes) {
+                      const CStdStr<wchar_t>& logName, ULONGLONG now, DWORD maxAgeMinutes) {
     const ULONGLONG written = FileTimeValue(data.ftLastWriteTime);
     const ULONGLONG age = now > written ? now - written : 0;
     if (age <= maxAgeMinutes * kFileTimeUnitsPerMinute) {
         return true;
     }
-    if (!std::regex_match(data.cFileName, namePattern)) {
+    if (!IsOldLogName(data.cFileName, logName)) {
         return true;
     }
     LSDIAG_DIAG << "Deleting old log file - " << data.cFileName;

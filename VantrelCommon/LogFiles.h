@@ -5,7 +5,7 @@
 #include "VantrelCommon/StdString.h"
 
 #include <functional>
-#include <regex>
+#include <string_view>
 
 // KOVA.LogDir, else the documents folder; created (one level) when missing. Empty when neither
 // gives a path.
@@ -21,10 +21,12 @@ using DirectoryEntryCallback =
 HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEntryCallback& callback,
                            const CStdStr<wchar_t>& pattern);
 
-// The names of this base name's log files: base-<digits>-<digits>.<digits>.log, matched as a whole.
-std::wregex OldLogNamePattern(const CStdStr<wchar_t>& logName);
+// True for the names of this base name's log files, matched as a whole as the pattern
+// logName-\d+-\d+\.\d+.log matches them (its last "." stands for any character). The base name
+// is taken literally.
+bool IsOldLogName(std::wstring_view name, std::wstring_view logName);
 
-// Deletes the entry when it is older than maxAgeMinutes at `now` (a FILETIME value) and its name
-// matches the pattern. Always true, so the walk goes on.
+// Deletes the entry when it is older than maxAgeMinutes at `now` (a FILETIME value) and its name is
+// one of logName's log files. Always true, so the walk goes on.
 bool DeleteOldLogFile(const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data,
-                      const std::wregex& namePattern, ULONGLONG now, DWORD maxAgeMinutes);
+                      const CStdStr<wchar_t>& logName, ULONGLONG now, DWORD maxAgeMinutes);

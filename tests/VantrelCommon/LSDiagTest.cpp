@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -100,8 +99,14 @@ TEST(LSDiag, OneFileNamedByBaseDateTimeAndProcess) {
     const auto result = run.RunLogStatements({{"KOVA.Log.Diag", 1u}});
     const std::vector<fs::path> files = LogFiles(run.LogFolder());
     ASSERT_EQ(files.size(), 1u);
-    const std::regex name("KOVA-MeridioSync-\\d{8}-\\d{6}\\." + std::to_string(result.pid) + "\\.log");
-    EXPECT_TRUE(std::regex_match(files[0].filename().string(), name)) << files[0].filename();
+    const std::string name = files[0].filename().string();
+    const std::string tail = "." + std::to_string(result.pid) + ".log";
+    ASSERT_EQ(name.size(), std::string("KOVA-MeridioSync-yyyymmdd-hhmmss").size() + tail.size()) << name;
+    EXPECT_EQ(name.substr(0, 17), "KOVA-MeridioSync-");
+    EXPECT_EQ(name.substr(17, 8).find_first_not_of("0123456789"), std::string::npos) << name;
+    EXPECT_EQ(name[25], '-');
+    EXPECT_EQ(name.substr(26, 6).find_first_not_of("0123456789"), std::string::npos) << name;
+    EXPECT_EQ(name.substr(32), tail);
 
     const std::string log = run.TheLog();
     EXPECT_THAT(log, HasSubstr("Logging initialised for "));

@@ -1,5 +1,6 @@
 #include "VantrelCommon/LogFiles.h"
 
+#include "Platform/Utf.h"
 #include "Platform/WinError.h"
 #include "VantrelCommon/LSDiag.h"
 #include "tests/Support/TempDirectory.h"
@@ -38,14 +39,33 @@ TEST(OldLogFiles, DeletedOnlyWhenOlderThanTheLimitAndNamedAsWhole) {
         {L"Other-20240101-101010.4242.log", 600, false},
         {L"KOVA-MeridioSync-20240101-101010.4242xlog", 600, true}, // the last "." matches any character
     };
-    const std::wregex pattern = OldLogNamePattern(L"KOVA-MeridioSync");
     for (const Case& c : cases) {
         TestSupport::TempDirectory dir;
         std::ofstream(dir.path() / c.name) << "old";
         const CStdStr<wchar_t> fullPath = dir.wide() + L"\\" + c.name;
-        EXPECT_TRUE(DeleteOldLogFile(fullPath, EntryWrittenAt(c.name, kNow - c.ageMinutes * kMinute), pattern,
-                                     kNow, 60));
+        EXPECT_TRUE(DeleteOldLogFile(fullPath, EntryWrittenAt(c.name, kNow - c.ageMinutes * kMinute),
+                                     L"KOVA-MeridioSync", kNow, 60));
         EXPECT_EQ(!std::filesystem::exists(dir.path() / c.name), c.deleted) << c.ageMinutes;
+    }
+}
+
+TEST(OldLogFiles, NamesMatchAsAWhole) {
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"KOVA-MeridioSync-20240101-101010.4242.log", true},
+        {L"KOVA-MeridioSync-1-2.3.log", true},
+        {L"KOVA-MeridioSync-1-2.34log", true}, // the character before "log" may be any
+        {L"KOVA-MeridioSync-1-2.3log", false}, // but there must be one after the digits
+        {L"KOVA-MeridioSync-1-2.log", false},
+        {L"KOVA-MeridioSync--2.3.log", false},
+        {L"KOVA-MeridioSync-1-.3.log", false},
+        {L"KOVA-MeridioSync-1-2-3.log", false},
+        {L"KOVA-MeridioSync-1-2.3.log.1", false},
+        {L"KOVA-MeridioSync-20240101-101010.4242 (2).log", false},
+        {L"kova-meridiosync-1-2.3.log", false}, // case-sensitive
+        {L"XKOVA-MeridioSync-1-2.3.log", false},
+    };
+    for (const auto& [name, matches] : cases) {
+        EXPECT_EQ(IsOldLogName(name, L"KOVA-MeridioSync"), matches) << Platform::WideToUtf8(name);
     }
 }
 
