@@ -30,3 +30,7 @@ CStdStr<wchar_t> FindLocalizedFile(const CStdStr<wchar_t>& name, const CStdStr<w
 HMODULE LoadLanguageResources(const CStdStr<wchar_t>& moduleBaseName);
 HMODULE LoadUsersCommonResources(CStdStr<wchar_t> directorySetting);
 HMODULE LoadBrandResources(CStdStr<wchar_t> directorySetting);
+
+// The short date, a blank and the time without seconds in the user's locale; a part the platform
+// cannot format is left out (the date with its blank).
+CStdStr<wchar_t> FormatLocalDateTime(const SYSTEMTIME& time);
