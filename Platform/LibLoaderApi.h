@@ -40,6 +40,9 @@ inline bool IS_INTRESOURCE(LPCWSTR name) {
 #define RT_STRING MAKEINTRESOURCEW(6)
 #define RT_VERSION MAKEINTRESOURCEW(16)
 
+// The reason a module's entry point (DllMain) is called with when the module is loaded.
+constexpr DWORD DLL_PROCESS_ATTACH = 1;
+
 // Resources are named by number (MAKEINTRESOURCEW). A null module is the executable.
 HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
 HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);

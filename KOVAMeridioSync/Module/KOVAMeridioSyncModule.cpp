@@ -1,0 +1,58 @@
+// The module's AppID, type library description and object map.
+#include "KOVAMeridioSync/Module/KOVAMeridioSyncModule.h"
+
+#include "KOVAMeridioSync/KOVAMeridioFieldInfo.h"
+#include "KOVAMeridioSync/KOVAMeridioFieldSetInfo.h"
+#include "Platform/AtlCom.h"
+
+#if __has_include("KOVAMeridioSync/KOVAMeridioSyncFilter.h")
+#include "KOVAMeridioSync/KOVAMeridioSyncFilter.h"
+#define KOVA_HAS_SYNC_FILTER 1
+#endif
+
+namespace {
+
+BEGIN_OBJECT_MAP(kObjectMap)
+OBJECT_ENTRY(CLSID_KOVAMeridioFieldInfo, CKOVAMeridioFieldInfo)
+OBJECT_ENTRY(CLSID_KOVAMeridioFieldSetInfo, CKOVAMeridioFieldSetInfo)
+#ifdef KOVA_HAS_SYNC_FILTER
+OBJECT_ENTRY(CLSID_KOVAMeridioSyncFilter, CKOVAMeridioSyncFilter)
+#endif
+END_OBJECT_MAP()
+
+constexpr IID kSyncFilterInterfaceId = Platform::GuidFromText("AD155C80-6F42-48EA-A84A-31D295CABBA8");
+
+const Platform::TypeLibInterface kInterfaces[] = {
+    {&kSyncFilterInterfaceId, L"IKOVAMeridioSyncFilter"},
+    {&__uuidof(IKOVAMeridioFieldInfo), L"IKOVAMeridioFieldInfo"},
+    {&__uuidof(IKOVAMeridioFieldSetInfo), L"IKOVAMeridioFieldSetInfo"}};
+
+} // namespace
+
+CKOVAMeridioSyncModule::CKOVAMeridioSyncModule() {
+    SetRegistryScripts(KOVAMeridioSyncRegistryScripts());
+}
+
+const wchar_t* CKOVAMeridioSyncModule::GetAppId() {
+    static const std::wstring appId = L"{297AF115-42CF-4DD5-A740-13B9B524AF53}";
+    return appId.c_str();
+}
+
+HRESULT CKOVAMeridioSyncModule::AddCommonRGSReplacements(Platform::RegistrarReplacements& replacements) {
+    replacements[L"APPID"] = GetAppId();
+    return CAtlDllModuleT::AddCommonRGSReplacements(replacements);
+}
+
+HRESULT CKOVAMeridioSyncModule::UpdateRegistryAppId(BOOL bRegister) {
+    return UpdateRegistryFromResource(IDR_KOVAMERIDIOSYNC, bRegister);
+}
+
+_ATL_OBJMAP_ENTRY* CKOVAMeridioSyncModule::GetObjectMap() {
+    return kObjectMap;
+}
+
+const Platform::TypeLibDescription& CKOVAMeridioSyncModule::GetTypeLib() {
+    static const Platform::TypeLibDescription library{
+        &LIBID_KOVAMeridioSyncLib, L"KOVAMeridioSyncLib", 1, 0, kInterfaces, std::size(kInterfaces)};
+    return library;
+}
