@@ -121,6 +121,7 @@ TEST(ModuleRegistrationTest, RegistrationLeavesTheThreadLocaleAsItFoundIt) {
 }
 
 struct InstallCase {
+    const char* name;
     const wchar_t* commandLine;
     bool perUser;
 };
@@ -140,11 +141,13 @@ TEST_P(ModuleInstallTest, CommandLineChoosesTheUserOrTheMachineClasses) {
     ExpectNothingRegisteredIn(chosen);
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, ModuleInstallTest,
-                         testing::Values(InstallCase{L"user", true}, InstallCase{L"USER", true},
-                                         InstallCase{L"uSeR", true}, InstallCase{L"username", false},
-                                         InstallCase{L"use", false}, InstallCase{L"", false},
-                                         InstallCase{nullptr, false}));
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, ModuleInstallTest,
+    testing::Values(InstallCase{"user", L"user", true}, InstallCase{"USER", L"USER", true},
+                    InstallCase{"uSeR", L"uSeR", true}, InstallCase{"username", L"username", false},
+                    InstallCase{"use", L"use", false}, InstallCase{"Empty", L"", false},
+                    InstallCase{"Null", nullptr, false}),
+    [](const testing::TestParamInfo<InstallCase>& info) { return std::string(info.param.name); });
 
 TEST(ModuleRegistrationTest, PerUserInstallDoesNotCarryOverToLaterRegistration) {
     TestSupport::TempRegistryDir registry;
