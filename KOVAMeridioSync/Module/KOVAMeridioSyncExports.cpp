@@ -4,6 +4,7 @@
 #include "KOVAMeridioSync/Module/ScopedThreadLocale.h"
 #include "Platform/AtlCom.h"
 #include "Platform/LibLoaderApi.h"
+#include "VantrelCommon/BrandTexts.h"
 #include "VantrelCommon/InterfaceBoundary.h"
 #include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/LSFileSystem.h"
