@@ -84,8 +84,9 @@ int Register(const std::vector<std::string>& args, bool install) {
         throw HostCallError{install ? "DllInstall(register)" : "DllInstall(unregister)", hr};
     }
     if (install) {
+        // The resource libraries are looked for by appending to InstallDir: it ends with a separator.
         WriteSetting(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"InstallDir",
-                     Platform::Utf8ToWide(plugin.parent_path().string()), false);
+                     Platform::Utf8ToWide((plugin.parent_path() / "").string()), false);
     }
     std::cout << (install ? "Registered " : "Unregistered ") << plugin.string()
               << (perUser ? " for this user\n" : "\n");
