@@ -3,6 +3,7 @@
 // or <name>.dll), and the host engine library's stand-in with the host's version in system32.
 #include "Platform/LibLoaderApi.h"
 #include "Platform/WinVer.h"
+#include "tests/KOVAMeridioSync/LoadedPlugin.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ std::filesystem::path InstallDirectory() {
 class InstallTreeTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(InstallTreeTest, ModuleIsInPlaceWithTheSystemsVersion) {
+    TestSupport::LoadedPlugin::Get(); // a code module's version is read while it is loaded
     const std::wstring path = (InstallDirectory() / GetParam()).wstring();
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
