@@ -1,0 +1,186 @@
+// The retry of busy replies and the health-score throttle, with waits on the manual clock.
+#include "KOVACommon/LSBaseWS.h"
+#include "KOVACommon/LSHttpRequestFactory.h"
+#include "tests/KOVACommon/TransportTestServer.h"
+#include "tests/KOVACommon/TransportTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace TransportTest {
+namespace {
+
+constexpr const char* kOk =
+    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body/>"
+    "</soap:Envelope>";
+
+class ServerBusyTest : public TransportFixture {
+protected:
+    std::unique_ptr<ILSHttpRequest> OpenedRequest() {
+        std::unique_ptr<ILSHttpRequest> request;
+        LSHttpRequestFactory::Create(request);
+        EXPECT_EQ(S_OK, request->Open(L"POST", server.Url("/scws/meridioscws.asmx").c_str(), _variant_t(true),
+                                      _variant_t(L"demo"), _variant_t(L"secret")));
+        EXPECT_EQ(S_OK, request->SetRequestHeader(L"SOAPAction", L"urn:scws/OutlookGetContainerFullEx"));
+        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"first"));
+        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"second"));
+        return request;
+    }
+
+    void Send(std::unique_ptr<ILSHttpRequest>& request) {
+        CLSBaseWS::PerformAsyncSend(request, L"OutlookGetContainerFullEx", L"<Get/>", informer, false);
+    }
+
+    bool LightSyncOn() const {
+        return !ReadStringSetting(L"SharepointSync.HealthScoreLightSyncEndTime").empty();
+    }
+
+    // The clock's waits less the 50 ms passes of the reply wait.
+    std::vector<DWORD> DelayPolls() const {
+        std::vector<DWORD> polls;
+        for (const DWORD sleep : clock.Sleeps()) {
+            if (sleep != 50) {
+                polls.push_back(sleep);
+            }
+        }
+        return polls;
+    }
+
+    TransportTestServer server;
+};
+
+TEST_F(ServerBusyTest, FiveBusyRepliesWaitFourTimesThenFail) {
+    server.Script({{503, {}, "", "text/plain"}});
+    auto request = OpenedRequest();
+    try {
+        Send(request);
+        FAIL() << "the busy replies were accepted";
+    } catch (const LSHttpError& error) {
+        EXPECT_EQ(503, error.status);
+    }
+    EXPECT_EQ((std::vector<LONG>{30000, 60000, 120000, 120000}), informer->DelaysBegun());
+    EXPECT_EQ(4u, informer->DelaysEnded());
+    const auto polls = DelayPolls();
+    EXPECT_EQ(330000u, std::accumulate(polls.begin(), polls.end(), 0u));
+    EXPECT_TRUE(LightSyncOn());
+
+    // Every try is a new object with the same method, URL and headers.
+    const auto received = server.Received();
+    ASSERT_EQ(5u, received.size());
+    for (const ReceivedRequest& attempt : received) {
+        EXPECT_EQ("POST", attempt.method);
+        EXPECT_EQ("/scws/meridioscws.asmx", attempt.path);
+        EXPECT_EQ("<Get/>", attempt.body);
+        EXPECT_EQ("urn:scws/OutlookGetContainerFullEx", attempt.Header("SOAPAction"));
+        std::vector<std::string> twice;
+        for (const auto& [name, value] : attempt.headers) {
+            if (name == "X-Twice") {
+                twice.push_back(value);
+            }
+        }
+        EXPECT_EQ((std::vector<std::string>{"first", "second"}), twice);
+    }
+}
+
+TEST_F(ServerBusyTest, RetryAfterSetsTheWaitAndLeavesTheFallBackDelay) {
+    server.Script(
+        {{429, {{"Retry-After", "10"}}, "", "text/plain"}, {503, {}, "", "text/plain"}, {200, {}, kOk}});
+    auto request = OpenedRequest();
+    Send(request);
+    EXPECT_EQ(200, request->GetStatus());
+    EXPECT_EQ((std::vector<LONG>{10000, 30000}), informer->DelaysBegun());
+    EXPECT_EQ(3u, server.Received().size());
+}
+
+TEST_F(ServerBusyTest, RetryAfterOnEveryReplyWaitsItEachTime) {
+    server.Script({{429, {{"Retry-After", "120"}}, "", "text/plain"}});
+    auto request = OpenedRequest();
+    try {
+        Send(request);
+        FAIL() << "the busy replies were accepted";
+    } catch (const LSHttpError& error) {
+        EXPECT_EQ(429, error.status);
+        EXPECT_EQ(120u, error.retryAfterSeconds);
+    }
+    EXPECT_EQ((std::vector<LONG>{120000, 120000, 120000, 120000}), informer->DelaysBegun());
+}
+
+TEST_F(ServerBusyTest, ServerErrorIsNeverRetried) {
+    server.Script({{500, {}, "<soap:Envelope/>"}});
+    auto request = OpenedRequest();
+    EXPECT_THROW(Send(request), LSHttpError);
+    EXPECT_EQ(1u, server.Received().size());
+    EXPECT_TRUE(informer->DelaysBegun().empty());
+    EXPECT_FALSE(LightSyncOn());
+}
+
+TEST_F(ServerBusyTest, ShutdownDuringABusyWaitAbortsAndEndsTheDelay) {
+    server.Script({{503, {}, "", "text/plain"}});
+    auto request = OpenedRequest();
+    // Shutdown comes while the busy wait sleeps.
+    clock.OnSleep([this](DWORD milliseconds) {
+        if (milliseconds == 100) {
+            informer->SetShutdownRequested(true);
+        }
+    });
+    try {
+        Send(request);
+        FAIL() << "the wait was not interrupted";
+    } catch (long hr) {
+        EXPECT_EQ(E_ABORT, static_cast<HRESULT>(hr));
+    }
+    EXPECT_EQ((std::vector<LONG>{30000}), informer->DelaysBegun());
+    EXPECT_EQ(1u, informer->DelaysEnded());
+}
+
+TEST_F(ServerBusyTest, BusyWaitIsRefusedOnATimer) {
+    server.Script({{503, {}, "", "text/plain"}});
+    informer->SetOnTimer(true);
+    auto request = OpenedRequest();
+    try {
+        Send(request);
+        FAIL() << "the wait ran on a timer";
+    } catch (long hr) {
+        EXPECT_EQ(E_ABORT, static_cast<HRESULT>(hr));
+    }
+    EXPECT_EQ(1u, server.Received().size());
+    EXPECT_EQ(1u, informer->DelaysEnded());
+}
+
+struct HealthCase {
+    const char* score;
+    bool throttled;
+};
+
+class HealthScoreTest : public ServerBusyTest, public ::testing::WithParamInterface<HealthCase> {};
+
+TEST_P(HealthScoreTest, HighScoreSwitchesLightSyncAndPauses) {
+    server.Script({{200, {{"X-SharePointHealthScore", GetParam().score}}, kOk}});
+    auto request = OpenedRequest();
+    Send(request);
+    EXPECT_EQ(GetParam().throttled, LightSyncOn());
+    const auto polls = DelayPolls();
+    EXPECT_EQ(GetParam().throttled ? 5000u : 0u, std::accumulate(polls.begin(), polls.end(), 0u));
+    EXPECT_TRUE(informer->DelaysBegun().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scores, HealthScoreTest,
+                         ::testing::Values(HealthCase{"9", true}, HealthCase{"10", true},
+                                           HealthCase{"8", false}, HealthCase{"11", false},
+                                           HealthCase{"-1", false}, HealthCase{"busy", false}));
+
+TEST_F(ServerBusyTest, ZeroDelayReturnsAfterTheTimerCheck) {
+    DelayWithShutdownCheck(informer, 0);
+    EXPECT_TRUE(clock.Sleeps().empty());
+    informer->SetOnTimer(true);
+    EXPECT_THROW(DelayWithShutdownCheck(informer, 0), long);
+}
+
+TEST_F(ServerBusyTest, DelayWithoutInformerWaitsInStepsOfOneHundred) {
+    DelayWithShutdownCheck(nullptr, 250);
+    EXPECT_EQ((std::vector<DWORD>{100, 100, 100}), clock.Sleeps());
+}
+
+} // namespace
+} // namespace TransportTest
