@@ -17,5 +17,6 @@ inline const wchar_t* NonNull(const wchar_t* text) {
                  [](const char* piece, const char* file, int line) { LSDIAG_DIAG_AT(file, line) << piece; })
 
 #define LS_LOG_LARGE_TEXT_AS_ERROR(text)                                                                     \
-    LogLargeText(LSTransportLog::NonNull(text), __FILE__, __LINE__,                                          \
-                 [](const char* piece, const char* file, int line) { LSDIAG_ERROR_AT(file, line) << piece; })
+    LogLargeText(                                                                                            \
+        LSTransportLog::NonNull(text), __FILE__, __LINE__,                                                   \
+        [](const char* piece, const char* file, int line) { LSDIAG_ERROR_AT(file, line) << piece; })

@@ -1,6 +1,9 @@
 #include "tests/KOVACommon/TransportTestSupport.h"
 
+#include "Platform/LibLoaderApi.h"
+#include "Platform/Utf.h"
 #include "Platform/WinReg.h"
+#include "VantrelCommon/ResourceLibraries.h"
 #include "tests/Support/TempRegistryDir.h"
 
 namespace TransportTest {
@@ -13,6 +16,14 @@ TestSupport::TempRegistryDir& TestRegistry() {
     return registry;
 }
 const bool registryReady = (TestRegistry(), true);
+
+// The error texts live in the common resource module.
+const bool resourcesReady = [] {
+    const std::wstring path = Platform::Utf8ToWide(KOVA_BIN_DIR) + L"/KOVACommonResources32.dll";
+    GetCommonResources() =
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return GetCommonResources() != nullptr;
+}();
 
 constexpr const wchar_t* kSettingsPath = L"SOFTWARE\\Vantrel\\Vantrel Sorvanta";
 
@@ -57,7 +68,9 @@ std::wstring ReadStringSetting(const wchar_t* name) {
     return status == ERROR_SUCCESS ? std::wstring(buffer) : std::wstring();
 }
 
-LogRecords::LogRecords() : errorEnabled_(LSDiag::errorEnabled), diagEnabled_(LSDiag::diagEnabled) {
+LogRecords::LogRecords()
+    : errorEnabled_(LSDiag::errorEnabled), diagEnabled_(LSDiag::diagEnabled), verbosity_(FLAGS_v) {
+    FLAGS_v = 1;
     LSDiag::errorEnabled = true;
     LSDiag::diagEnabled = true;
     google::AddLogSink(this);
@@ -67,6 +80,7 @@ LogRecords::~LogRecords() {
     google::RemoveLogSink(this);
     LSDiag::errorEnabled = errorEnabled_;
     LSDiag::diagEnabled = diagEnabled_;
+    FLAGS_v = verbosity_;
 }
 
 void LogRecords::send(google::LogSeverity, const char*, const char*, int, const google::LogMessageTime&,

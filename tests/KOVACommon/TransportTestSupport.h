@@ -39,6 +39,7 @@ public:
 private:
     bool errorEnabled_;
     bool diagEnabled_;
+    int verbosity_;
     std::vector<std::string> records_;
 };
 
