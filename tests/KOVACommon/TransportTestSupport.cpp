@@ -17,12 +17,16 @@ TestSupport::TempRegistryDir& TestRegistry() {
 }
 const bool registryReady = (TestRegistry(), true);
 
-// The error texts live in the common resource module.
+HMODULE LoadResourceModule(const wchar_t* name) {
+    const std::wstring path = Platform::Utf8ToWide(KOVA_BIN_DIR) + L"/" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+// The error texts live in the common resource module, the user-agent text in the brand module.
 const bool resourcesReady = [] {
-    const std::wstring path = Platform::Utf8ToWide(KOVA_BIN_DIR) + L"/KOVACommonResources32.dll";
-    GetCommonResources() =
-        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    return GetCommonResources() != nullptr;
+    GetCommonResources() = LoadResourceModule(L"KOVACommonResources32.dll");
+    GetBrandResources() = LoadResourceModule(L"KOVABrandResources32.dll");
+    return GetCommonResources() != nullptr && GetBrandResources() != nullptr;
 }();
 
 constexpr const wchar_t* kSettingsPath = L"SOFTWARE\\Vantrel\\Vantrel Sorvanta";
