@@ -1,0 +1,55 @@
+// Folder creation: a folder that the user made in Outlook below a synced folder is created in the
+// repository and its Outlook folder becomes a synced folder of it.
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+
+HRESULT LSBaseFileSyncFilter::raw_CreateFolder(ILSPropertyMap* hostArgument, ILSPropertyMap* parentFolder,
+                                               ILSPropertyMap* newFolder) {
+    m_relistNeeded = true;
+    CStdStr<wchar_t> errorText;
+    HRESULT hr = S_OK;
+    try {
+        BSTR value = nullptr;
+        hr = parentFolder->get_ItemStr(ItemProperty::MavistoFolderLocation, &value);
+        if (FAILED(hr)) {
+            ThrowHResult(hr);
+        }
+        const CStdStr<wchar_t> parentLocation(static_cast<const wchar_t*>(value));
+        SysFreeString(value);
+
+        value = nullptr;
+        hr = newFolder->get_ItemStr(ItemProperty::DisplayName, &value);
+        if (FAILED(hr)) {
+            _com_issue_errorex(hr, newFolder, __uuidof(ILSPropertyMap));
+        }
+        CStdStr<wchar_t> folderName(static_cast<const wchar_t*>(value));
+        SysFreeString(value);
+        folderName = EncodeFileName(folderName);
+
+        CStdStr<wchar_t> newLocation;
+        hr = CreateDirectoryRemote(hostArgument, parentLocation, folderName, newFolder, newLocation);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_CreateFolder"
+                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+            return hr;
+        }
+        if (FAILED(PutStr(newFolder, ItemProperty::MavistoRepositoryType, GetRepositoryType()))) {
+            return S_OK;
+        }
+        PutStr(newFolder, ItemProperty::MavistoRepositoryLocation, newLocation);
+        PutStr(newFolder, ItemProperty::MavistoFolderLocation, newLocation);
+        SetupFolderUrl(newLocation, -1, newFolder);
+        PutStr(newFolder, ItemProperty::UniqueId, GetHashForString(newLocation));
+        newFolder->put_ItemNum(ItemProperty::VersionId, 1);
+        PutStr(newFolder, ItemProperty::DisplayName, folderName);
+        return S_OK;
+    } catch (...) {
+        hr = HResultFromCurrentException("LSBaseFileSyncFilter::raw_CreateFolder", __FILE__, __LINE__,
+                                         &errorText);
+    }
+    if (!errorText.empty()) {
+        PutStr(newFolder, ItemProperty::MavistoSyncIssueFolderMessage, errorText);
+    }
+    return hr;
+}

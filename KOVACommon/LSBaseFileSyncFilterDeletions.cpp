@@ -1,0 +1,159 @@
+// Deletions: which synced items vanished from the server, deleting items on the server, the server
+// item enumeration and the remote-name lookup of stored items.
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+
+HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
+    try {
+        *name = GetKeyPropertyName().AllocSysString();
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetKeyPropertyTag", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_IsDeleted(BSTR key, LONG isFolder) {
+    try {
+        // Items of a kind that the last listing did not cover are never reported deleted.
+        if (m_listingMode == LSListingMode::Nothing) {
+            return S_FALSE;
+        }
+        if (m_listingMode == LSListingMode::SubFoldersOnly && isFolder == 0) {
+            return S_FALSE;
+        }
+        if (m_listingMode == LSListingMode::DocumentsOnly && isFolder != 0) {
+            return S_FALSE;
+        }
+        return IsItemOnServer(CStdStr<wchar_t>(static_cast<const wchar_t*>(key)), isFolder != 0);
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_IsDeleted", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::get_DeleteFlag(VARIANT_BOOL* flag) {
+    if (flag != nullptr) {
+        *flag = VARIANT_FALSE;
+    }
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_DeleteMethod4() {
+    return E_FAIL;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_DeleteItem(ILSPropertyMap* item, BSTR* errorText) {
+    m_relistNeeded = true;
+    const auto handBack = [errorText](const CStdStr<wchar_t>& message) {
+        if (!message.empty() && errorText != nullptr) {
+            *errorText = message.AllocSysString();
+        }
+    };
+    try {
+        if (item == nullptr) {
+            LS_LOG_ERROR << "pPropMap cannot be NULL";
+            ThrowHResult(E_INVALIDARG);
+        }
+        const CStdStr<wchar_t> folderLocation =
+            LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFolderLocation, L"");
+        CStdStr<wchar_t> message;
+        HRESULT hr;
+        if (folderLocation.empty()) {
+            CStdStr<wchar_t> name;
+            CStdStr<wchar_t> remoteId;
+            hr = GetRemoteFileName(name, item, remoteId);
+            if (SUCCEEDED(hr)) {
+                hr = DeleteFileRemote(remoteId, message);
+            }
+        } else {
+            hr = DeleteFolderRemote(item, message);
+        }
+        handBack(message);
+        return hr;
+    } catch (const CStdStr<wchar_t>& message) {
+        LS_LOG_ERROR << "Error is :" << message;
+        handBack(message);
+        return S_FALSE;
+    } catch (const _com_error& error) {
+        LS_LOG_ERROR << "Error - " << error.ErrorMessage() << " msg=" << error.Description();
+        return E_FAIL;
+    } catch (long hr) {
+        return static_cast<HRESULT>(hr);
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::get_ServerItemCount(ILSPropertyMap* /*ignored*/, LONG* count) {
+    try {
+        if (count == nullptr) {
+            return E_INVALIDARG;
+        }
+        return GetServerItemCount(count);
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::get_ServerItemCount", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::get_ServerItem(LONG index, BSTR* key) {
+    try {
+        CStdStr<wchar_t> text;
+        const HRESULT hr = GetServerItem(index, text);
+        if (SUCCEEDED(hr)) {
+            *key = text.AllocSysString();
+        }
+        return hr;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::get_ServerItem", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::get_ServerItemKey(BSTR* name) {
+    try {
+        *name = CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileId).AllocSysString();
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::get_ServerItemKey", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::GetRemoteFileName(CStdStr<wchar_t>& name, ILSPropertyMap* item,
+                                                CStdStr<wchar_t>& remoteId) {
+    BSTR value = nullptr;
+    if (FAILED(item->get_ItemStr(ItemProperty::MavistoFromServerFileName, &value))) {
+        LS_LOG_ERROR << "Error getting stored remote filename";
+        remoteId.clear();
+    } else if (value == nullptr) {
+        remoteId.clear();
+    } else {
+        name = value;
+        remoteId = name;
+    }
+    SysFreeString(value);
+
+    VARIANT_BOOL hasId = VARIANT_FALSE;
+    if (FAILED(item->get_ItemHasValue(ItemProperty::MavistoFromServerFileId, &hasId)) ||
+        hasId == VARIANT_FALSE) {
+        const HRESULT hr = GetStoredRemoteFileName(name, remoteId);
+        return FAILED(hr) ? hr : S_OK;
+    }
+    value = nullptr;
+    const HRESULT hr = item->get_ItemStr(ItemProperty::MavistoFromServerFileId, &value);
+    if (FAILED(hr)) {
+        LS_LOG_ERROR << "Error getting stored remote filename";
+        return hr;
+    }
+    remoteId = static_cast<const wchar_t*>(value);
+    SysFreeString(value);
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::DeleteFolderRemote(ILSPropertyMap*, CStdStr<wchar_t>&) {
+    LS_LOG_ERROR << "DeleteFolderRemote not implemented";
+    return E_NOTIMPL;
+}

@@ -1,0 +1,149 @@
+// Download of listed items and of single items in header-only sync, with the content hash that
+// later change tests compare against.
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+
+namespace {
+
+void StoreDownloadHash(ILSPropertyMap* item, const CStdStr<wchar_t>& hash) {
+    if (hash.empty()) {
+        return;
+    }
+    const HRESULT hr = item->put_ItemStr(ItemProperty::MavistoFromServerETag, _bstr_t(hash.c_str()));
+    if (FAILED(hr)) {
+        LS_LOG_ERROR << "Error setting hash" << std::hex << static_cast<DWORD>(hr);
+    }
+}
+
+} // namespace
+
+HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPath, BSTR* listedName,
+                                                     ILSPropertyMap* item, VARIANT_BOOL contentAlreadyLocal,
+                                                     BSTR extraText) {
+    try {
+        if (CacheLastModified(index) == LSNoRemoteDate) {
+            return E_FAIL;
+        }
+        const CStdStr<wchar_t> remoteName = GetItemName(index);
+        if (listedName != nullptr) {
+            *listedName = m_itemNames.at(index).AllocSysString();
+        }
+        const CStdStr<wchar_t> path(static_cast<const wchar_t*>(localPath));
+        if (contentAlreadyLocal == VARIANT_FALSE) {
+            const HRESULT hr = CopyFileToLocal(remoteName, path, item,
+                                               CStdStr<wchar_t>(static_cast<const wchar_t*>(extraText)));
+            if (hr == S_FALSE) {
+                LS_LOG_DIAG << "Failed to download local content - suppressing error";
+                return S_FALSE;
+            }
+            if (FAILED(hr)) {
+                LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_RetrieveItemToPath"
+                             << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+                return hr;
+            }
+        }
+        if (IsDownloadHashSkipped()) {
+            return S_OK;
+        }
+        const CStdStr<wchar_t> hash = GetHashForLocalFile(path);
+        m_localHashes[index] = hash;
+        StoreDownloadHash(item, hash);
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveItemToPath", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPath(ILSPropertyMap* item, BSTR localPath,
+                                                               BSTR* name, VARIANT_BOOL contentAlreadyLocal,
+                                                               BSTR extraText) {
+    try {
+        return RetrieveIndividualItemToPathInternal(item, localPath, name, contentAlreadyLocal, extraText);
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPath", __FILE__,
+                                           __LINE__, nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMap* item, BSTR localPath,
+                                                                   BSTR* name,
+                                                                   VARIANT_BOOL contentAlreadyLocal,
+                                                                   BSTR extraText) {
+    if (item == nullptr) {
+        LS_LOG_ERROR << "pPropMap cannot be NULL";
+        return E_INVALIDARG;
+    }
+    CStdStr<wchar_t> fileName =
+        LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFromServerFileName, L"");
+    if (name != nullptr) {
+        *name = fileName.AllocSysString();
+    }
+    const CStdStr<wchar_t> path(static_cast<const wchar_t*>(localPath));
+    CStdStr<wchar_t> serverHash;
+    if (contentAlreadyLocal == VARIANT_FALSE) {
+        CStdStr<wchar_t> remoteId;
+        HRESULT hr = GetRemoteFileName(fileName, item, remoteId);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+            return hr;
+        }
+        if (IsDownloadHashSkipped()) {
+            hr = GetHashForRemoteFile(remoteId, serverHash);
+            if (FAILED(hr)) {
+                LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+                             << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+                return hr;
+            }
+        }
+        hr = CopyFileToLocal(remoteId, path, item, CStdStr<wchar_t>(static_cast<const wchar_t*>(extraText)));
+        if (hr == S_FALSE) {
+            LS_LOG_DIAG << "Failed to download local content - suppressing error";
+            return S_FALSE;
+        }
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+            return hr;
+        }
+    }
+    StoreDownloadHash(item, IsDownloadHashSkipped() ? serverHash : GetHashForLocalFile(path));
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_SetHeaderOnly() {
+    m_headerOnly = true;
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_HeaderOnlyMethod5() {
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties(ILSPropertyMap* item,
+                                                                         BSTR extraText) {
+    try {
+        LS_LOG_DIAG << "raw_RetrieveIndividualItemToPathProperties ";
+        CStdStr<wchar_t> name;
+        CStdStr<wchar_t> remoteId;
+        const HRESULT hr = GetRemoteFileName(name, item, remoteId);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "Unable to locate document id hr:" << std::hex << static_cast<DWORD>(hr);
+            return hr;
+        }
+        return RetrieveIndividualItemToPathProperties(item, remoteId, extraText);
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties",
+                                           __FILE__, __LINE__, nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathProperties(ILSPropertyMap*, const CStdStr<wchar_t>&,
+                                                                     BSTR) {
+    LS_LOG_DIAG
+        << "Base function RetrieveIndividualItemToPathProperties, doesn't do anything, need to override in "
+           "each filter";
+    return S_OK;
+}

@@ -1,0 +1,288 @@
+// Item property writing: what the listing and the repository know about a listed document is
+// written onto its Outlook item, a few values one by one, the rest in one batch of name/value
+// strings, and custom fields typed through the repository's field set.
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSLocalFiles.h"
+
+namespace {
+
+constexpr DWORD PR_MESSAGE_DELIVERY_TIME = 0x0E060040;
+constexpr DWORD PR_SENDER_NAME_W = 0x0C1A001F;
+constexpr DWORD PR_SENT_REPRESENTING_NAME_W = 0x0042001F;
+constexpr DWORD PR_DISPLAY_TO_W = 0x0E04001F;
+constexpr DWORD PR_HASATTACH = 0x0E1B000B;
+constexpr DWORD PR_MESSAGE_CLASS_W = 0x001A001F;
+
+CStdStr<wchar_t> TagName(DWORD tag) {
+    return ToHexString(tag);
+}
+
+const CStdStr<wchar_t>& DocIdPropertyName() {
+    static const CStdStr<wchar_t> name =
+        LSSetting::GetInstance()->GetUserString(L"DocIdProperty", L"Document ID Value");
+    return name;
+}
+
+// The batch of string properties, one "name<TAB>value" element per property.
+class PropertyBatch {
+public:
+    void Add(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value) {
+        m_elements.push_back(name + L"\t" + value);
+    }
+
+    void WriteTo(ILSPropertyMap* item) const {
+        if (m_elements.empty()) {
+            return;
+        }
+        LSSafeArrayVector array(m_elements);
+        VARIANT batch;
+        VariantInit(&batch);
+        batch.vt = VT_ARRAY | VT_BSTR;
+        batch.parray = array.GetSafeArray();
+        const HRESULT hr = item->put_ItemVariant(&batch);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "Failed to set string properties " << std::hex << static_cast<DWORD>(hr);
+            _com_issue_errorex(hr, item, __uuidof(ILSPropertyMap));
+        }
+    }
+
+private:
+    std::vector<CStdStr<wchar_t>> m_elements;
+};
+
+const CStdStr<wchar_t>* Find(const LSExtraProperties& extra, const CStdStr<wchar_t>& name) {
+    auto found = extra.find(name);
+    return found == extra.end() ? nullptr : &found->second;
+}
+
+} // namespace
+
+void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* item,
+                            CStdStr<wchar_t>& formClass) {
+    if (!extension.Equals(L"msg", false)) {
+        return;
+    }
+    BSTR value = nullptr;
+    const HRESULT hr = item->get_ItemStr(_bstr_t(TagName(PR_MESSAGE_CLASS_W).c_str()), &value);
+    const CStdStr<wchar_t> messageClass(static_cast<const wchar_t*>(value));
+    SysFreeString(value);
+    if (FAILED(hr) || (messageClass.size() >= 8 && messageClass.compare(0, 8, L"IPM.Note") == 0)) {
+        ReplaceAll(formClass, L".Post.", L".Note.");
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap* item) {
+    try {
+        if (m_startPointByString) {
+            return raw_SetMainFolderProperties(item);
+        }
+        const auto storedHash = m_localHashes.find(index);
+        const CStdStr<wchar_t> hash =
+            storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
+        const CStdStr<wchar_t> name = GetItemName(index);
+        const CStdStr<wchar_t> fileName = m_itemNames.at(index);
+
+        CStdStr<wchar_t> url;
+        HRESULT hr = GetFileUrl(name, url, index);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+                         << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
+            ThrowHResult(hr);
+        }
+
+        bool skipUsers = false;
+        CStdStr<wchar_t> fromUser;
+        CStdStr<wchar_t> toUser;
+        if (m_headerOnly || !IsMailFile(fileName)) {
+            skipUsers = SkipFromToUsers(name, item);
+            if (!skipUsers) {
+                fromUser = GetItemExtraProperty(index, L"fromUser", L"");
+                toUser = GetItemExtraProperty(index, L"toUser", L"");
+            }
+        }
+
+        bool readOnly = GetItemExtraProperty(index, L"forceReadOnly", L"0") == L"1";
+        CStdStr<wchar_t> permission;
+        if (!readOnly) {
+            hr = isItemReadOnly(name, &readOnly, permission);
+            if (FAILED(hr)) {
+                LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+                             << "Failed to determine if item is readonly";
+                return hr;
+            }
+        }
+        if (permission.empty() && readOnly) {
+            LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_SetItemProperties"
+                        << " : folder is readonly";
+        }
+        permission = LSPermissionText(readOnly, permission);
+
+        const DATE lastModified = m_lastModifiedCache[index];
+        const LSExtraProperties* extra =
+            index < m_itemExtraProperties.size() ? &m_itemExtraProperties[index] : nullptr;
+        SetMapiProperties(item, lastModified, hash, name, fileName, url, fromUser, toUser, permission, extra,
+                          skipUsers);
+        return S_OK;
+    } catch (long hr) {
+        LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+                     << ": Caught exception " << std::hex << static_cast<DWORD>(hr)
+                     << " for index :" << std::dec << index;
+        return static_cast<HRESULT>(hr);
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetItemProperties", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastModified,
+                                                const CStdStr<wchar_t>& hash, const CStdStr<wchar_t>& name,
+                                                const CStdStr<wchar_t>& fileName, const CStdStr<wchar_t>& url,
+                                                const CStdStr<wchar_t>& fromUser,
+                                                const CStdStr<wchar_t>& toUser,
+                                                const CStdStr<wchar_t>& permission,
+                                                const LSExtraProperties* extra, bool skipUsers) {
+    PropertyBatch batch;
+    if (FAILED(item->put_ItemDate(ItemProperty::RemoteFileLastModified, lastModified))) {
+        LS_LOG_ERROR << "Failed to set property on property map";
+    }
+    if (!hash.empty()) {
+        batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerETag), hash);
+    }
+    batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileName), fileName);
+    SetServerFileIdProperty(name, item, false);
+    if (!url.empty()) {
+        batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileUrl), url);
+    }
+
+    // A mail file in a full sync keeps its own delivery time, sender and recipients.
+    if ((m_headerOnly && !skipUsers) || !IsMailFile(fileName)) {
+        DATE delivery = lastModified;
+        if (extra != nullptr) {
+            if (const CStdStr<wchar_t>* received = Find(*extra, L"receivedDate")) {
+                _variant_t date;
+                if (DateStringToVariantDate(*received, date)) {
+                    delivery = date.date;
+                }
+            }
+        }
+        if (FAILED(item->put_ItemDate(_bstr_t(TagName(PR_MESSAGE_DELIVERY_TIME).c_str()), delivery))) {
+            LS_LOG_ERROR << "LSBaseFileSyncFilter::SetMapiProperties"
+                         << "Failed to set property on property map";
+        }
+        if (!fromUser.empty()) {
+            batch.Add(TagName(PR_SENDER_NAME_W), fromUser);
+            batch.Add(TagName(PR_SENT_REPRESENTING_NAME_W), fromUser);
+        }
+        if (!toUser.empty()) {
+            batch.Add(TagName(PR_DISPLAY_TO_W), toUser);
+        }
+    }
+    if (!permission.empty()) {
+        batch.Add(CStdStr<wchar_t>(ItemProperty::owsPermMask), permission);
+    }
+
+    if (extra != nullptr) {
+        const CStdStr<wchar_t> prefix = GetRepositoryType() + L"-";
+        const ILSKOVAFieldSetInfoPtr fieldSet =
+            m_mainFolderMap == nullptr
+                ? ILSKOVAFieldSetInfoPtr()
+                : GetFieldSetInfoInternal(
+                      m_fieldSetCache, m_mainFolderMap, m_currentFolderMap,
+                      [this](ILSKOVAFieldSetInfo** created) { return CreateFieldSetInfo(created); });
+        for (const auto& [key, value] : *extra) {
+            if (key.compare(0, prefix.size(), prefix) != 0) {
+                continue;
+            }
+            batch.Add(key, value);
+            if (fieldSet == nullptr) {
+                continue;
+            }
+            ILSKOVAFieldInfoPtr fieldInfo;
+            HRESULT hr = fieldSet->raw_getFieldInfo(_bstr_t(key.c_str()), &fieldInfo);
+            if (FAILED(hr)) {
+                LS_LOG_DIAG << "LSSyncHelper::raw_getFieldInfo failed hr: " << std::hex
+                            << static_cast<DWORD>(hr) << " for field: " << key;
+                continue;
+            }
+            hr = LSSyncHelper::setFieldValue(fieldInfo, item, value);
+            if (FAILED(hr)) {
+                LS_LOG_ERROR << "LSSyncHelper::setFieldValue failed hr:" << std::hex
+                             << static_cast<DWORD>(hr);
+            }
+        }
+        if (const CStdStr<wchar_t>* version = Find(*extra, L"MavistoFromServerVersion")) {
+            batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerVersion), *version);
+        }
+        const CStdStr<wchar_t>* extension = Find(*extra, L"extension");
+        CStdStr<wchar_t> formClass;
+        if (const CStdStr<wchar_t>* found =
+                Find(*extra, CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass))) {
+            formClass = *found;
+        }
+        if (!formClass.empty()) {
+            GetMessageClassForFile(extension == nullptr ? CStdStr<wchar_t>() : *extension, item, formClass);
+            batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass), formClass);
+        }
+        for (const CStdStr<wchar_t>& copied :
+             {CStdStr<wchar_t>(L"ows-CheckoutUser"), CStdStr<wchar_t>(ItemProperty::KOVADuplicateHash),
+              GetEmailFileIdProperty()}) {
+            if (const CStdStr<wchar_t>* found = Find(*extra, copied)) {
+                batch.Add(copied, *found);
+            }
+        }
+        if (const CStdStr<wchar_t>* attach = Find(*extra, L"PR_HAS_ATTACH");
+            attach != nullptr && !attach->empty()) {
+            const BYTE hasAttach = (*attach)[0] == L'1' ? 1 : 0;
+            if (FAILED(item->put_ItemBool(_bstr_t(TagName(PR_HASATTACH).c_str()), hasAttach))) {
+                LS_LOG_ERROR << "Failed to set hasAttach on downloaded item: " << fileName;
+            }
+        }
+        if (const CStdStr<wchar_t>* docId = Find(*extra, L"DocIdProperty");
+            docId != nullptr && !docId->empty()) {
+            batch.Add(DocIdPropertyName(), *docId);
+        }
+        if (const CStdStr<wchar_t>* docIdLib = Find(*extra, L"DocIdLibProperty");
+            docIdLib != nullptr && !docIdLib->empty()) {
+            batch.Add(CStdStr<wchar_t>(ItemProperty::KOVADocIdLib), *docIdLib);
+        }
+    }
+    batch.WriteTo(item);
+    return S_OK;
+}
+
+ILSKOVAFieldSetInfoPtr
+LSBaseFileSyncFilter::GetFieldSetInfoInternal(LSFieldSetInfoCache& cache, ILSPropertyMap* mainFolderMap,
+                                              ILSPropertyMap* currentFolderMap,
+                                              const std::function<HRESULT(ILSKOVAFieldSetInfo**)>& creator) {
+    if (cache.fieldSet != nullptr && cache.mainFolderMap == mainFolderMap &&
+        cache.currentFolderMap == currentFolderMap) {
+        return cache.fieldSet;
+    }
+    cache.mainFolderMap = nullptr;
+    cache.currentFolderMap = nullptr;
+    ILSKOVAFieldSetInfo* created = nullptr;
+    const HRESULT hr = creator(&created);
+    if (FAILED(hr) && hr != E_INVALIDARG) {
+        if (created != nullptr) {
+            created->Release();
+        }
+        LS_LOG_ERROR << "GetFieldSetInfoInternal failed with error :" << std::hex << static_cast<DWORD>(hr);
+        ThrowHResult(hr);
+    }
+    cache.fieldSet.Attach(created);
+    if (SUCCEEDED(hr)) {
+        if (cache.fieldSet == nullptr) {
+            _com_issue_error(E_POINTER);
+        }
+        const HRESULT initHr =
+            cache.fieldSet->raw_initializeFromReposWithAllFields(mainFolderMap, currentFolderMap);
+        if (FAILED(initHr)) {
+            _com_issue_errorex(initHr, cache.fieldSet, __uuidof(ILSKOVAFieldSetInfo));
+        }
+        cache.mainFolderMap = mainFolderMap;
+        cache.currentFolderMap = currentFolderMap;
+    }
+    return cache.fieldSet;
+}

@@ -1,0 +1,271 @@
+// Start points and the folder listing as the host reads it: counts, basic properties of listed items
+// and sub-folders, filter names and the Outlook profile name.
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSLocalFiles.h"
+#include "KOVACommon/LSOutlookInfo.h"
+#include "Platform/SystemMessage.h"
+
+namespace {
+
+CStdStr<wchar_t> LeafOf(const CStdStr<wchar_t>& location) {
+    const int slash = location.ReverseFind(L'\\');
+    return slash < 0 ? location : CStdStr<wchar_t>(location.substr(static_cast<size_t>(slash) + 1));
+}
+
+// The text after the last "." of a listed name; empty without a dot or when nothing follows it.
+CStdStr<wchar_t> ExtensionOf(const CStdStr<wchar_t>& name) {
+    const int dot = name.ReverseFind(L'.');
+    return dot < 0 ? CStdStr<wchar_t>() : CStdStr<wchar_t>(name.substr(static_cast<size_t>(dot) + 1));
+}
+
+// The system's text for the code without its line end; empty when the system has none.
+CStdStr<wchar_t> SystemMessageText(HRESULT hr) {
+    LPWSTR buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    CStdStr<wchar_t> text;
+    if (length != 0 && buffer != nullptr) {
+        text.assign(buffer, length);
+        text.TrimRight(L"\r\n");
+    }
+    LocalFree(buffer);
+    return text;
+}
+
+} // namespace
+
+LONG ListingModeFromFlags(VARIANT_BOOL excludeDocuments, VARIANT_BOOL excludeSubFolders) {
+    const bool noDocuments = excludeDocuments == VARIANT_TRUE;
+    const bool noSubFolders = excludeSubFolders == VARIANT_TRUE;
+    if (noDocuments) {
+        return noSubFolders ? LSListingMode::Nothing : LSListingMode::SubFoldersOnly;
+    }
+    return noSubFolders ? LSListingMode::DocumentsOnly : LSListingMode::Both;
+}
+
+CStdStr<wchar_t> ReplaceCharsWithSpace(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& characters) {
+    CStdStr<wchar_t> result = text;
+    for (wchar_t& c : result) {
+        if (characters.find(c) != CStdStr<wchar_t>::npos) {
+            c = L' ';
+        }
+    }
+    return result;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BSTR* errorText) {
+    try {
+        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_SetSyncStartPointByString";
+        m_startPointByString = true;
+        m_listingLoaded = false;
+        m_headerOnly = false;
+        CStdStr<wchar_t> workingText(static_cast<const wchar_t*>(startPoint));
+        m_givenStartPoint = workingText;
+
+        HRESULT hr = ParseFileFilterLocation(workingText);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = GetDefaultStartPoint(workingText);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = PrepareStartPoint(workingText, errorText);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        m_folderLocation = workingText;
+        m_folderLeaf = LeafOf(m_folderLocation);
+
+        // A listing of another folder made earlier by this object must not show through.
+        ClearListing();
+        hr = GetContents(nullptr, LSListingMode::Nothing);
+        if (SUCCEEDED(hr)) {
+            m_listingLoaded = true;
+            InitializeRepository();
+            return S_OK;
+        }
+        CStdStr<wchar_t> text = SystemMessageText(hr);
+        if (text.empty()) {
+            text.Format(L"Error: %08x", static_cast<unsigned>(hr));
+        }
+        if (errorText != nullptr) {
+            *errorText = text.AllocSysString();
+        }
+        LS_LOG_ERROR << "Error getting contents";
+        return E_FAIL;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPointByString", __FILE__,
+                                           __LINE__, nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, VARIANT_BOOL setupFolder,
+                                                    VARIANT_BOOL excludeDocuments,
+                                                    VARIANT_BOOL excludeSubFolders, LONG passValue,
+                                                    VARIANT_BOOL passFlag) {
+    try {
+        m_listingMode = ListingModeFromFlags(excludeDocuments, excludeSubFolders);
+        m_startPointByString = false;
+        m_listingLoaded = false;
+        m_relistNeeded = false;
+        m_headerOnly = false;
+        m_passFlag = passFlag != VARIANT_FALSE;
+        m_passValue = passValue;
+        m_folderLocation = GetFolderLocation(folderMap);
+        m_currentFolderMap = folderMap;
+        m_repositoryLocation =
+            LSPropertyHelpers::getStrProp(folderMap, ItemProperty::MavistoRepositoryLocation, L"");
+        m_filterPropertyName =
+            LSPropertyHelpers::getStrProp(folderMap, ItemProperty::FilterPropertyName, L"");
+        m_filterPropertyValue =
+            LSPropertyHelpers::getStrProp(folderMap, ItemProperty::FilterPropertyValue, L"");
+
+        if (setupFolder != VARIANT_FALSE && SetupFolderToSync(folderMap)) {
+            return S_OK;
+        }
+        ClearListing();
+        const HRESULT hr = GetContents(folderMap, m_listingMode);
+        if (FAILED(hr)) {
+            LS_LOG_ERROR << "Error getting contents";
+            return hr;
+        }
+        m_listingLoaded = true;
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPoint", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+void LSBaseFileSyncFilter::ClearListing() {
+    m_itemNames.clear();
+    m_fileNames.clear();
+    m_subFolderNames.clear();
+    m_lastModifiedCache.clear();
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderMap) {
+    BSTR value = nullptr;
+    HRESULT hr = folderMap->get_ItemStr(ItemProperty::MavistoFromServerShortItemId, &value);
+    if (FAILED(hr)) {
+        hr = folderMap->get_ItemStr(ItemProperty::MavistoFolderLocation, &value);
+    }
+    if (FAILED(hr)) {
+        LS_LOG_ERROR << "Failed to get folder location";
+        ThrowHResult(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    }
+    CStdStr<wchar_t> location(static_cast<const wchar_t*>(value));
+    SysFreeString(value);
+    return location;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_GetItemCount(USHORT* count) {
+    *count = static_cast<USHORT>(m_itemNames.size());
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_GetSubFolderCount(USHORT* count) {
+    *count = static_cast<USHORT>(m_subFolderNames.size());
+    return S_OK;
+}
+
+HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap* item) {
+    try {
+        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps";
+        if (m_startPointByString) {
+            // A folder registered by text is itself the one item the host reads.
+            LS_LOG_DIAG << "About to get new registration for folder:" << m_folderLeaf;
+            item->put_ItemStr(ItemProperty::UniqueId, _bstr_t(GetHashForString(m_folderLocation).c_str()));
+            item->put_ItemNum(ItemProperty::VersionId, 1);
+            item->put_ItemStr(ItemProperty::DisplayName, _bstr_t(m_folderLeaf.c_str()));
+            LS_LOG_DIAG << "Stored new registration for folder:" << m_folderLeaf;
+            return S_OK;
+        }
+
+        LS_LOG_DIAG << "Starting regular raw_GetItemBasicProps " << index;
+        const CStdStr<wchar_t> listedName = m_itemNames.at(index);
+        const CStdStr<wchar_t> path = m_folderLocation + L"\\" + listedName;
+        const CStdStr<wchar_t> remoteName = GetItemName(index);
+        const ULONG version = GetItemVersion(index);
+        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
+                    << ": Getting properties for : " << path;
+
+        const CStdStr<wchar_t> extension = ExtensionOf(listedName);
+        const CStdStr<wchar_t> uniqueId = GetHashForString(remoteName);
+        item->put_ItemStr(ItemProperty::UniqueId, _bstr_t(uniqueId.c_str()));
+        item->put_ItemNum(ItemProperty::VersionId, static_cast<LONG>(version));
+        item->put_ItemStr(ItemProperty::DisplayName, _bstr_t(GetItemDisplayName(index, listedName).c_str()));
+        item->put_ItemStr(ItemProperty::FileName, _bstr_t(listedName.c_str()));
+        item->put_ItemStr(ItemProperty::Extension, _bstr_t(extension.c_str()));
+        if (IsExternalAttachmentsEnabled()) {
+            DATE lastModified = CacheLastModified(index);
+            item->put_ItemStr(
+                ItemProperty::ExternalAttachmentFilename,
+                _bstr_t(MakeSafeFileName(remoteName, static_cast<int>(version), &lastModified).c_str()));
+        }
+        item->put_ItemStr(ItemProperty::MavistoFromServerFileName, _bstr_t(listedName.c_str()));
+        SetServerFileIdProperty(remoteName, item, false);
+        SetupFileUrl(remoteName, index, item);
+        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
+                    << ": Properties are: " << listedName << ", " << extension << ", " << uniqueId;
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetItemBasicProps", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSPropertyMap* subFolder) {
+    try {
+        const CStdStr<wchar_t> name = m_subFolderNames.at(index);
+        const CStdStr<wchar_t> url = GetSubFolderUrl(index);
+        subFolder->put_ItemStr(ItemProperty::UniqueId, _bstr_t(GetHashForString(url).c_str()));
+        subFolder->put_ItemNum(ItemProperty::VersionId, 1);
+        subFolder->put_ItemStr(ItemProperty::DisplayName,
+                               _bstr_t(GetSubFolderDisplayName(index, name).c_str()));
+        subFolder->put_ItemStr(ItemProperty::MavistoRepositoryLocation, _bstr_t(url.c_str()));
+        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetSubFolderBasicProps"
+                    << ": Sub Folder props: " << name << ", " << url;
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetSubFolderBasicProps", __FILE__,
+                                           __LINE__, nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_GetFilterNames(BSTR* first, BSTR* second) {
+    try {
+        const CStdStr<wchar_t> type = GetRepositoryType();
+        *first = type.AllocSysString();
+        *second = type.AllocSysString();
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetFilterNames", __FILE__, __LINE__,
+                                           nullptr);
+    }
+}
+
+HRESULT LSBaseFileSyncFilter::raw_SetCurrentProfileName(BSTR profileName) {
+    try {
+        m_profileName = static_cast<const wchar_t*>(profileName);
+        LSOutlookInfo::CheckCachedProfileName(m_profileName);
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetCurrentProfileName", __FILE__,
+                                           __LINE__, nullptr);
+    }
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::MakeSafeFileName(const CStdStr<wchar_t>& name, int number,
+                                                        const DATE* /*lastModified*/) {
+    static const CStdStr<wchar_t> unsafe = L"\\/:?\"<>|";
+    CStdStr<wchar_t> path;
+    path.Format(L"%s_%s\\%s_%d", ReplaceCharsWithSpace(m_repositoryLocation, unsafe).c_str(),
+                ReplaceCharsWithSpace(m_folderLocation, unsafe).c_str(),
+                ReplaceCharsWithSpace(name, unsafe).c_str(), number);
+    return path;
+}

@@ -1,0 +1,99 @@
+#include "KOVACommon/LSLocalFiles.h"
+
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+#include "KOVACommon/LSFilterSupport.h"
+
+#include <array>
+
+const wchar_t EmptyContentHash[] = L"{D98C1DD4-008F-04B2-E980-0998ECF8427E}";
+
+namespace {
+
+constexpr UINT IDS_COPY_ACCESS_DENIED = 4075;
+
+} // namespace
+
+void ReplaceAll(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& from, const CStdStr<wchar_t>& to) {
+    if (from.empty()) {
+        return;
+    }
+    for (size_t at = text.find(from); at != CStdStr<wchar_t>::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+CStdStr<wchar_t> ToLowerAZ(const CStdStr<wchar_t>& text) {
+    CStdStr<wchar_t> lower = text;
+    for (wchar_t& c : lower) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+    }
+    return lower;
+}
+
+CStdStr<wchar_t> GetFileExtension(const CStdStr<wchar_t>& name) {
+    const int dot = name.ReverseFind(L'.');
+    return dot < 0 ? CStdStr<wchar_t>() : CStdStr<wchar_t>(name.substr(static_cast<size_t>(dot)));
+}
+
+bool IsMailFile(const CStdStr<wchar_t>& fileName) {
+    static const std::array<const wchar_t*, 4> mailExtensions = {L".msg", L".eml", L".mim", L".mme"};
+    const CStdStr<wchar_t> extension = ToLowerAZ(GetFileExtension(fileName));
+    for (const wchar_t* mailExtension : mailExtensions) {
+        if (extension == mailExtension) {
+            return true;
+        }
+    }
+    return false;
+}
+
+CStdStr<wchar_t> MakeTempFilePath() {
+    wchar_t directory[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, directory);
+    return LSFileSystem::GetTempFilePathWithExt(L"LS", L".tmp", directory);
+}
+
+HRESULT CopyLocalFile(const CStdStr<wchar_t>& sourcePath, const CStdStr<wchar_t>& destinationPath,
+                      ILSPropertyMap* item, ILSShutdownInformer* informer) {
+    ILSShutdownInformerPtr heldInformer(informer);
+    LS_LOG_DIAG << "About to copy: " << sourcePath << " to " << destinationPath;
+    BOOL cancel = FALSE;
+    if (CopyFileExW(sourcePath.c_str(), destinationPath.c_str(), QueryShutdown,
+                    heldInformer.GetInterfacePtr(), &cancel, 0)) {
+        LS_LOG_DIAG << "Copy succeeded";
+        return S_OK;
+    }
+    const DWORD code = GetLastError();
+    if (code == static_cast<DWORD>(ERROR_REQUEST_ABORTED)) {
+        LS_LOG_ERROR << "Error copy cancelled - probably Outlook shutdown : " << destinationPath << std::dec
+                     << code;
+    } else {
+        LS_LOG_ERROR << "Error adding new file :" << destinationPath << ":" << std::hex << code;
+    }
+    if (item != nullptr && HRESULT_FROM_WIN32(code) == E_ACCESSDENIED) {
+        PutStr(item, ItemProperty::MavistoSyncIssueMessage, CStdStr<wchar_t>(IDS_COPY_ACCESS_DENIED));
+    }
+    return E_FAIL;
+}
+
+bool IsExternalAttachmentsEnabled() {
+    static const bool enabled =
+        LSSetting::GetInstance()->GetUserDwordConfigDetails(L"KOVA.ExternalAttachments", 0).value != 0;
+    return enabled;
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::GetHashForLocalFile(const CStdStr<wchar_t>& localPath) {
+    const auto shutdownRequested = [this]() {
+        if (m_shutdownInformer == nullptr) {
+            LS_LOG_ERROR
+                << "Filter not configured to handle shutdown, add COM_INTERFACE_ENTRY(ILSNeedsShutdownInfo) "
+                   "to COM_MAP for filter";
+            return false;
+        }
+        VARIANT_BOOL requested = VARIANT_FALSE;
+        return SUCCEEDED(m_shutdownInformer->get_ShutdownRequested(&requested)) && requested != VARIANT_FALSE;
+    };
+    const CStdStr<wchar_t> hash = CLSHash::GetHashForLocalFile(localPath, shutdownRequested);
+    return hash.empty() ? CStdStr<wchar_t>(EmptyContentHash) : hash;
+}

@@ -1,0 +1,25 @@
+// Small routines of the generic filter that touch local files.
+#pragma once
+
+#include "Host/KOVASyncBasicsLib.h"
+#include "VantrelCommon/StdString.h"
+
+// The hash that stands for empty, missing or unreadable content.
+extern const wchar_t EmptyContentHash[];
+
+// The text from the last "." of the name to its end, the "." included; empty without a ".".
+CStdStr<wchar_t> GetFileExtension(const CStdStr<wchar_t>& name);
+
+// True for the extensions .msg, .eml, .mim and .mme, in any letter case.
+bool IsMailFile(const CStdStr<wchar_t>& fileName);
+
+// A new, reserved (created empty) file path in the temporary directory; the caller deletes it.
+CStdStr<wchar_t> MakeTempFilePath();
+
+// Copies a local file; the copy stops when the informer reports shutdown. S_OK or E_FAIL; an
+// access-denied failure also leaves its message on the item.
+HRESULT CopyLocalFile(const CStdStr<wchar_t>& sourcePath, const CStdStr<wchar_t>& destinationPath,
+                      ILSPropertyMap* item, ILSShutdownInformer* informer);
+
+// The setting KOVA.ExternalAttachments, read once per process.
+bool IsExternalAttachmentsEnabled();
