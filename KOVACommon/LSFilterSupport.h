@@ -20,6 +20,7 @@
 #include "VantrelCommon/LSHash.h"
 #include "VantrelCommon/LSSafeArrayVector.h"
 #include "VantrelCommon/LSSetting.h"
+#include "VantrelCommon/ResourceLibraries.h"
 #include "VantrelCommon/StdString.h"
 #include "VantrelCommon/TextUtils.h"
 
