@@ -145,7 +145,7 @@ DWORD CALLBACK QueryShutdown(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_
             return PROGRESS_CANCEL;
         }
     } catch (...) {
-        LS_LOG_ERROR << "Failed querying shutdown in FileShareSync";
+        LSDIAG_ERROR << "Failed querying shutdown in FileShareSync";
     }
     return PROGRESS_CONTINUE;
 }

@@ -19,12 +19,6 @@
 #include <regex>
 #include <vector>
 
-_COM_SMARTPTR_TYPEDEF(ILSPropertyMap, __uuidof(ILSPropertyMap));
-_COM_SMARTPTR_TYPEDEF(ILSShutdownInformer, __uuidof(ILSShutdownInformer));
-_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldSetInfo, __uuidof(ILSKOVAFieldSetInfo));
-_COM_SMARTPTR_TYPEDEF(ILSKOVAFieldInfo, __uuidof(ILSKOVAFieldInfo));
-_COM_SMARTPTR_TYPEDEF(IXMLDOMDocument2, __uuidof(IXMLDOMDocument2));
-
 // Name/value pairs that a listing attaches to one listed item or sub-folder.
 using LSExtraProperties = std::map<CStdStr<wchar_t>, CStdStr<wchar_t>>;
 

@@ -18,7 +18,7 @@ DATE LSBaseFileSyncFilter::CacheLastModified(USHORT index) {
             date = converted;
         }
     } else {
-        LS_LOG_ERROR << "LSBaseFileSyncFilter::CacheLastModified"
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::CacheLastModified"
                      << ": Unable to get Last Modified Date for Remote File: " << name;
     }
     m_lastModifiedCache[index] = date;
@@ -32,7 +32,7 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
             return E_FAIL;
         }
         const CStdStr<wchar_t> name = m_itemNames.at(index);
-        LS_LOG_DIAG << "HasChanges for item: " << index << " => " << name;
+        LSDIAG_DIAG << "HasChanges for item: " << index << " => " << name;
 
         // A present marker, or a query that fails, means that the local item is unchanged.
         BYTE unchangedMarker = 0;
@@ -42,31 +42,31 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
 
         DATE localDate = 0.0;
         if (FAILED(item->get_ItemDate(ItemProperty::RemoteFileLastModified, &localDate))) {
-            LS_LOG_DIAG << "No Local date (probably just uploaded file?) isClientChanged? : " << clientChanged
+            LSDIAG_DIAG << "No Local date (probably just uploaded file?) isClientChanged? : " << clientChanged
                         << " for file:" << GetItemVersion(index);
             *changeCode = clientChanged ? LSChange::Both : LSChange::Server;
             return S_OK;
         }
-        LS_LOG_DIAG << "HasChanges for " << name << " LocalMod:" << VariantTimeToDateString(localDate, L" ")
+        LSDIAG_DIAG << "HasChanges for " << name << " LocalMod:" << VariantTimeToDateString(localDate, L" ")
                     << " RemoteMod: " << VariantTimeToDateString(remoteDate, L" ");
 
         const bool remoteChanged =
             localDate == remoteDate ? IsItemCheckedOut(index, item) : !IsRemoteUnchanged(index, item);
         if (remoteChanged) {
-            LS_LOG_DIAG << "Remote Version changed:" << GetItemVersion(index);
+            LSDIAG_DIAG << "Remote Version changed:" << GetItemVersion(index);
             const CStdStr<wchar_t> issue =
                 LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoSyncIssueType, L"");
             if (clientChanged || issue.Equals(L"CONFLICT", true)) {
-                LS_LOG_DIAG << ": Both changed: ";
+                LSDIAG_DIAG << ": Both changed: ";
                 *changeCode = LSChange::Both;
             } else {
-                LS_LOG_DIAG << ": Server version changed: ";
+                LSDIAG_DIAG << ": Server version changed: ";
                 *changeCode = LSChange::Server;
             }
             return S_OK;
         }
 
-        LS_LOG_DIAG << "Dates seem the same";
+        LSDIAG_DIAG << "Dates seem the same";
         VARIANT_BOOL hasVersion = VARIANT_FALSE;
         const HRESULT hr = item->get_ItemHasValue(ItemProperty::MavistoFromServerVersion, &hasVersion);
         if (FAILED(hr)) {
@@ -76,7 +76,7 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
             BSTR value = nullptr;
             const HRESULT readHr = item->get_ItemStr(ItemProperty::MavistoFromServerVersion, &value);
             if (FAILED(readHr)) {
-                LS_LOG_ERROR << ":Failed to get MavistoFromServerVersion Property" << std::hex
+                LSDIAG_ERROR << ":Failed to get MavistoFromServerVersion Property" << std::hex
                              << static_cast<DWORD>(readHr);
                 return E_FAIL;
             }
@@ -84,13 +84,13 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
             SysFreeString(value);
             const CStdStr<wchar_t> remoteVersion = ToString(GetItemVersion(index));
             if (!localVersion.Equals(remoteVersion.c_str(), false)) {
-                LS_LOG_DIAG << "No changes, but local/remote version strings differ:" << localVersion << "/"
+                LSDIAG_DIAG << "No changes, but local/remote version strings differ:" << localVersion << "/"
                             << remoteVersion;
                 *changeCode = clientChanged ? LSChange::Both : LSChange::Server;
                 return S_OK;
             }
         }
-        LS_LOG_DIAG << "No server changes: client changes? " << clientChanged;
+        LSDIAG_DIAG << "No server changes: client changes? " << clientChanged;
         *changeCode = clientChanged ? LSChange::Local : LSChange::None;
         return S_OK;
     } catch (...) {

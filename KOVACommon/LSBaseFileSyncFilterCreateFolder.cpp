@@ -30,7 +30,7 @@ HRESULT LSBaseFileSyncFilter::raw_CreateFolder(ILSPropertyMap* hostArgument, ILS
         CStdStr<wchar_t> newLocation;
         hr = CreateDirectoryRemote(hostArgument, parentLocation, folderName, newFolder, newLocation);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_CreateFolder"
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_CreateFolder"
                          << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
             return hr;
         }

@@ -53,7 +53,7 @@ HRESULT LSBaseFileSyncFilter::raw_DeleteItem(ILSPropertyMap* item, BSTR* errorTe
     };
     try {
         if (item == nullptr) {
-            LS_LOG_ERROR << "pPropMap cannot be NULL";
+            LSDIAG_ERROR << "pPropMap cannot be NULL";
             ThrowHResult(E_INVALIDARG);
         }
         const CStdStr<wchar_t> folderLocation =
@@ -73,11 +73,11 @@ HRESULT LSBaseFileSyncFilter::raw_DeleteItem(ILSPropertyMap* item, BSTR* errorTe
         handBack(message);
         return hr;
     } catch (const CStdStr<wchar_t>& message) {
-        LS_LOG_ERROR << "Error is :" << message;
+        LSDIAG_ERROR << "Error is :" << message;
         handBack(message);
         return S_FALSE;
     } catch (const _com_error& error) {
-        LS_LOG_ERROR << "Error - " << error.ErrorMessage() << " msg=" << error.Description();
+        LSDIAG_ERROR << "Error - " << error.ErrorMessage() << " msg=" << error.Description();
         return E_FAIL;
     } catch (long hr) {
         return static_cast<HRESULT>(hr);
@@ -126,7 +126,7 @@ HRESULT LSBaseFileSyncFilter::GetRemoteFileName(CStdStr<wchar_t>& name, ILSPrope
                                                 CStdStr<wchar_t>& remoteId) {
     BSTR value = nullptr;
     if (FAILED(item->get_ItemStr(ItemProperty::MavistoFromServerFileName, &value))) {
-        LS_LOG_ERROR << "Error getting stored remote filename";
+        LSDIAG_ERROR << "Error getting stored remote filename";
         remoteId.clear();
     } else if (value == nullptr) {
         remoteId.clear();
@@ -145,7 +145,7 @@ HRESULT LSBaseFileSyncFilter::GetRemoteFileName(CStdStr<wchar_t>& name, ILSPrope
     value = nullptr;
     const HRESULT hr = item->get_ItemStr(ItemProperty::MavistoFromServerFileId, &value);
     if (FAILED(hr)) {
-        LS_LOG_ERROR << "Error getting stored remote filename";
+        LSDIAG_ERROR << "Error getting stored remote filename";
         return hr;
     }
     remoteId = static_cast<const wchar_t*>(value);
@@ -154,6 +154,6 @@ HRESULT LSBaseFileSyncFilter::GetRemoteFileName(CStdStr<wchar_t>& name, ILSPrope
 }
 
 HRESULT LSBaseFileSyncFilter::DeleteFolderRemote(ILSPropertyMap*, CStdStr<wchar_t>&) {
-    LS_LOG_ERROR << "DeleteFolderRemote not implemented";
+    LSDIAG_ERROR << "DeleteFolderRemote not implemented";
     return E_NOTIMPL;
 }

@@ -12,7 +12,7 @@ void StoreDownloadHash(ILSPropertyMap* item, const CStdStr<wchar_t>& hash) {
     }
     const HRESULT hr = item->put_ItemStr(ItemProperty::MavistoFromServerETag, _bstr_t(hash.c_str()));
     if (FAILED(hr)) {
-        LS_LOG_ERROR << "Error setting hash" << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << "Error setting hash" << std::hex << static_cast<DWORD>(hr);
     }
 }
 
@@ -34,11 +34,11 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
             const HRESULT hr = CopyFileToLocal(remoteName, path, item,
                                                CStdStr<wchar_t>(static_cast<const wchar_t*>(extraText)));
             if (hr == S_FALSE) {
-                LS_LOG_DIAG << "Failed to download local content - suppressing error";
+                LSDIAG_DIAG << "Failed to download local content - suppressing error";
                 return S_FALSE;
             }
             if (FAILED(hr)) {
-                LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_RetrieveItemToPath"
+                LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_RetrieveItemToPath"
                              << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
                 return hr;
             }
@@ -72,7 +72,7 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
                                                                    VARIANT_BOOL contentAlreadyLocal,
                                                                    BSTR extraText) {
     if (item == nullptr) {
-        LS_LOG_ERROR << "pPropMap cannot be NULL";
+        LSDIAG_ERROR << "pPropMap cannot be NULL";
         return E_INVALIDARG;
     }
     CStdStr<wchar_t> fileName =
@@ -86,25 +86,25 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
         CStdStr<wchar_t> remoteId;
         HRESULT hr = GetRemoteFileName(fileName, item, remoteId);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
                          << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
             return hr;
         }
         if (IsDownloadHashSkipped()) {
             hr = GetHashForRemoteFile(remoteId, serverHash);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+                LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
                              << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
                 return hr;
             }
         }
         hr = CopyFileToLocal(remoteId, path, item, CStdStr<wchar_t>(static_cast<const wchar_t*>(extraText)));
         if (hr == S_FALSE) {
-            LS_LOG_DIAG << "Failed to download local content - suppressing error";
+            LSDIAG_DIAG << "Failed to download local content - suppressing error";
             return S_FALSE;
         }
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
                          << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
             return hr;
         }
@@ -125,12 +125,12 @@ HRESULT LSBaseFileSyncFilter::raw_HeaderOnlyMethod5() {
 HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties(ILSPropertyMap* item,
                                                                          BSTR extraText) {
     try {
-        LS_LOG_DIAG << "raw_RetrieveIndividualItemToPathProperties ";
+        LSDIAG_DIAG << "raw_RetrieveIndividualItemToPathProperties ";
         CStdStr<wchar_t> name;
         CStdStr<wchar_t> remoteId;
         const HRESULT hr = GetRemoteFileName(name, item, remoteId);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "Unable to locate document id hr:" << std::hex << static_cast<DWORD>(hr);
+            LSDIAG_ERROR << "Unable to locate document id hr:" << std::hex << static_cast<DWORD>(hr);
             return hr;
         }
         return RetrieveIndividualItemToPathProperties(item, remoteId, extraText);
@@ -142,7 +142,7 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties(ILSProp
 
 HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathProperties(ILSPropertyMap*, const CStdStr<wchar_t>&,
                                                                      BSTR) {
-    LS_LOG_DIAG
+    LSDIAG_DIAG
         << "Base function RetrieveIndividualItemToPathProperties, doesn't do anything, need to override in "
            "each filter";
     return S_OK;

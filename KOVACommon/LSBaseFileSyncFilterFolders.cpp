@@ -45,7 +45,7 @@ CStdStr<wchar_t> LSPermissionText(bool readOnly, const CStdStr<wchar_t>& reposit
 void LSBaseFileSyncFilter::WriteFolderPermission(ILSPropertyMap* map, bool readOnly,
                                                  CStdStr<wchar_t> permission, const char* method) {
     if (readOnly && permission.empty()) {
-        LS_LOG_DIAG << method << " : folder is readonly";
+        LSDIAG_DIAG << method << " : folder is readonly";
     }
     PutStrOrThrow(map, ItemProperty::KOVAPermMask2, LSPermissionText(readOnly, permission), method,
                   ": put_ItemStr for permissions failed ");
@@ -104,7 +104,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetMainFolderProperties(ILSPropertyMap* mainFo
         if (!CanAddDocumentsToMainFolder()) {
             hr = map->put_ItemBool(ItemProperty::MavistoNoDocsAllowed, 1);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << method << "Failed to set MavistoNoDocsAllowed property on folder" << std::hex
+                LSDIAG_ERROR << method << "Failed to set MavistoNoDocsAllowed property on folder" << std::hex
                              << static_cast<DWORD>(hr);
                 return hr;
             }
@@ -127,12 +127,12 @@ IXMLDOMDocument2Ptr LSBaseFileSyncFilter::GetContentTypeInfo() {
         text = m_contentTypeText;
     }
     if (text.empty()) {
-        LS_LOG_ERROR << "No content type information found";
+        LSDIAG_ERROR << "No content type information found";
         ThrowHResult(E_INVALIDARG);
     }
     IXMLDOMDocument2Ptr document = LoadXmlDocument(text);
     if (document == nullptr) {
-        LS_LOG_ERROR << "failed to create IXMLDOMDocument2Ptr";
+        LSDIAG_ERROR << "failed to create IXMLDOMDocument2Ptr";
         ThrowHResult(E_POINTER);
     }
     m_contentTypeDocument = document;
@@ -152,14 +152,14 @@ void LSBaseFileSyncFilter::WriteSubFolderExtraProperties(USHORT index, ILSProper
     if (auto found = extra.find(iconIndex); found != extra.end()) {
         const HRESULT hr = PutStr(map, ItemProperty::KOVACustomDirectoryIconIndex, found->second);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "Failed to set KOVACustomDirectoryIconIndexPropName property on property map"
+            LSDIAG_ERROR << "Failed to set KOVACustomDirectoryIconIndexPropName property on property map"
                          << std::hex << static_cast<DWORD>(hr);
         }
     }
     if (auto found = extra.find(backgroundSyncDisabled); found != extra.end()) {
         const HRESULT hr = PutStr(map, ItemProperty::MavistoBackgroundSyncDisabled, found->second);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "Failed to set RepositoryBackgroundSyncDisabledPropName property on property map"
+            LSDIAG_ERROR << "Failed to set RepositoryBackgroundSyncDisabledPropName property on property map"
                          << std::hex << static_cast<DWORD>(hr);
         }
     }
@@ -195,16 +195,16 @@ HRESULT LSBaseFileSyncFilter::raw_SetSubFolderProperties(USHORT index, ILSProper
         if (!readOnly) {
             const HRESULT hr = isItemReadOnly(url, &readOnly, permission);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << method << ": isItemReadOnly failed " << std::hex << static_cast<DWORD>(hr);
+                LSDIAG_ERROR << method << ": isItemReadOnly failed " << std::hex << static_cast<DWORD>(hr);
                 return hr;
             }
         }
         WriteFolderPermission(subFolder, readOnly, permission, method);
-        LS_LOG_DIAG << method << ": Set Sub Folder props: ";
+        LSDIAG_DIAG << method << ": Set Sub Folder props: ";
 
         HRESULT hr = SetSubFolderItemProperties(index, subFolder);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << method << ": put_ItemStr for SetFilterSubFolderProperties failed " << std::hex
+            LSDIAG_ERROR << method << ": put_ItemStr for SetFilterSubFolderProperties failed " << std::hex
                          << static_cast<DWORD>(hr);
         }
         WriteSubFolderExtraProperties(index, subFolder);
@@ -212,7 +212,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSubFolderProperties(USHORT index, ILSProper
         if (!CanAddDocumentsToSubFolder()) {
             hr = subFolder->put_ItemBool(ItemProperty::MavistoNoDocsAllowed, 1);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << method << "Failed to set MavistoNoDocsAllowed property on folder" << std::hex
+                LSDIAG_ERROR << method << "Failed to set MavistoNoDocsAllowed property on folder" << std::hex
                              << static_cast<DWORD>(hr);
             }
         }
@@ -228,7 +228,7 @@ HRESULT LSBaseFileSyncFilter::SetupFolderUrl(const CStdStr<wchar_t>& location, i
     CStdStr<wchar_t> url;
     const HRESULT hr = GetFolderUrl(location, url, index);
     if (FAILED(hr)) {
-        LS_LOG_ERROR << method << ": GetFolderUrl failed " << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << method << ": GetFolderUrl failed " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
     const HRESULT writeHr = PutStr(map, ItemProperty::MavistoFolderLocationUrl, url);
@@ -242,7 +242,7 @@ HRESULT LSBaseFileSyncFilter::SetupFileUrl(const CStdStr<wchar_t>& remoteName, L
     CStdStr<wchar_t> url;
     const HRESULT hr = GetFileUrl(remoteName, url, index);
     if (FAILED(hr)) {
-        LS_LOG_ERROR << method << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << method << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
     const HRESULT writeHr = PutStr(map, ItemProperty::MavistoFromServerFileUrl, url);
@@ -270,14 +270,14 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateFolder(ILSPropertyMap* /*ignored*/, ILSP
     try {
         BSTR value = nullptr;
         if (FAILED(outlookFolder->get_ItemStr(_bstr_t(ToHexString(PR_DISPLAY_NAME_W).c_str()), &value))) {
-            LS_LOG_ERROR << "Failed to get PR_DISPLAY_NAME_W";
+            LSDIAG_ERROR << "Failed to get PR_DISPLAY_NAME_W";
             return E_FAIL;
         }
         const CStdStr<wchar_t> displayName(static_cast<const wchar_t*>(value));
         SysFreeString(value);
         value = nullptr;
         if (FAILED(folderProperties->get_ItemStr(ItemProperty::MavistoFromServerFileName, &value))) {
-            LS_LOG_ERROR << "Failed to get ows-FileLeafRef";
+            LSDIAG_ERROR << "Failed to get ows-FileLeafRef";
             return E_FAIL;
         }
         const CStdStr<wchar_t> serverName(static_cast<const wchar_t*>(value));
@@ -286,7 +286,7 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateFolder(ILSPropertyMap* /*ignored*/, ILSP
             return S_OK;
         }
         const CStdStr<wchar_t> location = GetFolderLocation(folderProperties);
-        LS_LOG_DIAG << "raw_UpdateFolder folder location: " << location;
+        LSDIAG_DIAG << "raw_UpdateFolder folder location: " << location;
         return RenameFolderRemote(location, displayName, folderProperties);
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_UpdateFolder", __FILE__, __LINE__,

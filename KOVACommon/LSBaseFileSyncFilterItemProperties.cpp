@@ -43,7 +43,7 @@ public:
         batch.parray = array.GetSafeArray();
         const HRESULT hr = item->put_ItemVariant(&batch);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "Failed to set string properties " << std::hex << static_cast<DWORD>(hr);
+            LSDIAG_ERROR << "Failed to set string properties " << std::hex << static_cast<DWORD>(hr);
             _com_issue_errorex(hr, item, __uuidof(ILSPropertyMap));
         }
     }
@@ -87,7 +87,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         CStdStr<wchar_t> url;
         HRESULT hr = GetFileUrl(name, url, index);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
                          << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
             ThrowHResult(hr);
         }
@@ -108,13 +108,13 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         if (!readOnly) {
             hr = isItemReadOnly(name, &readOnly, permission);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+                LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
                              << "Failed to determine if item is readonly";
                 return hr;
             }
         }
         if (permission.empty() && readOnly) {
-            LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_SetItemProperties"
+            LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_SetItemProperties"
                         << " : folder is readonly";
         }
         permission = LSPermissionText(readOnly, permission);
@@ -126,7 +126,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
                           skipUsers);
         return S_OK;
     } catch (long hr) {
-        LS_LOG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_SetItemProperties"
                      << ": Caught exception " << std::hex << static_cast<DWORD>(hr)
                      << " for index :" << std::dec << index;
         return static_cast<HRESULT>(hr);
@@ -145,7 +145,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
                                                 const LSExtraProperties* extra, bool skipUsers) {
     PropertyBatch batch;
     if (FAILED(item->put_ItemDate(ItemProperty::RemoteFileLastModified, lastModified))) {
-        LS_LOG_ERROR << "Failed to set property on property map";
+        LSDIAG_ERROR << "Failed to set property on property map";
     }
     if (!hash.empty()) {
         batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerETag), hash);
@@ -168,7 +168,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
             }
         }
         if (FAILED(item->put_ItemDate(_bstr_t(TagName(PR_MESSAGE_DELIVERY_TIME).c_str()), delivery))) {
-            LS_LOG_ERROR << "LSBaseFileSyncFilter::SetMapiProperties"
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::SetMapiProperties"
                          << "Failed to set property on property map";
         }
         if (!fromUser.empty()) {
@@ -202,13 +202,13 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
             ILSKOVAFieldInfoPtr fieldInfo;
             HRESULT hr = fieldSet->raw_getFieldInfo(_bstr_t(key.c_str()), &fieldInfo);
             if (FAILED(hr)) {
-                LS_LOG_DIAG << "LSSyncHelper::raw_getFieldInfo failed hr: " << std::hex
+                LSDIAG_DIAG << "LSSyncHelper::raw_getFieldInfo failed hr: " << std::hex
                             << static_cast<DWORD>(hr) << " for field: " << key;
                 continue;
             }
             hr = LSSyncHelper::setFieldValue(fieldInfo, item, value);
             if (FAILED(hr)) {
-                LS_LOG_ERROR << "LSSyncHelper::setFieldValue failed hr:" << std::hex
+                LSDIAG_ERROR << "LSSyncHelper::setFieldValue failed hr:" << std::hex
                              << static_cast<DWORD>(hr);
             }
         }
@@ -236,7 +236,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
             attach != nullptr && !attach->empty()) {
             const BYTE hasAttach = (*attach)[0] == L'1' ? 1 : 0;
             if (FAILED(item->put_ItemBool(_bstr_t(TagName(PR_HASATTACH).c_str()), hasAttach))) {
-                LS_LOG_ERROR << "Failed to set hasAttach on downloaded item: " << fileName;
+                LSDIAG_ERROR << "Failed to set hasAttach on downloaded item: " << fileName;
             }
         }
         if (const CStdStr<wchar_t>* docId = Find(*extra, L"DocIdProperty");
@@ -268,7 +268,7 @@ LSBaseFileSyncFilter::GetFieldSetInfoInternal(LSFieldSetInfoCache& cache, ILSPro
         if (created != nullptr) {
             created->Release();
         }
-        LS_LOG_ERROR << "GetFieldSetInfoInternal failed with error :" << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << "GetFieldSetInfoInternal failed with error :" << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
     cache.fieldSet.Attach(created);

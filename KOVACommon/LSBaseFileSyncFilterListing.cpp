@@ -58,7 +58,7 @@ CStdStr<wchar_t> ReplaceCharsWithSpace(const CStdStr<wchar_t>& text, const CStdS
 
 HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BSTR* errorText) {
     try {
-        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_SetSyncStartPointByString";
+        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_SetSyncStartPointByString";
         m_startPointByString = true;
         m_listingLoaded = false;
         m_headerOnly = false;
@@ -95,7 +95,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BST
         if (errorText != nullptr) {
             *errorText = text.AllocSysString();
         }
-        LS_LOG_ERROR << "Error getting contents";
+        LSDIAG_ERROR << "Error getting contents";
         return E_FAIL;
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPointByString", __FILE__,
@@ -130,7 +130,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         ClearListing();
         const HRESULT hr = GetContents(folderMap, m_listingMode);
         if (FAILED(hr)) {
-            LS_LOG_ERROR << "Error getting contents";
+            LSDIAG_ERROR << "Error getting contents";
             return hr;
         }
         m_listingLoaded = true;
@@ -155,7 +155,7 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderM
         hr = folderMap->get_ItemStr(ItemProperty::MavistoFolderLocation, &value);
     }
     if (FAILED(hr)) {
-        LS_LOG_ERROR << "Failed to get folder location";
+        LSDIAG_ERROR << "Failed to get folder location";
         ThrowHResult(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
     }
     CStdStr<wchar_t> location(static_cast<const wchar_t*>(value));
@@ -175,23 +175,23 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderCount(USHORT* count) {
 
 HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap* item) {
     try {
-        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps";
+        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps";
         if (m_startPointByString) {
             // A folder registered by text is itself the one item the host reads.
-            LS_LOG_DIAG << "About to get new registration for folder:" << m_folderLeaf;
+            LSDIAG_DIAG << "About to get new registration for folder:" << m_folderLeaf;
             item->put_ItemStr(ItemProperty::UniqueId, _bstr_t(GetHashForString(m_folderLocation).c_str()));
             item->put_ItemNum(ItemProperty::VersionId, 1);
             item->put_ItemStr(ItemProperty::DisplayName, _bstr_t(m_folderLeaf.c_str()));
-            LS_LOG_DIAG << "Stored new registration for folder:" << m_folderLeaf;
+            LSDIAG_DIAG << "Stored new registration for folder:" << m_folderLeaf;
             return S_OK;
         }
 
-        LS_LOG_DIAG << "Starting regular raw_GetItemBasicProps " << index;
+        LSDIAG_DIAG << "Starting regular raw_GetItemBasicProps " << index;
         const CStdStr<wchar_t> listedName = m_itemNames.at(index);
         const CStdStr<wchar_t> path = m_folderLocation + L"\\" + listedName;
         const CStdStr<wchar_t> remoteName = GetItemName(index);
         const ULONG version = GetItemVersion(index);
-        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
+        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
                     << ": Getting properties for : " << path;
 
         const CStdStr<wchar_t> extension = ExtensionOf(listedName);
@@ -210,7 +210,7 @@ HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap
         item->put_ItemStr(ItemProperty::MavistoFromServerFileName, _bstr_t(listedName.c_str()));
         SetServerFileIdProperty(remoteName, item, false);
         SetupFileUrl(remoteName, index, item);
-        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
+        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
                     << ": Properties are: " << listedName << ", " << extension << ", " << uniqueId;
         return S_OK;
     } catch (...) {
@@ -228,7 +228,7 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSProper
         subFolder->put_ItemStr(ItemProperty::DisplayName,
                                _bstr_t(GetSubFolderDisplayName(index, name).c_str()));
         subFolder->put_ItemStr(ItemProperty::MavistoRepositoryLocation, _bstr_t(url.c_str()));
-        LS_LOG_DIAG << "LSBaseFileSyncFilter::raw_GetSubFolderBasicProps"
+        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetSubFolderBasicProps"
                     << ": Sub Folder props: " << name << ", " << url;
         return S_OK;
     } catch (...) {

@@ -84,7 +84,7 @@ HRESULT LSBaseFileSyncFilter::UploadFile(bool isNew, const wchar_t* localPath, c
     const HRESULT hr =
         AddFile(isNew, CStdStr<wchar_t>(fileName), CStdStr<wchar_t>(localPath), &remoteName, item);
     if (FAILED(hr)) {
-        LS_LOG_ERROR << "Failed to upload file";
+        LSDIAG_ERROR << "Failed to upload file";
         return hr;
     }
     const CStdStr<wchar_t> givenName(fileName);
@@ -137,13 +137,13 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
             if (!StoresServerFileId()) {
                 const HRESULT hr = DoesItemExistRemote(fileName, exists, true);
                 if (FAILED(hr)) {
-                    LS_LOG_ERROR << "Failed determining if file exists already " << std::hex
+                    LSDIAG_ERROR << "Failed determining if file exists already " << std::hex
                                  << static_cast<DWORD>(hr);
                     ThrowHResult(hr);
                 }
                 if (exists) {
                     if (FAILED(PutStr(item, ItemProperty::MavistoSyncIssueType, L"DUPLICATE"))) {
-                        LS_LOG_ERROR
+                        LSDIAG_ERROR
                             << "Failed to set property on IPropertyMap: MavistoSyncIssueType to DUPLICATE";
                     }
                     return E_FAIL;
@@ -188,7 +188,7 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
         const CStdStr<wchar_t> description(static_cast<const wchar_t*>(error.Description()));
         PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
         PutStr(item, ItemProperty::MavistoSyncIssueMessage, description);
-        LS_LOG_ERROR << "LSBaseFileSyncFilter::AddFile"
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::AddFile"
                      << ": Caught _com_error at interface when adding file - " << std::hex
                      << static_cast<DWORD>(error.Error()) << ", desc=" << description
                      << " msg=" << error.ErrorMessage();
@@ -200,7 +200,7 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
             PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
             PutStr(item, ItemProperty::MavistoSyncIssueMessage, text);
         }
-        LS_LOG_ERROR << "LSBaseFileSyncFilter::AddFile"
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::AddFile"
                      << ": Caught hresult_exception at interface when adding file - " << std::hex
                      << static_cast<DWORD>(error.hresult()) << ", desc=" << text;
         return error.hresult();
@@ -276,7 +276,7 @@ HRESULT LSBaseFileSyncFilter::MarkConflict(ILSPropertyMap* item, const CStdStr<w
     }
     const HRESULT hr = PutStr(item, ItemProperty::MavistoLocalChangeInfo, text);
     if (FAILED(hr)) {
-        LS_LOG_ERROR << "Failed to set local change info at conflict:" << remoteId;
+        LSDIAG_ERROR << "Failed to set local change info at conflict:" << remoteId;
         return hr;
     }
     return E_FAIL;
@@ -296,7 +296,7 @@ HRESULT LSBaseFileSyncFilter::SetServerFileIdProperty(const CStdStr<wchar_t>& re
 
 bool LSBaseFileSyncFilter::HasInterimVersionData(ILSPropertyMap* item) {
     if (item == nullptr) {
-        LS_LOG_ERROR << "pPropMap cannot be NULL";
+        LSDIAG_ERROR << "pPropMap cannot be NULL";
         ThrowHResult(E_INVALIDARG);
     }
     return !LSPropertyHelpers::getStrProp(item, ItemProperty::KOVAInterimVersionData, L"").empty();

@@ -71,7 +71,7 @@ inline HRESULT PutStr(ILSPropertyMap* map, const _bstr_t& name, const CStdStr<wc
 // Logs a refused property write with the method and text given, and throws its HRESULT.
 inline void ThrowIfWriteFailed(HRESULT hr, const char* method, const char* text) {
     if (FAILED(hr)) {
-        LS_LOG_ERROR << method << text << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << method << text << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
 }

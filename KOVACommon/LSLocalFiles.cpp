@@ -57,19 +57,19 @@ CStdStr<wchar_t> MakeTempFilePath() {
 HRESULT CopyLocalFile(const CStdStr<wchar_t>& sourcePath, const CStdStr<wchar_t>& destinationPath,
                       ILSPropertyMap* item, ILSShutdownInformer* informer) {
     ILSShutdownInformerPtr heldInformer(informer);
-    LS_LOG_DIAG << "About to copy: " << sourcePath << " to " << destinationPath;
+    LSDIAG_DIAG << "About to copy: " << sourcePath << " to " << destinationPath;
     BOOL cancel = FALSE;
     if (CopyFileExW(sourcePath.c_str(), destinationPath.c_str(), QueryShutdown,
                     heldInformer.GetInterfacePtr(), &cancel, 0)) {
-        LS_LOG_DIAG << "Copy succeeded";
+        LSDIAG_DIAG << "Copy succeeded";
         return S_OK;
     }
     const DWORD code = GetLastError();
     if (code == static_cast<DWORD>(ERROR_REQUEST_ABORTED)) {
-        LS_LOG_ERROR << "Error copy cancelled - probably Outlook shutdown : " << destinationPath << std::dec
+        LSDIAG_ERROR << "Error copy cancelled - probably Outlook shutdown : " << destinationPath << std::dec
                      << code;
     } else {
-        LS_LOG_ERROR << "Error adding new file :" << destinationPath << ":" << std::hex << code;
+        LSDIAG_ERROR << "Error adding new file :" << destinationPath << ":" << std::hex << code;
     }
     if (item != nullptr && HRESULT_FROM_WIN32(code) == E_ACCESSDENIED) {
         PutStr(item, ItemProperty::MavistoSyncIssueMessage, CStdStr<wchar_t>(IDS_COPY_ACCESS_DENIED));
@@ -86,7 +86,7 @@ bool IsExternalAttachmentsEnabled() {
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetHashForLocalFile(const CStdStr<wchar_t>& localPath) {
     const auto shutdownRequested = [this]() {
         if (m_shutdownInformer == nullptr) {
-            LS_LOG_ERROR
+            LSDIAG_ERROR
                 << "Filter not configured to handle shutdown, add COM_INTERFACE_ENTRY(ILSNeedsShutdownInfo) "
                    "to COM_MAP for filter";
             return false;

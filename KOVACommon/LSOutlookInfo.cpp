@@ -15,10 +15,10 @@ void LSOutlookInfo::CheckCachedProfileName(const CStdStr<wchar_t>& profileName) 
     CStdStr<wchar_t>& cached = CachedName();
     if (cached.empty()) {
         cached = profileName;
-        LS_LOG_DIAG << "Cached profile name " << cached;
+        LSDIAG_DIAG << "Cached profile name " << cached;
     }
     if (!cached.Equals(profileName.c_str(), true)) {
-        LS_LOG_ERROR << "Cached profile name is different from current" << cached << " -> cur "
+        LSDIAG_ERROR << "Cached profile name is different from current" << cached << " -> cur "
                      << profileName;
     }
 }

@@ -1,8 +1,11 @@
 #include "tests/KOVACommon/FilterTestFixture.h"
-#include "tests/KOVACommon/LogCapture.h"
 #include "tests/KOVACommon/TestFieldSet.h"
+#include "tests/Support/LogCapture.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -84,10 +87,12 @@ TEST_F(FilterObject, ProfileNameIsCachedOncePerProcess) {
     LogCapture log;
     ASSERT_EQ(Sync()->raw_SetCurrentProfileName(_bstr_t(L"Outlook")), S_OK);
     ASSERT_EQ(Sync()->raw_SetCurrentProfileName(_bstr_t(L"Outlook")), S_OK);
-    EXPECT_EQ(log.Count("Cached profile name is different from current"), 0u);
+    EXPECT_TRUE(log.Errors().empty());
     ASSERT_EQ(Sync()->raw_SetCurrentProfileName(_bstr_t(L"Other")), S_OK);
     ASSERT_EQ(Sync()->raw_SetCurrentProfileName(_bstr_t(L"Other")), S_OK);
-    EXPECT_EQ(log.Count("Cached profile name is different from currentOutlook -> cur Other"), 2u);
+    const std::vector<std::string> expected(
+        2, "Cached profile name is different from currentOutlook -> cur Other");
+    EXPECT_EQ(log.Errors(), expected);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // with a display name and a field type, and records which names it was asked for.
 #pragma once
 
+#include "Host/HostObject.h"
 #include "Host/KOVASyncBasicsLib/FieldInfo.h"
 
 #include <map>
@@ -10,36 +11,7 @@
 
 namespace TestSupport {
 
-// Reference counting and QueryInterface for an object serving one IUnknown-derived interface.
-template <class Interface> class TestUnknown : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG remaining = --references_;
-        if (remaining == 0) {
-            delete this;
-        }
-        return remaining;
-    }
-
-protected:
-    TestUnknown() = default;
-    virtual ~TestUnknown() = default;
-
-private:
-    ULONG references_ = 1;
-};
-
-class TestFieldInfo final : public TestUnknown<ILSKOVAFieldInfo> {
+class TestFieldInfo final : public Host::HostUnknownObject<ILSKOVAFieldInfo> {
 public:
     static TestFieldInfo* Create(const std::wstring& displayName, LONG fieldType) {
         auto* info = new TestFieldInfo();
@@ -117,7 +89,7 @@ private:
     LONG fieldType_ = 0;
 };
 
-class TestFieldSet final : public TestUnknown<ILSKOVAFieldSetInfo> {
+class TestFieldSet final : public Host::HostUnknownObject<ILSKOVAFieldSetInfo> {
 public:
     static TestFieldSet* Create() { return new TestFieldSet(); }
 
