@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHttpError.h"
 
 HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
     try {
@@ -78,6 +79,9 @@ HRESULT LSBaseFileSyncFilter::raw_DeleteItem(ILSPropertyMap* item, BSTR* errorTe
         return S_FALSE;
     } catch (const _com_error& error) {
         LSDIAG_ERROR << "Error - " << error.ErrorMessage() << " msg=" << error.Description();
+        return E_FAIL;
+    } catch (const LSHttpError& error) {
+        LSDIAG_ERROR << "Http Error is :" << error.message;
         return E_FAIL;
     } catch (long hr) {
         return static_cast<HRESULT>(hr);

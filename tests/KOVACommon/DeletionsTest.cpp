@@ -1,9 +1,13 @@
 #include "tests/KOVACommon/FilterTestFixture.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHttpError.h"
+#include "tests/Support/LogCapture.h"
 
 #include <functional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -81,14 +85,20 @@ TEST_F(Deleting, ExceptionsAreAnsweredByTheDeleteItself) {
         std::function<void()> raise;
         HRESULT result;
         const wchar_t* errorText;
+        std::vector<std::string> logged;
     };
     const Case cases[] = {
-        {[] { throw CStdStr<wchar_t>(L"not allowed"); }, S_FALSE, L"not allowed"},
-        {[] { _com_issue_error(E_ACCESSDENIED); }, E_FAIL, nullptr},
-        {[] { ThrowHResult(E_ACCESSDENIED); }, E_ACCESSDENIED, nullptr},
-        {[] { throw std::runtime_error("x"); }, E_FAIL, nullptr},
+        {[] { throw CStdStr<wchar_t>(L"not allowed"); }, S_FALSE, L"not allowed", {"Error is :not allowed"}},
+        {[] { _com_issue_error(E_ACCESSDENIED); }, E_FAIL, nullptr, {}},
+        {[] { throw LSHttpError(503, L"Service Unavailable"); },
+         E_FAIL,
+         nullptr,
+         {"Http Error is :Service Unavailable"}},
+        {[] { ThrowHResult(E_ACCESSDENIED); }, E_ACCESSDENIED, nullptr, {}},
+        {[] { throw std::runtime_error("x"); }, E_FAIL, nullptr, {}},
     };
     for (const Case& c : cases) {
+        LogCapture log;
         filter->hook = [&](const std::string& operation) {
             if (operation == "DeleteFileRemote") {
                 c.raise();
@@ -102,6 +112,9 @@ TEST_F(Deleting, ExceptionsAreAnsweredByTheDeleteItself) {
             EXPECT_EQ(CStdStr<wchar_t>(errorText), c.errorText);
         }
         SysFreeString(errorText);
+        if (!c.logged.empty()) {
+            EXPECT_EQ(log.Errors(), c.logged);
+        }
     }
 }
 
