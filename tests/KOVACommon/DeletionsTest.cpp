@@ -4,6 +4,7 @@
 #include "KOVACommon/LSHttpError.h"
 #include "tests/Support/LogCapture.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -85,17 +86,15 @@ TEST_F(Deleting, ExceptionsAreAnsweredByTheDeleteItself) {
         std::function<void()> raise;
         HRESULT result;
         const wchar_t* errorText;
-        std::vector<std::string> logged;
+        const char* logged;
     };
     const Case cases[] = {
-        {[] { throw CStdStr<wchar_t>(L"not allowed"); }, S_FALSE, L"not allowed", {"Error is :not allowed"}},
-        {[] { _com_issue_error(E_ACCESSDENIED); }, E_FAIL, nullptr, {}},
-        {[] { throw LSHttpError(503, L"Service Unavailable"); },
-         E_FAIL,
-         nullptr,
-         {"Http Error is :Service Unavailable"}},
-        {[] { ThrowHResult(E_ACCESSDENIED); }, E_ACCESSDENIED, nullptr, {}},
-        {[] { throw std::runtime_error("x"); }, E_FAIL, nullptr, {}},
+        {[] { throw CStdStr<wchar_t>(L"not allowed"); }, S_FALSE, L"not allowed", "Error is :not allowed"},
+        {[] { _com_issue_error(E_ACCESSDENIED); }, E_FAIL, nullptr, nullptr},
+        {[] { throw LSHttpError(503, L"Service Unavailable"); }, E_FAIL, nullptr,
+         "Http Error is :Service Unavailable"},
+        {[] { ThrowHResult(E_ACCESSDENIED); }, E_ACCESSDENIED, nullptr, nullptr},
+        {[] { throw std::runtime_error("x"); }, E_FAIL, nullptr, nullptr},
     };
     for (const Case& c : cases) {
         LogCapture log;
@@ -112,8 +111,9 @@ TEST_F(Deleting, ExceptionsAreAnsweredByTheDeleteItself) {
             EXPECT_EQ(CStdStr<wchar_t>(errorText), c.errorText);
         }
         SysFreeString(errorText);
-        if (!c.logged.empty()) {
-            EXPECT_EQ(log.Errors(), c.logged);
+        if (c.logged != nullptr) {
+            const std::vector<std::string> errors = log.Errors();
+            EXPECT_NE(std::find(errors.begin(), errors.end(), c.logged), errors.end());
         }
     }
 }
