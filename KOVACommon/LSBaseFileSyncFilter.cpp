@@ -2,6 +2,7 @@
 // informer, the extra-value store and the defaults of the repository operations.
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
+#include "KOVACommon/LSExcludePatterns.h"
 #include "KOVACommon/LSFilterSupport.h"
 
 LSBaseFileSyncFilter::LSBaseFileSyncFilter() = default;
@@ -23,10 +24,7 @@ void LSBaseFileSyncFilter::InitSettings(const CStdStr<wchar_t>& filterName) {
         }
         // The setting is written on one line: a backslash followed by "n" separates the patterns.
         ReplaceAll(m_excludeText, L"\\n", L"\n");
-        for (const CStdStr<wchar_t>& pattern : Split(m_excludeText, L'\n', 0x7FFFFFFF)) {
-            m_excludePatterns.emplace_back(pattern,
-                                           std::regex_constants::ECMAScript | std::regex_constants::icase);
-        }
+        AppendExcludePatterns(m_excludeText, m_excludePatterns);
     } catch (...) {
         HResultFromCurrentException("LSBaseFileSyncFilter::InitSettings", __FILE__, __LINE__, nullptr);
     }
