@@ -3,6 +3,7 @@
 // sync.
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
+#include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSFilterSupport.h"
 
 namespace {
@@ -16,17 +17,6 @@ constexpr DWORD PR_DISPLAY_NAME_W = 0x3001001F;
 void PutStrOrThrow(ILSPropertyMap* map, const _bstr_t& name, const CStdStr<wchar_t>& value,
                    const char* method, const char* text) {
     ThrowIfWriteFailed(PutStr(map, name, value), method, text);
-}
-
-// A new DOM document holding the text; null when no document can be made.
-IXMLDOMDocument2Ptr LoadXmlDocument(const CStdStr<wchar_t>& xml) {
-    IXMLDOMDocument2Ptr document;
-    if (FAILED(document.CreateInstance(CLSID_DOMDocument))) {
-        return nullptr;
-    }
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    document->loadXML(_bstr_t(xml.c_str()), &loaded);
-    return document;
 }
 
 bool IsListFolderName(const CStdStr<wchar_t>& name) {
@@ -130,7 +120,8 @@ IXMLDOMDocument2Ptr LSBaseFileSyncFilter::GetContentTypeInfo() {
         LSDIAG_ERROR << "No content type information found";
         ThrowHResult(E_INVALIDARG);
     }
-    IXMLDOMDocument2Ptr document = LoadXmlDocument(text);
+    IXMLDOMDocument2Ptr document;
+    CreateDOMDocument(document, text);
     if (document == nullptr) {
         LSDIAG_ERROR << "failed to create IXMLDOMDocument2Ptr";
         ThrowHResult(E_POINTER);
