@@ -154,7 +154,7 @@ void PutString(Sink& sink, const Spec& spec, const wchar_t* text) {
     PutAligned(sink, spec, text, length);
 }
 
-// Numbers are formatted by the C library from a narrow specification of our own making.
+// Numbers are formatted by the C library from a narrow conversion directive that we build.
 template <class T> bool PutNumber(Sink& sink, const Spec& spec, const char* lengthModifier, T value) {
     std::string format = "%" + spec.flags;
     if (spec.width >= 0) {
