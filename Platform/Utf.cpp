@@ -4,6 +4,7 @@ namespace Platform {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kInvalid = 0xFFFFFFFF; // what the decoders give for an invalid sequence
 
 bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -38,16 +39,16 @@ char32_t DecodeOne(std::string_view text, std::size_t& i) {
             high = 0x8F;
         }
     } else {
-        return kReplacement;
+        return kInvalid;
     }
     for (int k = 0; k < extra; ++k) {
         if (i >= text.size()) {
-            return kReplacement;
+            return kInvalid;
         }
         const auto c = static_cast<unsigned char>(text[i]);
         const bool ok = k == 0 ? (c >= low && c <= high) : IsContinuation(c);
         if (!ok) {
-            return kReplacement;
+            return kInvalid;
         }
         cp = (cp << 6) | (c & 0x3F);
         ++i;
@@ -73,13 +74,41 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The code point at wide[i], a high/low surrogate pair joined (i then moves to the low half);
+// kInvalid for a lone surrogate or a value beyond U+10FFFF.
+char32_t EncodeOne(std::wstring_view wide, std::size_t& i) {
+    auto cp = static_cast<char32_t>(wide[i]);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size()) {
+        const auto next = static_cast<char32_t>(wide[i + 1]);
+        if (next >= 0xDC00 && next <= 0xDFFF) {
+            ++i;
+            return 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+        }
+    }
+    return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kInvalid : cp;
+}
+
 } // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        out += static_cast<wchar_t>(DecodeOne(utf8, i));
+        const char32_t cp = DecodeOne(utf8, i);
+        out += static_cast<wchar_t>(cp == kInvalid ? kReplacement : cp);
+    }
+    return out;
+}
+
+std::optional<std::wstring> Utf8ToWideExact(std::string_view utf8) {
+    std::wstring out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = DecodeOne(utf8, i);
+        if (cp == kInvalid) {
+            return std::nullopt;
+        }
+        out += static_cast<wchar_t>(cp);
     }
     return out;
 }
@@ -88,16 +117,19 @@ std::string WideToUtf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
     for (std::size_t i = 0; i < wide.size(); ++i) {
-        auto cp = static_cast<char32_t>(wide[i]);
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size()) {
-            const auto next = static_cast<char32_t>(wide[i + 1]);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            }
-        }
-        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-            cp = kReplacement;
+        const char32_t cp = EncodeOne(wide, i);
+        AppendUtf8(out, cp == kInvalid ? kReplacement : cp);
+    }
+    return out;
+}
+
+std::optional<std::string> WideToUtf8Exact(std::wstring_view wide) {
+    std::string out;
+    out.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const char32_t cp = EncodeOne(wide, i);
+        if (cp == kInvalid) {
+            return std::nullopt;
         }
         AppendUtf8(out, cp);
     }

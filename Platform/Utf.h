@@ -1,6 +1,7 @@
-// UTF-8 <-> wide text for the layer's own use (paths, the environment, files on disk).
+// UTF-8 <-> wide text: paths, the environment, files on disk, the log and recordings.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,10 @@ std::wstring Utf8ToWide(std::string_view utf8);
 
 // A high/low surrogate pair held in two wchar_t units is joined; a lone surrogate becomes U+FFFD.
 std::string WideToUtf8(std::wstring_view wide);
+
+// The same conversions without replacement: nothing when the input holds an invalid sequence, a
+// lone surrogate or a value beyond U+10FFFF.
+std::optional<std::wstring> Utf8ToWideExact(std::string_view utf8);
+std::optional<std::string> WideToUtf8Exact(std::wstring_view wide);
 
 } // namespace Platform

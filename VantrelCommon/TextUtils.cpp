@@ -2,6 +2,7 @@
 
 #include "VantrelCommon/Exceptions.h"
 
+#include "Platform/Utf.h"
 #include "Platform/WinNls.h"
 
 #include <cwchar>
@@ -17,31 +18,6 @@ void ReplaceAll(Str& text, std::wstring_view from, std::wstring_view to) {
     for (auto at = text.find(from); at != Str::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-bool IsHighSurrogate(char32_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 std::string WideToAnsi(const wchar_t* text, std::size_t length) {
@@ -70,19 +46,7 @@ int HexDigitValue(wchar_t c) {
 } // namespace
 
 std::string Utf8Converter::ToBytes(const wchar_t* text, std::size_t length) const {
-    std::string out;
-    out.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        auto cp = static_cast<char32_t>(text[i]);
-        if (IsHighSurrogate(cp) && i + 1 < length && IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-            ++i;
-        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp) || cp > 0x10FFFF) {
-            return "?";
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
+    return Platform::WideToUtf8Exact({text, length}).value_or("?");
 }
 
 Utf8Converter& GetThreadUtf8Converter() {
