@@ -1,16 +1,17 @@
 // Reference counting, QueryInterface and the late-binding stubs shared by the test host's objects.
 #pragma once
 
+#include "Platform/ComObject.h"
 #include "Platform/OleAuto.h"
 
 #include <type_traits>
 
 namespace Host {
 
-// An object serving one interface. Created with a reference count of one (the creator's
-// reference); it deletes itself when the last reference is released. Apartment model: counts are
-// not atomic.
-template <class Interface> class HostUnknownObject : public Interface {
+// An object serving one interface (through Base, which derives from it). Created with a reference count of
+// one (the creator's reference); it deletes itself when the last reference is released. Apartment model:
+// counts are not atomic.
+template <class Interface, class Base = Interface> class HostUnknownObject : public Base {
 public:
     HostUnknownObject(const HostUnknownObject&) = delete;
     HostUnknownObject& operator=(const HostUnknownObject&) = delete;
@@ -50,18 +51,8 @@ private:
 
 // An object serving one dual interface; no scripting client exists on this platform, so late
 // binding answers E_NOTIMPL.
-template <class Interface> class HostObject : public HostUnknownObject<Interface> {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-
+template <class Interface>
+class HostObject : public HostUnknownObject<Interface, Platform::NoDispatch<Interface>> {
 protected:
     HostObject() = default;
 };

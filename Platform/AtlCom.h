@@ -17,6 +17,7 @@
 #pragma once
 
 #include "Platform/AtlModule.h"
+#include "Platform/ComObject.h"
 #include "Platform/Unknwn.h"
 #include "Platform/WinBase.h"
 
@@ -169,23 +170,7 @@ public:
 // its version are named for the reader; they select nothing.
 template <class Interface, const IID* piid = nullptr, const GUID* plibid = nullptr, WORD major = 1,
           WORD minor = 0>
-class IDispatchImpl : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
-        if (pctinfo != nullptr) {
-            *pctinfo = 0;
-        }
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-};
+class IDispatchImpl : public Platform::NoDispatch<Interface> {};
 
 // The class factory of one object-map entry.
 class CComClassFactory : public CComObjectRootEx<CComSingleThreadModel>, public IClassFactory {
