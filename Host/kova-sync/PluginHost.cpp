@@ -19,6 +19,15 @@ void Check(HRESULT hr, const std::string& call) {
     }
 }
 
+bool KeyExists(const std::wstring& keyPath) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 std::wstring ReadDefaultValue(const std::wstring& keyPath) {
     HKEY key = nullptr;
     LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, &key);
@@ -78,7 +87,10 @@ void* PluginLibrary::CreateObject(REFCLSID clsid, REFIID iid) const {
 }
 
 std::filesystem::path FindRegisteredServer(const std::wstring& progId, CLSID& clsid) {
-    const std::wstring clsidText = ReadDefaultValue(progId + L"\\CLSID");
+    // A version-independent ProgID names its current version under CurVer, as COM resolves it.
+    const std::wstring versionedProgId =
+        KeyExists(progId + L"\\CLSID") ? progId : ReadDefaultValue(progId + L"\\CurVer");
+    const std::wstring clsidText = ReadDefaultValue(versionedProgId + L"\\CLSID");
     Check(CLSIDFromString(clsidText.c_str(), &clsid), "CLSIDFromString");
     return Platform::WideToUtf8(ReadDefaultValue(L"CLSID\\" + clsidText + L"\\InprocServer32"));
 }

@@ -3,27 +3,19 @@
 
 #include "KOVAMeridioSync/KOVAMeridioFieldInfo.h"
 #include "KOVAMeridioSync/KOVAMeridioFieldSetInfo.h"
-#include "Platform/AtlCom.h"
-
-#if __has_include("KOVAMeridioSync/KOVAMeridioSyncFilter.h")
 #include "KOVAMeridioSync/KOVAMeridioSyncFilter.h"
-#define KOVA_HAS_SYNC_FILTER 1
-#endif
+#include "Platform/AtlCom.h"
 
 namespace {
 
 BEGIN_OBJECT_MAP(kObjectMap)
 OBJECT_ENTRY(CLSID_KOVAMeridioFieldInfo, CKOVAMeridioFieldInfo)
 OBJECT_ENTRY(CLSID_KOVAMeridioFieldSetInfo, CKOVAMeridioFieldSetInfo)
-#ifdef KOVA_HAS_SYNC_FILTER
 OBJECT_ENTRY(CLSID_KOVAMeridioSyncFilter, CKOVAMeridioSyncFilter)
-#endif
 END_OBJECT_MAP()
 
-constexpr IID kSyncFilterInterfaceId = Platform::GuidFromText("AD155C80-6F42-48EA-A84A-31D295CABBA8");
-
 const Platform::TypeLibInterface kInterfaces[] = {
-    {&kSyncFilterInterfaceId, L"IKOVAMeridioSyncFilter"},
+    {&__uuidof(IKOVAMeridioSyncFilter), L"IKOVAMeridioSyncFilter"},
     {&__uuidof(IKOVAMeridioFieldInfo), L"IKOVAMeridioFieldInfo"},
     {&__uuidof(IKOVAMeridioFieldSetInfo), L"IKOVAMeridioFieldSetInfo"}};
 

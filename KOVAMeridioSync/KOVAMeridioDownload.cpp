@@ -1,0 +1,160 @@
+// Downloading the latest version of a Meridio document into a local file: as the second payload of
+// a DIME reply (the default), or by copying the file whose UNC path the server hands out.
+#include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSLocalFiles.h"
+#include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
+#include "KOVAMeridioSync/MeridioDime.h"
+#include "KOVAMeridioSync/MeridioLocations.h"
+#include "Platform/WideStdio.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using LocalFile = std::unique_ptr<FILE, FileCloser>;
+
+// Keeps a SAFEARRAY's data locked while it lives.
+class SafeArrayDataLock {
+public:
+    explicit SafeArrayDataLock(SAFEARRAY* array) : array_(array) {
+        const HRESULT hr = SafeArrayAccessData(array_, reinterpret_cast<void**>(&data_));
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal"
+                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+            ThrowHResult(hr);
+        }
+    }
+    ~SafeArrayDataLock() noexcept(false) {
+        const HRESULT hr = SafeArrayUnaccessData(array_);
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal::<lambda_5>::operator ()"
+                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
+            if (std::uncaught_exceptions() == 0) {
+                ThrowHResult(hr);
+            }
+        }
+    }
+    SafeArrayDataLock(const SafeArrayDataLock&) = delete;
+    SafeArrayDataLock& operator=(const SafeArrayDataLock&) = delete;
+
+    const BYTE* Data() const { return data_; }
+
+private:
+    SAFEARRAY* array_;
+    BYTE* data_ = nullptr;
+};
+
+// Writes the content pieces of a DIME reply held in a byte array to the open file.
+void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wchar_t>& localPath) {
+    if (replyBody.vt != (VT_ARRAY | VT_UI1)) {
+        LSDIAG_ERROR << "Unable to retrieve file from Meridio, varResponseBody.vt wrong type, type is: "
+                     << std::dec << replyBody.vt;
+        ThrowHResult(E_INVALIDARG);
+    }
+    SAFEARRAY* array = replyBody.parray;
+    const ULONG elementCount = array->rgsabound[0].cElements;
+    LSDIAG_DIAG << "Download file, SafeArray dimension ->" << array->cDims << ", size of each element -> "
+                << array->cbElements;
+    LSDIAG_DIAG << "lBound = " << array->rgsabound[0].lLbound << ", elementCount = " << elementCount;
+    if (array->cDims != 1) {
+        LSDIAG_ERROR << "pSA->cDims not equal to 1, pSA->cDims:" << array->cDims;
+        ThrowHResult(E_INVALIDARG);
+    }
+
+    const SafeArrayDataLock lock(array);
+    std::size_t expected = 0;
+    std::size_t written = 0;
+    for (const DimeSpan& span : FindDimeContent(lock.Data(), elementCount)) {
+        expected += span.length;
+        written += std::fwrite(lock.Data() + span.offset, 1, span.length, file);
+    }
+    if (written < expected) {
+        LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
+                     << written << "< not >" << expected;
+        ThrowHResult(E_FAIL);
+    }
+}
+
+} // namespace
+
+HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remoteName,
+                                                   const CStdStr<wchar_t>& localPath, ILSPropertyMap* item,
+                                                   const CStdStr<wchar_t>&) {
+    LSDIAG_DIAG << "retrieving from Meridio  file: " << remoteName;
+    LONG objectType = MeridioObjectOther;
+    LONG objectId = 0;
+    ExtractUrlDetails(remoteName, m_serverName, objectType, objectId);
+
+    const bool byReference =
+        LSSetting::GetInstance()->GetUserDwordConfigDetails(L"MeridioSync.UseUNCFiletransfer", 0).value != 0;
+    const wchar_t* action = byReference ? L"GetLatestVersionFileByRef" : L"GetLatestVersionFile";
+    const CStdStr<wchar_t> body =
+        byReference
+            ? FormatString(L"<GetLatestVersionFileByRef xmlns=\"%s\"><docId>%d</docId>"
+                           L"<lifetime>0</lifetime></GetLatestVersionFileByRef>",
+                           kMeridioDmwsNamespace, static_cast<int>(objectId))
+            : FormatString(L"<GetLatestVersionFile xmlns=\"%s\"><docId>%d</docId></GetLatestVersionFile>",
+                           kMeridioDmwsNamespace, static_cast<int>(objectId));
+
+    IXMLDOMDocument2Ptr reply;
+    std::unique_ptr<ILSHttpRequest> request;
+    CStdStr<wchar_t> errorText;
+    const HRESULT hr =
+        ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), m_dmwsUrl,
+                           SessionToken(), m_shutdownInformer, errorText, true);
+    if (FAILED(hr)) {
+        LSDIAG_ERROR << "CopyFileToLocal failed error: " << errorText;
+        if (item != nullptr) {
+            PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
+            PutStr(item, ItemProperty::MavistoSyncIssueMessage, errorText);
+        }
+        return hr;
+    }
+
+    if (byReference) {
+        const IXMLDOMNodePtr result = reply->selectSingleNode(L"//GetLatestVersionFileByRefResult");
+        const CStdStr<wchar_t> uncPath = result ? CStdStr<wchar_t>(result->Gettext()) : CStdStr<wchar_t>();
+        if (uncPath.empty()) {
+            LSDIAG_ERROR << "Unable to retrieve file location, is UNC transfer configured in SOAP?";
+            ThrowHResult(E_INVALIDARG);
+        }
+        LSDIAG_DIAG << "Unc path: " << uncPath;
+        return CopyLocalFile(MakeLongPath(uncPath), localPath, item, m_shutdownInformer);
+    }
+
+    const LocalFile file(_wfopen(localPath.c_str(), L"wb"));
+    if (!file) {
+        LSDIAG_ERROR << "Trying to create file " << localPath
+                     << " from downloaded document gives errno: " << std::hex << errno;
+        ThrowHResult(E_FAIL);
+    }
+    WriteDimeContent(request->GetResponseBody(), file.get(), localPath);
+    LSDIAG_DIAG << "CopyFileToLocal end";
+    return S_OK;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::GetHashForRemoteFile(const CStdStr<wchar_t>& remoteName,
+                                                        CStdStr<wchar_t>& hash) {
+    const CStdStr<wchar_t> tempPath = MakeTempFilePath();
+    HRESULT hr = E_FAIL;
+    try {
+        hr = CopyFileToLocal(remoteName, tempPath, nullptr, CStdStr<wchar_t>());
+    } catch (...) {
+        DeleteFileW(tempPath.c_str());
+        throw;
+    }
+    if (FAILED(hr)) {
+        DeleteFileW(tempPath.c_str()); // a failed download leaves no temporary file behind
+        return hr;
+    }
+    hash = GetHashForLocalFile(tempPath);
+    if (!DeleteFileW(tempPath.c_str())) {
+        LSDIAG_ERROR << "Error deleting temp file :" << tempPath << ":" << std::hex << GetLastError();
+        return E_FAIL;
+    }
+    return S_OK;
+}

@@ -1,0 +1,118 @@
+// Operations of the filter that this build does not offer yet: uploads, renames, folder creation,
+// deletions, locks, queries, online checks, server-side copies and links. Each answers E_NOTIMPL.
+#include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
+
+HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&,
+                                                  ILSPropertyMap*, bool, CStdStr<wchar_t>&) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::RenameFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::CreateDirectoryRemote(ILSPropertyMap*, const CStdStr<wchar_t>&,
+                                                         const CStdStr<wchar_t>&, ILSPropertyMap*,
+                                                         CStdStr<wchar_t>&) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>&, CStdStr<wchar_t>&) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_Checkout(ILSPropertyMap*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_CancelCheckout(ILSPropertyMap*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::LockingMethod2(ILSPropertyMap*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::GetCheckedOutFlag(ILSPropertyMap*, BYTE*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::get_IsCheckedOut(ILSPropertyMap*, VARIANT_BOOL*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod1(VARIANT_BOOL*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_GetScopeParameterPrompt(BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_ValidateScopeParameter(BSTR, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG, BSTR, BSTR, BSTR, LONG, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_FormatScopeParameter(BSTR, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod6() {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_HasChangesOnline(ILSPropertyMap*, ILSPropertyMap*, LONG*,
+                                                        ILSShutdownInformer*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_OnlineCheckMethod2() {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed(VARIANT_BOOL, ILSPropertyMap*,
+                                                                              ILSPropertyMap*,
+                                                                              ILSPropertyMap*,
+                                                                              ILSPropertyMap*,
+                                                                              ILSPropertyMap*, BSTR, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageCopy(ILSPropertyMap*, ILSPropertyMap*, BSTR,
+                                                     ILSShutdownInformer*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageMove(ILSPropertyMap*, ILSPropertyMap*, BSTR,
+                                                     ILSShutdownInformer*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_GetDirectCopyMoveString(BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_DirectCopyMoveMethod5() {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_DirectCopyMoveMethod6() {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext(ILSPropertyMap*, ILSPropertyMap*,
+                                                              ILSPropertyMap*, BSTR*, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_GetDocumentId(ILSPropertyMap*, BSTR*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::raw_GetVersionId(ILSPropertyMap*, BSTR*) {
+    return E_NOTIMPL;
+}

@@ -1,0 +1,189 @@
+// The sync filter for a Meridio server: the generic file filter's repository operations over the
+// server's SOAP services, and the host interfaces only this filter adds.
+//
+// Sources by concern: KOVAMeridioSyncFilterImpl.cpp (the object and its fixed operations),
+// KOVAMeridioSession.cpp (login and the SOAP senders), KOVAMeridioListing.cpp (container and
+// single-document listing), KOVAMeridioDownload.cpp (download and remote hashes),
+// KOVAMeridioAccess.cpp (read-only checks), KOVAMeridioRepositorySetup.cpp (folder set-up and the
+// system configuration).
+#pragma once
+
+#include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"
+#include "KOVACommon/LSBaseFileSyncFilter.h"
+#include "KOVACommon/LSHttpRequest.h"
+#include "KOVAMeridioSync/MeridioSoap.h"
+
+#include <memory>
+#include <vector>
+
+class KOVAMeridioSyncFilterImpl : public LSBaseFileSyncFilter,
+                                  public ILSQueryRepository,
+                                  public ILSOnlineCheck,
+                                  public ILSDirectCopyMove,
+                                  public ILSCreateSendLink,
+                                  public ILSEditDocPropsSyncFilter {
+public:
+    KOVAMeridioSyncFilterImpl();
+    ~KOVAMeridioSyncFilterImpl() override;
+
+    // ILSQueryRepository
+    HRESULT STDMETHODCALLTYPE raw_QueryRepositoryMethod1(VARIANT_BOOL* available) override;
+    HRESULT STDMETHODCALLTYPE raw_GetScopeParameterPrompt(BSTR* prompt) override;
+    HRESULT STDMETHODCALLTYPE raw_ValidateScopeParameter(BSTR scope, BSTR* validatedScope) override;
+    HRESULT STDMETHODCALLTYPE raw_RunQuery(LONG maximumHits, BSTR scope, BSTR searchText, BSTR sortField,
+                                           LONG options, BSTR* results) override;
+    HRESULT STDMETHODCALLTYPE raw_FormatScopeParameter(BSTR scope, BSTR* formattedScope) override;
+    HRESULT STDMETHODCALLTYPE raw_QueryRepositoryMethod6() override;
+
+    // ILSOnlineCheck
+    HRESULT STDMETHODCALLTYPE raw_HasChangesOnline(ILSPropertyMap* repository, ILSPropertyMap* item,
+                                                   LONG* result, ILSShutdownInformer* informer) override;
+    HRESULT STDMETHODCALLTYPE raw_OnlineCheckMethod2() override;
+
+    // ILSDirectCopyMove
+    HRESULT STDMETHODCALLTYPE raw_GetSourceForCopyOrMoveMessageIfAllowed(
+        VARIANT_BOOL isMove, ILSPropertyMap* sourceFolder, ILSPropertyMap* sourceRepository,
+        ILSPropertyMap* destinationRepository, ILSPropertyMap* destination, ILSPropertyMap* item,
+        BSTR hostText, BSTR* sourceAction) override;
+    HRESULT STDMETHODCALLTYPE raw_DoMessageCopy(ILSPropertyMap* item, ILSPropertyMap* destination,
+                                                BSTR sourceAction, ILSShutdownInformer* informer) override;
+    HRESULT STDMETHODCALLTYPE raw_DoMessageMove(ILSPropertyMap* item, ILSPropertyMap* destination,
+                                                BSTR sourceAction, ILSShutdownInformer* informer) override;
+    HRESULT STDMETHODCALLTYPE raw_GetDirectCopyMoveString(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE raw_DirectCopyMoveMethod5() override;
+    HRESULT STDMETHODCALLTYPE raw_DirectCopyMoveMethod6() override;
+
+    // ILSCreateSendLink
+    HRESULT STDMETHODCALLTYPE raw_CreateSendLinkFiletext(ILSPropertyMap* repository, ILSPropertyMap* folder,
+                                                         ILSPropertyMap* item, BSTR* linkText,
+                                                         BSTR* fileName) override;
+
+    // ILSEditDocPropsSyncFilter
+    HRESULT STDMETHODCALLTYPE raw_GetDocumentId(ILSPropertyMap* item, BSTR* documentId) override;
+    HRESULT STDMETHODCALLTYPE raw_GetVersionId(ILSPropertyMap* item, BSTR* versionId) override;
+
+    // Repository operations of the generic filter.
+    HRESULT raw_SetMainFolderProperties(ILSPropertyMap* mainFolderMap) override;
+    CStdStr<wchar_t> GetRepositoryType() override;
+    CStdStr<wchar_t> GetFilterName() override;
+    HRESULT PrepareStartPoint(CStdStr<wchar_t>& startPoint, BSTR* errorText) override;
+    HRESULT DoesFileExistRemote(const CStdStr<wchar_t>& name, bool& exists, bool nameIsFileName) override;
+    bool GetRemoteLastModified(const CStdStr<wchar_t>& fileName, SYSTEMTIME* lastModified) override;
+    HRESULT CopyFileRemote(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& encodedFileName,
+                           ILSPropertyMap* item, bool existsOnServer, CStdStr<wchar_t>& remoteName) override;
+    HRESULT RenameFileRemote(const CStdStr<wchar_t>& remoteName, const CStdStr<wchar_t>& newName) override;
+    HRESULT RenameFolderRemote(const CStdStr<wchar_t>& folderLocation, const CStdStr<wchar_t>& newName,
+                               ILSPropertyMap* folderProperties) override;
+    HRESULT CopyFileToLocal(const CStdStr<wchar_t>& remoteName, const CStdStr<wchar_t>& localPath,
+                            ILSPropertyMap* item, const CStdStr<wchar_t>& extraText) override;
+    HRESULT GetContents(ILSPropertyMap* folderMap, LONG listingMode) override;
+    HRESULT GetHashForRemoteFile(const CStdStr<wchar_t>& remoteName, CStdStr<wchar_t>& hash) override;
+    HRESULT isItemReadOnly(const CStdStr<wchar_t>& location, bool* readOnly,
+                           CStdStr<wchar_t>& permission) override;
+    HRESULT IsItemOnServer(const CStdStr<wchar_t>& key, bool isFolder) override;
+    HRESULT CreateDirectoryRemote(ILSPropertyMap* hostArgument, const CStdStr<wchar_t>& parentLocation,
+                                  const CStdStr<wchar_t>& folderName, ILSPropertyMap* newFolder,
+                                  CStdStr<wchar_t>& newLocation) override;
+    HRESULT DeleteFileRemote(const CStdStr<wchar_t>& remoteId, CStdStr<wchar_t>& message) override;
+    HRESULT GetStoredRemoteFileName(const CStdStr<wchar_t>& name, CStdStr<wchar_t>& remoteId) override;
+    CStdStr<wchar_t> GetItemName(USHORT index) override;
+    ULONG GetItemVersion(USHORT index) override;
+    CStdStr<wchar_t> GetSubFolderUrl(USHORT index) override;
+    HRESULT SetSubFolderItemProperties(USHORT index, ILSPropertyMap* subFolder) override;
+    CStdStr<wchar_t> GetUploadInfoString() override;
+    HRESULT OnEndSync(LONG syncKind, VARIANT_BOOL completed, LONG result) override;
+    HRESULT OnStartSync() override;
+    HRESULT ParseFileFilterLocation(CStdStr<wchar_t>& startPoint) override;
+    HRESULT GetFolderUrl(const CStdStr<wchar_t>& folderLocation, CStdStr<wchar_t>& url, int index) override;
+    HRESULT GetFileUrl(const CStdStr<wchar_t>& remoteName, CStdStr<wchar_t>& url, LONG index) override;
+    bool StoresServerFileId() override;
+    void InitializeRepository() override;
+    bool SetupFolderToSync(ILSPropertyMap* folderMap) override;
+    bool CanAddFolders() override;
+    CStdStr<wchar_t> EncodeFileName(const CStdStr<wchar_t>& name) override;
+    CStdStr<wchar_t> GetKeyPropertyName() override;
+
+    // Operations this filter adds after the generic ones: checkout and locks. The COM class serves
+    // ILSLockingSyncFilter with them.
+    virtual HRESULT raw_Checkout(ILSPropertyMap* item);
+    virtual HRESULT raw_CancelCheckout(ILSPropertyMap* item);
+    virtual HRESULT LockingMethod2(ILSPropertyMap* item);
+    virtual HRESULT GetCheckedOutFlag(ILSPropertyMap* item, BYTE* checkedOut);
+    virtual HRESULT get_IsCheckedOut(ILSPropertyMap* item, VARIANT_BOOL* checkedOut);
+
+    // Session and senders. The senders return the request's HRESULT and an error text; they throw
+    // only what a session renewal's login throws and _com_error from the COM wrappers.
+    void Login(bool force);
+    void LoginToMeridio(const CStdStr<wchar_t>& dmwsUrl, ILSShutdownInformer* informer);
+    HRESULT ExecuteDMWSRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
+                               std::unique_ptr<ILSHttpRequest>& request, const wchar_t* action,
+                               const CStdStr<wchar_t>& contentType, const CStdStr<wchar_t>& url,
+                               const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
+                               CStdStr<wchar_t>& errorText, bool reloginAllowed);
+    HRESULT ExecuteRMWSRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
+                               std::unique_ptr<ILSHttpRequest>& request, const wchar_t* action,
+                               const CStdStr<wchar_t>& contentType, CStdStr<wchar_t>& errorText);
+    HRESULT ExecuteSCWSRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply, const wchar_t* action,
+                               CStdStr<wchar_t>& errorText, ILSShutdownInformer* informer);
+
+    // The process-wide session token, shared by every filter object.
+    static CStdStr<wchar_t>& SessionToken();
+
+    // Listing.
+    HRESULT GetSingleDocContents(ILSPropertyMap* folderMap);
+    HRESULT GetFolderSubFolders();
+    HRESULT GetFolderDocuments();
+    HRESULT GetSingleDocument();
+    // The attribute of the object's row in the contents document; throws E_INVALIDARG when the kind
+    // has no rows, no listing is loaded or the row is missing.
+    void GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId, CStdStr<wchar_t>& value,
+                                                const wchar_t* attribute);
+
+    // Locations on the server the object is bound to.
+    CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;
+    CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
+
+private:
+    HRESULT ExecuteServiceRequest(const MeridioService& service, const _variant_t& body,
+                                  IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request,
+                                  const wchar_t* action, const CStdStr<wchar_t>& contentType,
+                                  const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& token,
+                                  ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
+                                  bool reloginAllowed, const CStdStr<wchar_t>* loggedBody);
+    // With request logging on, `loggedBody` (when given) is logged in place of the body.
+    HRESULT ExecuteWebRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
+                              std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& url,
+                              const CStdStr<wchar_t>& soapAction, const wchar_t* headerTemplate,
+                              const CStdStr<wchar_t>& contentType, const CStdStr<wchar_t>& token,
+                              ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
+                              const CStdStr<wchar_t>* loggedBody);
+
+    // Sends an SCWS listing request and loads the XML text of its result element as the contents
+    // document.
+    HRESULT LoadContentsDocument(const CStdStr<wchar_t>& body, const wchar_t* action,
+                                 const wchar_t* resultQuery, const char* method,
+                                 const char* missingResultText);
+    // Appends one listed document to the tables; returns its index.
+    USHORT AppendListedDocument(const CStdStr<wchar_t>& idText, ULONG version, CStdStr<wchar_t> displayName,
+                                const CStdStr<wchar_t>& fileName, bool isRecord, DATE lastModified,
+                                CStdStr<wchar_t>& extension);
+    // Every attribute of the row as an extra property under its Meridio- name.
+    void AddRowAttributeProperties(USHORT index, IXMLDOMNode* row, const char* method);
+    // "extension", the form region class and "DocIdProperty".
+    void AddDocumentClassProperties(USHORT index, const CStdStr<wchar_t>& typeWord,
+                                    const CStdStr<wchar_t>& extension, const CStdStr<wchar_t>& idText);
+    // Writes the folder-creation switch (non-zero: no folders may be created) on the folder map.
+    void SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled);
+
+    std::vector<CStdStr<wchar_t>> m_subFolderUrls;
+    std::vector<ULONG> m_itemVersions;
+    std::vector<ULONG> m_checkedOutDocumentIds;
+    std::vector<CStdStr<wchar_t>> m_itemUrls;
+    CStdStr<wchar_t> m_serverName;
+    LONG m_folderObjectId = 0;
+    CStdStr<wchar_t> m_dmwsUrl;
+    CStdStr<wchar_t> m_rmwsUrl;
+    CStdStr<wchar_t> m_scwsUrl;
+    IXMLDOMDocument2Ptr m_contentsDocument;
+    CStdStr<wchar_t> m_fileFilterLocation;
+};
