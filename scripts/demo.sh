@@ -10,11 +10,6 @@ cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
 
 bin=build/bin
-if [ ! -e "$bin/KOVAMeridioSync64.so" ]; then
-    echo "Built. The sync pass needs the plug-in library, which this build does not produce yet."
-    exit 0
-fi
-
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
