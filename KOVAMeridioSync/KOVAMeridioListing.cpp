@@ -31,6 +31,13 @@ CStdStr<wchar_t> FormatItemDate(DATE date) {
     return VariantTimeToSharePointDateString(value);
 }
 
+// The attributes of a document row: in a container's contents, and in one document's preview.
+constexpr KOVAMeridioSyncFilterImpl::DocumentColumns kContainerColumns{
+    L"DOCID", L"VERSIONID", L"Prop_9_0_5", L"Prop_9_0_10", L"Prop_9_1_19", L"Prop_9_2_20", L"Prop_9_1_15"};
+constexpr KOVAMeridioSyncFilterImpl::DocumentColumns kPreviewColumns{
+    L"DocID",    L"LatestVersionID",      L"Title",     L"DefaultLockFileName",
+    L"IsRecord", L"LastModificationDate", L"CategoryID"};
+
 // The rows that the query selects, latest first by the date attribute.
 std::vector<IXMLDOMNodePtr> RowsLatestFirst(const IXMLDOMDocument2Ptr& contents, const wchar_t* query,
                                             const wchar_t* dateAttribute) {
@@ -198,22 +205,14 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderSubFolders() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     LSDIAG_DIAG << "GetFolderDocuments start";
-    for (const IXMLDOMNodePtr& row : RowsLatestFirst(m_contentsDocument, L"//T1", L"Prop_9_2_20")) {
-        const CStdStr<wchar_t> idText = GetAttributeAsString(row, L"DOCID");
-        const LONG version = GetAttributeAsInt(row, L"VERSIONID");
-        const CStdStr<wchar_t> displayName = GetAttributeAsString(row, L"Prop_9_0_5");
-        const CStdStr<wchar_t> fileName = GetAttributeAsString(row, L"Prop_9_0_10");
-        const bool isRecord = !GetAttributeAsString(row, L"Prop_9_1_19").empty();
-        const DATE lastModified = GetAttributeAsNumber(row, L"Prop_9_2_20");
+    for (const IXMLDOMNodePtr& row :
+         RowsLatestFirst(m_contentsDocument, L"//T1", kContainerColumns.lastModified)) {
+        const ListedDocument document = AppendListedDocument(row, kContainerColumns);
+        const USHORT index = document.index;
         CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
         if (sender.empty()) {
             sender = GetAttributeAsString(row, L"Prop_9_0_2");
         }
-        const CStdStr<wchar_t> typeWord = GetAttributeAsString(row, L"Prop_9_1_15");
-
-        CStdStr<wchar_t> extension;
-        const USHORT index = AppendListedDocument(idText, static_cast<ULONG>(version), displayName, fileName,
-                                                  isRecord, lastModified, extension);
         SetItemExtraProperty(index, L"fromUser", sender);
         const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
         if (received > 1.0) {
@@ -227,7 +226,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
             SetItemExtraProperty(index, L"PR_HAS_ATTACH", hasAttachments);
         }
         AddRowAttributeProperties(index, row, "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
-        AddDocumentClassProperties(index, typeWord, extension, idText);
+        AddDocumentClassProperties(document);
     }
     LSDIAG_DIAG << "GetFolderDocuments end";
     return S_OK;
@@ -235,48 +234,19 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
     LSDIAG_DIAG << "GetSingleDocument start";
-    for (const IXMLDOMNodePtr& row : RowsLatestFirst(m_contentsDocument, L"//T1", L"LastModificationDate")) {
-        const CStdStr<wchar_t> idText = GetAttributeAsString(row, L"DocID");
-        const LONG version = GetAttributeAsInt(row, L"LatestVersionID");
-        const CStdStr<wchar_t> displayName = GetAttributeAsString(row, L"Title");
-        const CStdStr<wchar_t> fileName = GetAttributeAsString(row, L"DefaultLockFileName");
-        const bool isRecord = !GetAttributeAsString(row, L"IsRecord").empty();
-        const DATE lastModified = GetAttributeAsNumber(row, L"LastModificationDate");
-        const CStdStr<wchar_t> typeWord = GetAttributeAsString(row, L"CategoryID");
+    for (const IXMLDOMNodePtr& row :
+         RowsLatestFirst(m_contentsDocument, L"//T1", kPreviewColumns.lastModified)) {
+        const ListedDocument document = AppendListedDocument(row, kPreviewColumns);
+        const USHORT index = document.index;
 
-        CStdStr<wchar_t> extension;
-        const USHORT index = AppendListedDocument(idText, static_cast<ULONG>(version), displayName, fileName,
-                                                  isRecord, lastModified, extension);
-
-        CStdStr<wchar_t> sender;
-        const IXMLDOMNodeListPtr previewProperties = m_contentsDocument->selectNodes(L"//T4");
-        const LONG count = previewProperties->Getlength();
-        for (LONG i = 0; i < count; ++i) {
-            const IXMLDOMNodePtr property = previewProperties->Getitem(i);
-            const CStdStr<wchar_t> name = GetAttributeAsString(property, L"displayName");
-            const CStdStr<wchar_t> value = GetAttributeAsString(property, L"value");
-            if (name.Equals(L"From", false)) {
-                sender = value;
-            } else if (name.Equals(L"Receipt Date", false)) {
-                const DATE received = GetAttributeAsNumber(property, L"value");
-                if (received > 1.0) {
-                    SetItemExtraProperty(index, L"receivedDate", FormatItemDate(received));
-                    SetItemExtraProperty(index, L"Addition Date", FormatItemDate(received));
-                }
-            } else if (name.Equals(L"Attachments", false)) {
-                if (!value.empty()) {
-                    SetItemExtraProperty(index, L"PR_HAS_ATTACH", value);
-                }
-            } else {
-                SetItemExtraProperty(index, MakePropertyName(name), value);
-            }
-        }
+        CStdStr<wchar_t> sender = AddPreviewProperties(index);
         if (sender.empty()) {
             sender = GetAttributeAsString(row, L"CreatedByUser");
         }
         SetItemExtraProperty(index, L"fromUser", sender);
-        if (lastModified > 1.0) {
-            SetItemExtraProperty(index, MakePropertyName(L"Prop_9_2_20"), FormatItemDate(lastModified));
+        if (document.lastModified > 1.0) {
+            SetItemExtraProperty(index, MakePropertyName(L"Prop_9_2_20"),
+                                 FormatItemDate(document.lastModified));
         }
         const CStdStr<wchar_t> lockFlag = GetAttributeAsString(row, L"IsLocked");
         if (lockFlag == L"1") {
@@ -288,18 +258,53 @@ HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
             SetItemExtraProperty(index, MakePropertyName(L"Prop_9_2_3"), FormatItemDate(created));
         }
         AddRowAttributeProperties(index, row, "KOVAMeridioSyncFilterImpl::GetSingleDocument");
-        AddDocumentClassProperties(index, typeWord, extension, idText);
-        SetItemExtraProperty(index, MakePropertyName(L"Prop_9_1_1"), idText);
+        AddDocumentClassProperties(document);
+        SetItemExtraProperty(index, MakePropertyName(L"Prop_9_1_1"), document.idText);
     }
     LSDIAG_DIAG << "GetSingleDocument end";
     return S_OK;
 }
 
-USHORT KOVAMeridioSyncFilterImpl::AppendListedDocument(const CStdStr<wchar_t>& idText, ULONG version,
-                                                       CStdStr<wchar_t> displayName,
-                                                       const CStdStr<wchar_t>& fileName, bool isRecord,
-                                                       DATE lastModified, CStdStr<wchar_t>& extension) {
+CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::AddPreviewProperties(USHORT index) {
+    CStdStr<wchar_t> sender;
+    const IXMLDOMNodeListPtr previewProperties = m_contentsDocument->selectNodes(L"//T4");
+    const LONG count = previewProperties->Getlength();
+    for (LONG i = 0; i < count; ++i) {
+        const IXMLDOMNodePtr property = previewProperties->Getitem(i);
+        const CStdStr<wchar_t> name = GetAttributeAsString(property, L"displayName");
+        const CStdStr<wchar_t> value = GetAttributeAsString(property, L"value");
+        if (name.Equals(L"From", false)) {
+            sender = value;
+        } else if (name.Equals(L"Receipt Date", false)) {
+            const DATE received = GetAttributeAsNumber(property, L"value");
+            if (received > 1.0) {
+                SetItemExtraProperty(index, L"receivedDate", FormatItemDate(received));
+                SetItemExtraProperty(index, L"Addition Date", FormatItemDate(received));
+            }
+        } else if (name.Equals(L"Attachments", false)) {
+            if (!value.empty()) {
+                SetItemExtraProperty(index, L"PR_HAS_ATTACH", value);
+            }
+        } else {
+            SetItemExtraProperty(index, MakePropertyName(name), value);
+        }
+    }
+    return sender;
+}
+
+KOVAMeridioSyncFilterImpl::ListedDocument
+KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns) {
+    ListedDocument document;
+    document.idText = GetAttributeAsString(row, columns.id);
+    const auto version = static_cast<ULONG>(GetAttributeAsInt(row, columns.version));
+    CStdStr<wchar_t> displayName = GetAttributeAsString(row, columns.title);
+    const CStdStr<wchar_t> fileName = GetAttributeAsString(row, columns.fileName);
+    const bool isRecord = !GetAttributeAsString(row, columns.record).empty();
+    document.lastModified = GetAttributeAsNumber(row, columns.lastModified);
+    document.typeWord = GetAttributeAsString(row, columns.typeWord);
+
     const int dot = fileName.ReverseFind(L'.');
+    CStdStr<wchar_t>& extension = document.extension;
     extension = dot < 0 ? fileName : CStdStr<wchar_t>(fileName.substr(static_cast<size_t>(dot) + 1));
     CStdStr<wchar_t> underscoredName = displayName;
     std::replace(underscoredName.begin(), underscoredName.end(), L' ', L'_');
@@ -309,14 +314,14 @@ USHORT KOVAMeridioSyncFilterImpl::AppendListedDocument(const CStdStr<wchar_t>& i
         displayName += L"." + extension;
     }
 
-    const CStdStr<wchar_t> location = BuildDocumentUrl(isRecord, idText);
+    const CStdStr<wchar_t> location = BuildDocumentUrl(isRecord, document.idText);
     m_itemNames.push_back(displayName);
     m_fileNames.push_back(location);
     m_itemVersions.push_back(version);
     m_itemUrls.push_back(location + L"/title/" + underscoredName);
-    const auto index = static_cast<USHORT>(m_itemNames.size() - 1);
-    m_lastModifiedCache[index] = lastModified;
-    return index;
+    document.index = static_cast<USHORT>(m_itemNames.size() - 1);
+    m_lastModifiedCache[document.index] = document.lastModified;
+    return document;
 }
 
 void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(USHORT index, IXMLDOMNode* row,
@@ -341,9 +346,10 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(USHORT index, IXMLDOMN
     }
 }
 
-void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(USHORT index, const CStdStr<wchar_t>& typeWord,
-                                                           const CStdStr<wchar_t>& extension,
-                                                           const CStdStr<wchar_t>& idText) {
+void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const ListedDocument& document) {
+    const CStdStr<wchar_t>& typeWord = document.typeWord;
+    const CStdStr<wchar_t>& extension = document.extension;
+    const USHORT index = document.index;
     CStdStr<wchar_t> formRegionClass =
         CStdStr<wchar_t>(MessageClass::Document) + L".SharePoint." + (typeWord.empty() ? L"doc" : typeWord);
     ReplaceAll(formRegionClass, L".SharePoint.", L".SharePoint." + extension + L".");
@@ -351,7 +357,7 @@ void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(USHORT index, const C
     LSDIAG_DIAG << "KOVAMeridioSyncFilterImpl::GetFolderDocuments"
                 << "Synced item has form region class" << formRegionClass;
     SetItemExtraProperty(index, CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass), formRegionClass);
-    SetItemExtraProperty(index, L"DocIdProperty", idText);
+    SetItemExtraProperty(index, L"DocIdProperty", document.idText);
 }
 
 void KOVAMeridioSyncFilterImpl::GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId,

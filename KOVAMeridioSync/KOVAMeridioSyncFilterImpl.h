@@ -139,11 +139,31 @@ public:
     void GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId, CStdStr<wchar_t>& value,
                                                 const wchar_t* attribute);
 
+    // The attribute names of a document row in one kind of listing reply.
+    struct DocumentColumns {
+        const wchar_t* id;
+        const wchar_t* version;
+        const wchar_t* title;
+        const wchar_t* fileName;
+        const wchar_t* record;
+        const wchar_t* lastModified;
+        const wchar_t* typeWord;
+    };
+
     // Locations on the server the object is bound to.
     CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;
     CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
 
 private:
+    // A document appended to the listing, with what its extra properties are made of.
+    struct ListedDocument {
+        USHORT index = 0;
+        CStdStr<wchar_t> idText;
+        CStdStr<wchar_t> extension;
+        CStdStr<wchar_t> typeWord;
+        DATE lastModified = 0.0;
+    };
+
     HRESULT ExecuteServiceRequest(const MeridioService& service, const _variant_t& body,
                                   IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request,
                                   const wchar_t* action, const CStdStr<wchar_t>& contentType,
@@ -163,15 +183,15 @@ private:
     HRESULT LoadContentsDocument(const CStdStr<wchar_t>& body, const wchar_t* action,
                                  const wchar_t* resultQuery, const char* method,
                                  const char* missingResultText);
-    // Appends one listed document to the tables; returns its index.
-    USHORT AppendListedDocument(const CStdStr<wchar_t>& idText, ULONG version, CStdStr<wchar_t> displayName,
-                                const CStdStr<wchar_t>& fileName, bool isRecord, DATE lastModified,
-                                CStdStr<wchar_t>& extension);
+    // Appends the document of a row to the listing tables.
+    ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns);
+    // The preview's properties (T4 rows) of a single document as its extra properties; returns the
+    // sender the preview names.
+    CStdStr<wchar_t> AddPreviewProperties(USHORT index);
     // Every attribute of the row as an extra property under its Meridio- name.
     void AddRowAttributeProperties(USHORT index, IXMLDOMNode* row, const char* method);
     // "extension", the form region class and "DocIdProperty".
-    void AddDocumentClassProperties(USHORT index, const CStdStr<wchar_t>& typeWord,
-                                    const CStdStr<wchar_t>& extension, const CStdStr<wchar_t>& idText);
+    void AddDocumentClassProperties(const ListedDocument& document);
     // Writes the folder-creation switch (non-zero: no folders may be created) on the folder map.
     void SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled);
 
