@@ -48,8 +48,10 @@ std::wstring ReadDefaultValue(const std::wstring& keyPath) {
 
 } // namespace
 
+// The plug-in stays mapped until the process ends, as in a host engine that never unloads it: its
+// process-wide state (settings, session, log set-up) lives for the process.
 PluginLibrary::PluginLibrary(const std::filesystem::path& file)
-    : handle_(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    : handle_(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
     if (handle_ == nullptr) {
         throw HostCallError{std::string("dlopen(") + file.string() + "): " + dlerror(), E_FAIL};
     }
