@@ -26,7 +26,10 @@ HRESULT KOVAMeridioSyncFilterImpl::isItemReadOnly(const CStdStr<wchar_t>& locati
     LONG objectType = MeridioObjectOther;
     LONG objectId = 0;
     ExtractUrlDetails(location, m_serverName, objectType, objectId);
-    if (!m_fileFilterLocation.empty()) {
+    // A single-document sync has no contents rows to look in: its listing is the document's preview.
+    // The folder pass knows it by the filter value of the folder map, the registration by the
+    // location it parsed.
+    if (!m_fileFilterLocation.empty() || !m_filterPropertyValue.empty()) {
         *readOnly = IsReadOnlyKind(objectType);
         return S_OK;
     }
