@@ -29,6 +29,7 @@ public:
     // Answers.
     // Safe to call from a signal handler.
     void SetShutdownRequested(bool requested) { shutdownRequested_.store(requested); }
+    bool IsShutdownRequested() const { return shutdownRequested_.load(); }
     // Shutdown is reported from the given query on (1 = the first); 0 turns this off.
     void RequestShutdownAtQuery(unsigned query) { shutdownAtQuery_ = query; }
     void SetOnTimer(bool onTimer) { onTimer_ = onTimer; }

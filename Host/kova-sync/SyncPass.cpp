@@ -78,9 +78,11 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             folders.insert(folders.end(), next.begin(), next.end());
         }
     } catch (const HostCallError& error) {
-        result = error.hr;
+        // Once the user asked to stop, the call that gave up ends the pass as stopped, whatever
+        // failure the filter reported for the abandoned request.
+        result = informer_->IsShutdownRequested() ? E_ABORT : error.hr;
         filter_->raw_EndSync(0, VARIANT_FALSE, result);
-        throw;
+        throw HostCallError{error.call, result};
     }
     Check(filter_->raw_EndSync(0, VARIANT_TRUE, result), "raw_EndSync");
     return summary_;
@@ -174,6 +176,10 @@ void SyncPass::SyncDocument(const fs::path& directory, USHORT index,
             const HRESULT hr = filter_->raw_RetrieveItemToPath(index, _bstr_t(partial.c_str()), &listedName,
                                                                item.get(), VARIANT_FALSE, nullptr);
             SysFreeString(listedName);
+            if (FAILED(hr)) {
+                std::error_code ignored;
+                fs::remove(partial, ignored); // a failed download leaves nothing half-written behind
+            }
             Check(hr, "raw_RetrieveItemToPath");
             std::error_code sizeError;
             const std::uintmax_t size = fs::file_size(partial, sizeError);
@@ -190,7 +196,7 @@ void SyncPass::SyncDocument(const fs::path& directory, USHORT index,
             ++summary_.unchanged;
         }
     } catch (const HostCallError& error) {
-        if (error.hr == E_ABORT) {
+        if (error.hr == E_ABORT || informer_->IsShutdownRequested()) {
             throw;
         }
         ++summary_.failed;

@@ -22,8 +22,8 @@ export KOVA_REGISTRY_DIR="$work/registry" HOME="$work/home"
 mkdir -p "$HOME"
 cp -r "$sample" "$work/content"
 
-start_server() { # [PORT]
-    "$bin/demo-meridio" --port "${1:-0}" --content "$work/content" >"$work/port" &
+start_server() { # [PORT [OPTION...]]
+    "$bin/demo-meridio" --port "${1:-0}" "${@:2}" --content "$work/content" >"$work/port" &
     server_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/port" ] && break
@@ -90,4 +90,19 @@ sync_pass
 grep -q ' 1 changed' "$work/out" || fail "the changed document was not downloaded again"
 cmp -s "$welcome" "$work/mirror/Welcome.txt" || fail "the mirror holds the old welcome note"
 [ ! -e "$work/mirror/Projects & Plans/Empty notes.txt" ] || fail "the deleted document is still mirrored"
+# Ctrl-C during a pass on a slow server: the pass stops as aborted and leaves no half-written file.
+stop_server
+start_server "$port" --latency-ms 300
+"$bin/kova-sync" sync "Meridio://127.0.0.1:$port/container/1" --into "$work/stopped" >"$work/out" 2>&1 &
+sync_pid=$!
+for _ in $(seq 200); do
+    grep -q '^Folder' "$work/out" && break
+    sleep 0.05
+done
+kill -INT "$sync_pid"
+status=0
+wait "$sync_pid" || status=$?
+[ "$status" -ne 0 ] || fail "the stopped pass reported success"
+grep -q '0x80004004' "$work/out" || fail "the stopped pass did not end with E_ABORT: $(cat "$work/out")"
+[ -z "$(find "$work/stopped" -name '*.partial*')" ] || fail "the stopped pass left a half-written file"
 echo "PASS"
