@@ -69,6 +69,10 @@ int DemoServer::Start() {
         throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port_));
     }
     thread_ = std::thread([this] { http_->listen_after_bind(); });
+    // A Stop() before the thread listens would not reach it, so Start returns once it listens.
+    while (!http_->is_running()) {
+        std::this_thread::yield();
+    }
     return port_;
 }
 
@@ -115,6 +119,11 @@ void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change
     change(dispatcher_.repository());
 }
 
+std::vector<IncomingRequest> DemoServer::ReceivedRequests() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
     std::chrono::milliseconds latency;
     {
@@ -128,11 +137,12 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
     bool cutOff = false;
     {
         std::lock_guard lock(mutex_);
+        received_.push_back(ToIncoming(request));
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);
         } else {
-            reply = dispatcher_.Dispatch(ToIncoming(request));
+            reply = dispatcher_.Dispatch(received_.back());
         }
         if (faults_.cutOffReplies > 0) {
             --faults_.cutOffReplies;

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -51,12 +52,16 @@ public:
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);
 
+    // Every request received so far, oldest first, as it came in (busy and cut-off ones too).
+    std::vector<IncomingRequest> ReceivedRequests() const;
+
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
 
-    std::mutex mutex_; // guards the dispatcher (repository, sessions) and the fault settings
+    mutable std::mutex mutex_; // guards the dispatcher (repository, sessions), the faults and the log
     RequestDispatcher dispatcher_;
     FaultSettings faults_;
+    std::vector<IncomingRequest> received_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     int port_ = 0;

@@ -50,7 +50,7 @@ void AppendDocumentRow(pugi::xml_node rows, const Document& document) {
     SetColumn(row, PropertyColumn(kDocumentObject, 2, 3), document.created);
     SetColumn(row, PropertyColumn(kDocumentObject, 2, 20), latest.date);
     SetColumn(row, PropertyColumn(kDocumentObject, 1, 12), LockFlag(document));
-    SetColumn(row, PropertyColumn(kDocumentObject, 1, 15), std::to_string(document.categoryId));
+    SetColumn(row, PropertyColumn(kDocumentObject, 1, 15), CategoryText(document));
     SetColumn(row, PropertyColumn(kDocumentObject, 1, 19), document.isRecord ? "1" : "");
     for (const MailColumn& column : kMailColumns) {
         SetColumn(row, PropertyColumn(kDocumentObject, column.type, column.id),

@@ -25,7 +25,7 @@ HttpReply GetDocumentPreviewPropertiesFull(OperationContext& context) {
     SetColumn(row, "DefaultLockFileName", document.Latest().fileName);
     SetColumn(row, "IsRecord", document.isRecord ? "1" : "");
     SetColumn(row, "LastModificationDate", document.Latest().date);
-    SetColumn(row, "CategoryID", std::to_string(document.categoryId));
+    SetColumn(row, "CategoryID", CategoryText(document));
     SetColumn(row, "CreatedByUser", document.createdBy);
     SetColumn(row, "IsLocked", LockFlag(document));
     SetColumn(row, "CreateDate", document.created);

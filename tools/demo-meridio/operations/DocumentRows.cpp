@@ -14,6 +14,10 @@ std::string LockFlag(const Document& document) {
     return document.lock ? "1" : "0";
 }
 
+std::string CategoryText(const Document& document) {
+    return document.categoryId == 0 ? std::string() : std::to_string(document.categoryId);
+}
+
 std::string CustomText(const Document& document, int type, int id) {
     const CustomValue* value = document.Property(type, id);
     return value ? value->value : std::string();

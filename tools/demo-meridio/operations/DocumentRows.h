@@ -20,6 +20,9 @@ std::string PropertyColumn(int object, int type, int id);
 // "1" for a locked document, else "0".
 std::string LockFlag(const Document& document);
 
+// The category id as text; empty for a document without category (id 0).
+std::string CategoryText(const Document& document);
+
 // The text of a custom property of the document, empty when it has none.
 std::string CustomText(const Document& document, int type, int id);
 
