@@ -1,0 +1,144 @@
+// Downloads of listed documents: the DIME reply's content (the default), by reference through the
+// share the server hands out, and the server copy's hash that an upload compares before it writes.
+#include "tests/KOVAMeridioSync/MeridioServerFixture.h"
+#include "tests/VantrelCommon/ChildScenarios.h"
+
+#include "KOVACommon/LSFilterSupport.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using namespace MeridioTest;
+using TestSupport::StrProp;
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::wstring HashOf(const std::string& content) {
+    return CLSHash::GetHashForData(reinterpret_cast<const BYTE*>(content.data()),
+                                   static_cast<DWORD>(content.size()));
+}
+
+// The index of the listed document with that id.
+USHORT IndexOf(MeridioHost& host, long documentId) {
+    USHORT count = 0;
+    EXPECT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    for (USHORT index = 0; index < count; ++index) {
+        auto item = NewMap();
+        EXPECT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+        if (DocumentIdOf(StrProp(*item, L"Mavisto.FromServerFileId").value_or(L"/0")) == documentId) {
+            return index;
+        }
+    }
+    ADD_FAILURE() << "document " << documentId << " is not listed";
+    return 0;
+}
+
+class MeridioDownload : public ::testing::Test {
+protected:
+    MeridioHost host;
+    TestSupport::TempDirectory temp;
+};
+
+TEST_F(MeridioDownload, EveryListedDocumentArrivesWithTheServersBytes) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    USHORT count = 0;
+    ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    ASSERT_EQ(count, 4);
+    bool sawEmpty = false;
+    for (USHORT index = 0; index < count; ++index) {
+        SCOPED_TRACE(index);
+        auto item = NewMap();
+        ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+        const std::string expected =
+            host.ContentOf(DocumentIdOf(*StrProp(*item, L"Mavisto.FromServerFileId")));
+        sawEmpty = sawEmpty || expected.empty();
+        const auto local = temp.path() / ("copy-" + std::to_string(index));
+        ASSERT_EQ(host.Retrieve(index, local, item.get()), S_OK);
+        EXPECT_EQ(ReadAll(local), expected);
+        EXPECT_EQ(std::filesystem::file_size(local), expected.size());
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerETag"), HashOf(expected));
+    }
+    EXPECT_TRUE(sawEmpty) << "the sample has a zero-length document";
+    const std::vector<std::string> actions = host.Actions();
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), "GetLatestVersionFile"), 4);
+}
+
+TEST_F(MeridioDownload, UpdateComparesTheServerCopysHashFirst) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const USHORT index = IndexOf(host, 102);
+    auto item = NewMap();
+    ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+    ASSERT_EQ(host.Retrieve(index, temp.path() / "plan.md", item.get()), S_OK);
+    std::ofstream(temp.path() / "plan.md", std::ios::binary | std::ios::app) << "local edit";
+    item->Set(L"Mavisto.IsContentChanged", LONG(1));
+    const _bstr_t localPath((temp.path() / "plan.md").c_str());
+
+    // The server copy is still the downloaded one: the upload goes on to the write, which this
+    // filter does not offer.
+    EXPECT_EQ(
+        host.Sync()->raw_UpdateDocument(localPath, _bstr_t(L"Project plan 2024.md"), nullptr, item.get()),
+        E_NOTIMPL);
+    EXPECT_NE(StrProp(*item, L"Mavisto.SyncIssueType"), L"CONFLICT");
+
+    // Somebody else saved a new version: the upload stops at a conflict.
+    host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {
+        repository.AddVersion(102, "saved by somebody else", "2024-06-01T12:00:00Z");
+    });
+    EXPECT_EQ(
+        host.Sync()->raw_UpdateDocument(localPath, _bstr_t(L"Project plan 2024.md"), nullptr, item.get()),
+        E_FAIL);
+    EXPECT_EQ(StrProp(*item, L"Mavisto.SyncIssueType"), L"CONFLICT");
+    EXPECT_EQ(StrProp(*item, L"Mavisto.RemoteChangeETag"), HashOf("saved by somebody else"));
+}
+
+TEST_F(MeridioDownload, RemoteHashOfADocumentThatIsGoneFails) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    CStdStr<wchar_t> hash;
+    ASSERT_EQ(host.Filter().GetHashForRemoteFile(host.Location(L"document", 103), hash), S_OK);
+    EXPECT_EQ(hash, HashOf(host.ContentOf(103)));
+
+    host.Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { repository.DeleteDocument(103); });
+    CStdStr<wchar_t> gone;
+    EXPECT_TRUE(FAILED(host.Filter().GetHashForRemoteFile(host.Location(L"document", 103), gone)));
+    EXPECT_TRUE(gone.empty());
+}
+
+// Settings are read by a child process of their own: by-reference downloads from the share that
+// $KOVA_UNC_ROOT stands for.
+KOVA_CHILD_SCENARIO(MeridioDownloadByReference) {
+    const std::filesystem::path shareRoot = std::getenv("KOVA_UNC_ROOT");
+    TestSupport::TempDirectory temp;
+    {
+        MeridioHost host(shareRoot);
+        ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+        const USHORT index = IndexOf(host, 102);
+        auto item = NewMap();
+        ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+        ASSERT_EQ(host.Retrieve(index, temp.path() / "plan.md", item.get()), S_OK);
+        EXPECT_EQ(ReadAll(temp.path() / "plan.md"), host.ContentOf(102));
+        EXPECT_EQ(host.Actions().back(), "GetLatestVersionFileByRef");
+        EXPECT_TRUE(std::filesystem::exists(shareRoot / "demo-meridio" / "transfer" / "102" / "3"));
+    }
+    // A server without by-reference transfer hands out no path.
+    MeridioHost host;
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    auto item = NewMap();
+    EXPECT_TRUE(FAILED(host.Retrieve(IndexOf(host, 102), temp.path() / "none.md", item.get())));
+}
+
+TEST(MeridioDownloadByReference, ContentComesFromTheShare) {
+    TestSupport::TempDirectory work;
+    ChildScenarios::Options options;
+    options.settings = {{"MeridioSync.UseUNCFiletransfer", std::uint32_t{1}}};
+    options.environment = {{"KOVA_UNC_ROOT", (work.path() / "unc").string()}};
+    const ChildScenarios::Result result = ChildScenarios::Run("MeridioDownloadByReference", work, options);
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
+}
+
+} // namespace

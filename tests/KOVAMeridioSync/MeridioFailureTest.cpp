@@ -1,0 +1,75 @@
+// What the host sees when things go wrong or go away: a failed listing, deletion questions before and
+// after a listing, and item URLs asked for by index.
+#include "tests/KOVAMeridioSync/MeridioServerFixture.h"
+
+namespace {
+
+using namespace MeridioTest;
+using TestSupport::StrProp;
+
+class MeridioFailures : public ::testing::Test {
+protected:
+    MeridioHost host;
+};
+
+TEST_F(MeridioFailures, ServerFaultDuringListingAbortsThePass) {
+    EXPECT_TRUE(FAILED(host.ListFolder(host.Location(L"container", 999))));
+    EXPECT_EQ(host.Informer().AbortMessages(),
+              std::vector<std::wstring>{L"Sync aborted - connection to Server failed"});
+    USHORT count = 1;
+    ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(MeridioFailures, DeletionIsUnknownBeforeAnyListing) {
+    for (const LONG isFolder : {0, 1}) {
+        SCOPED_TRACE(isFolder);
+        EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"document", 102).c_str()), isFolder),
+                  E_FAIL);
+    }
+    EXPECT_TRUE(host.Actions().empty());
+}
+
+TEST_F(MeridioFailures, DocumentDeletedOnTheServerIsReportedAfterTheNextListing) {
+    const _bstr_t deleted(host.Location(L"document", 103).c_str());
+    const _bstr_t kept(host.Location(L"document", 102).c_str());
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(deleted, 0), S_FALSE);
+
+    host.Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { repository.DeleteDocument(103); });
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(deleted, 0), S_FALSE); // the listing is not refreshed yet
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(deleted, 0), S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(kept, 0), S_FALSE);
+
+    // Sub-folders are looked up among the listed sub-containers.
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 1)), S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 2).c_str()), 1), S_FALSE);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 77).c_str()), 1), S_OK);
+}
+
+TEST_F(MeridioFailures, FileUrlIsGivenOnlyForListedIndexes) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    USHORT count = 0;
+    ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    ASSERT_EQ(count, 4);
+    struct Case {
+        LONG index;
+        HRESULT result;
+        bool hasUrl;
+    };
+    const Case cases[] = {{-1, S_OK, false}, {0, S_OK, true}, {3, S_OK, true}, {4, E_INVALIDARG, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        CStdStr<wchar_t> url = L"stale";
+        EXPECT_EQ(host.Filter().GetFileUrl(CStdStr<wchar_t>(), url, c.index), c.result);
+        EXPECT_EQ(!url.empty(), c.hasUrl);
+        if (c.hasUrl) {
+            EXPECT_EQ(std::wstring(url),
+                      *StrProp(*host.Item(static_cast<USHORT>(c.index)), L"Mavisto.FromServerFileUrl"));
+        }
+    }
+}
+
+} // namespace
