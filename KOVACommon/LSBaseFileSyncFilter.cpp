@@ -154,6 +154,12 @@ const CStdStr<wchar_t>& GetEmailFileIdProperty() {
     return name;
 }
 
+const CStdStr<wchar_t>& GetDocIdProperty() {
+    static const CStdStr<wchar_t> name =
+        LSSetting::GetInstance()->GetUserString(L"DocIdProperty", L"Document ID Value");
+    return name;
+}
+
 namespace {
 
 CStdStr<wchar_t> ExtraProperty(const std::vector<LSExtraProperties>& table, USHORT index,

@@ -276,3 +276,5 @@ DWORD CALLBACK QueryShutdown(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalByt
 
 // The name of the item property that carries a mail's file id (setting, read once per process).
 const CStdStr<wchar_t>& GetEmailFileIdProperty();
+// The name of the item property that carries a document's id (setting, read once per process).
+const CStdStr<wchar_t>& GetDocIdProperty();

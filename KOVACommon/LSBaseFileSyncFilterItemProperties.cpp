@@ -19,12 +19,6 @@ CStdStr<wchar_t> TagName(DWORD tag) {
     return ToHexString(tag);
 }
 
-const CStdStr<wchar_t>& DocIdPropertyName() {
-    static const CStdStr<wchar_t> name =
-        LSSetting::GetInstance()->GetUserString(L"DocIdProperty", L"Document ID Value");
-    return name;
-}
-
 // The batch of string properties, one "name<TAB>value" element per property.
 class PropertyBatch {
 public:
@@ -241,7 +235,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
         }
         if (const CStdStr<wchar_t>* docId = Find(*extra, L"DocIdProperty");
             docId != nullptr && !docId->empty()) {
-            batch.Add(DocIdPropertyName(), *docId);
+            batch.Add(GetDocIdProperty(), *docId);
         }
         if (const CStdStr<wchar_t>* docIdLib = Find(*extra, L"DocIdLibProperty");
             docIdLib != nullptr && !docIdLib->empty()) {

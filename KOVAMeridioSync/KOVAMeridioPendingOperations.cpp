@@ -1,5 +1,5 @@
 // Operations of the filter that this build does not offer yet: uploads, renames, folder creation,
-// deletions, locks, queries, online checks, server-side copies and links. Each answers E_NOTIMPL.
+// deletions, locks, queries, online checks and server-side copies. Each answers E_NOTIMPL.
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&,
@@ -101,18 +101,5 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_DirectCopyMoveMethod5() {
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_DirectCopyMoveMethod6() {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext(ILSPropertyMap*, ILSPropertyMap*,
-                                                              ILSPropertyMap*, BSTR*, BSTR*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_GetDocumentId(ILSPropertyMap*, BSTR*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_GetVersionId(ILSPropertyMap*, BSTR*) {
     return E_NOTIMPL;
 }
