@@ -2,6 +2,8 @@
 // after a listing, and item URLs asked for by index.
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
 
+#include "Platform/Utf.h"
+
 namespace {
 
 using namespace MeridioTest;
@@ -70,6 +72,25 @@ TEST_F(MeridioFailures, FileUrlIsGivenOnlyForListedIndexes) {
                       *StrProp(*host.Item(static_cast<USHORT>(c.index)), L"Mavisto.FromServerFileUrl"));
         }
     }
+}
+
+TEST_F(MeridioFailures, StartPointThatNamesNoContainerIsRefused) {
+    const std::wstring startPoints[] = {
+        L"Meridio://" + host.ServerName() + L"/container",   // no id
+        L"Meridio://" + host.ServerName() + L"/container/0", // ids start at 1
+        L"Other://" + host.ServerName() + L"/container/1",   // not a Meridio location
+        host.Location(L"container", 999),                    // unknown to the server
+    };
+    for (const std::wstring& startPoint : startPoints) {
+        SCOPED_TRACE(Platform::WideToUtf8(startPoint));
+        BSTR errorText = nullptr;
+        EXPECT_TRUE(
+            FAILED(host.Sync()->raw_SetSyncStartPointByString(_bstr_t(startPoint.c_str()), &errorText)));
+        SysFreeString(errorText);
+    }
+    const std::vector<std::string> actions = host.Actions();
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), "OutlookGetContainerFullEx"), 1);
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), "OutlookGetSystemConfigurationData"), 0);
 }
 
 } // namespace

@@ -151,4 +151,37 @@ TEST_F(MeridioListing, ServerColumnsBecomeItemProperties) {
     }
 }
 
+TEST_F(MeridioListing, RightsMaskAndRecordsDecideWhatIsReadOnly) {
+    struct Case {
+        const wchar_t* kind;
+        long container;
+        long document;
+        const wchar_t* documentKind;
+        const wchar_t* permission;
+    };
+    constexpr const wchar_t* kReadOnly = L"0x0000000000000001";
+    constexpr const wchar_t* kFullRights = L"0x7FFFFFFFFFFFFFFF";
+    const Case cases[] = {
+        {L"container", 1, 101, L"document", kReadOnly},   // a mask without the change rights
+        {L"container", 2, 103, L"document", kFullRights}, // 0xBFB3: every bit that grants changes
+        {L"container", 2, 102, L"document", kFullRights}, // -1: every right
+        {L"folder", 21, 107, L"record", kReadOnly},       // records never change
+        {L"folder", 21, 108, L"document", kFullRights},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.document);
+        ASSERT_EQ(host.ListFolder(host.Location(c.kind, c.container)), S_OK);
+        USHORT count = 0;
+        ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+        std::optional<std::wstring> permission;
+        for (USHORT index = 0; index < count; ++index) {
+            const auto item = host.Item(index);
+            if (StrProp(*item, L"Mavisto.FromServerFileId") == host.Location(c.documentKind, c.document)) {
+                permission = StrProp(*item, L"ows-PermMask");
+            }
+        }
+        EXPECT_EQ(permission, c.permission);
+    }
+}
+
 } // namespace
