@@ -5,6 +5,7 @@
 #include "tests/VantrelCommon/ChildScenarios.h"
 
 #include "Platform/Utf.h"
+#include "tests/Support/LogCapture.h"
 
 #include <fstream>
 #include <sstream>
@@ -24,6 +25,23 @@ KOVA_CHILD_SCENARIO(MeridioLogin) {
     for (const DemoMeridio::IncomingRequest& request : host.Server().ReceivedRequests()) {
         report << ActionOf(request) << "\t" << request.body << "\n";
     }
+}
+
+// The child logs in with request logging on and expects the logged login to carry the mask in
+// place of the password, while the server receives the password itself.
+KOVA_CHILD_SCENARIO(MeridioLoginLogged) {
+    TestSupport::LogCapture log;
+    MeridioHost host;
+    ASSERT_TRUE(SUCCEEDED(host.ListFolder(host.Location(L"container", 1))));
+    std::string logged;
+    for (const std::string& line : log.Diagnostics()) {
+        logged += line + "\n";
+    }
+    EXPECT_NE(logged.find("<password>********</password>"), std::string::npos) << logged;
+    EXPECT_EQ(logged.find("Co 2024"), std::string::npos) << logged;
+    const std::vector<DemoMeridio::IncomingRequest> requests = host.Server().ReceivedRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_NE(requests.front().body.find("<password>Demo &amp; Co 2024</password>"), std::string::npos);
 }
 
 struct Report {
@@ -104,6 +122,16 @@ TEST(MeridioLogin, ServerReceivesTheLoginOfTheSettings) {
             std::string::npos)
             << report.requests[1].second;
     }
+}
+
+TEST(MeridioLogin, LoggedLoginRequestMasksThePassword) {
+    TestSupport::TempDirectory work;
+    ChildScenarios::Options options;
+    options.settings = {{"MeridioSync.UserName", "demo"},
+                        {"MeridioSync.UserPassword", "Demo & Co 2024"},
+                        {"KOVA.Log.WebServiceReq", std::uint32_t{1}}};
+    const ChildScenarios::Result result = ChildScenarios::Run("MeridioLoginLogged", work, options);
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
 }
 
 } // namespace
