@@ -1,6 +1,8 @@
 // Preparing a sync: binding the object to the folder the host names, fetching the server's system
-// configuration, the main folder's single-document properties and the folder-creation switch.
+// configuration, the main folder's single-document properties, the field-set object and the
+// folder-creation switch.
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVAMeridioSync/KOVAMeridioFieldSetInfo.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 
@@ -61,6 +63,15 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_SetMainFolderProperties(ILSPropertyMap* m
         return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_SetMainFolderProperties", __FILE__,
                                            __LINE__, nullptr);
     }
+}
+
+// The object is not initialised here: its user initialises it from the repository's map.
+HRESULT KOVAMeridioSyncFilterImpl::CreateFieldSetInfo(ILSKOVAFieldSetInfo** fieldSet) {
+    if (fieldSet == nullptr) {
+        ThrowHResult(E_POINTER);
+    }
+    *fieldSet = NewComObject<CKOVAMeridioFieldSetInfo, ILSKOVAFieldSetInfo>().Detach();
+    return S_OK;
 }
 
 bool KOVAMeridioSyncFilterImpl::CanAddFolders() {

@@ -97,6 +97,7 @@ public:
     HRESULT GetFolderUrl(const CStdStr<wchar_t>& folderLocation, CStdStr<wchar_t>& url, int index) override;
     HRESULT GetFileUrl(const CStdStr<wchar_t>& remoteName, CStdStr<wchar_t>& url, LONG index) override;
     bool StoresServerFileId() override;
+    HRESULT CreateFieldSetInfo(ILSKOVAFieldSetInfo** fieldSet) override;
     void InitializeRepository() override;
     bool SetupFolderToSync(ILSPropertyMap* folderMap) override;
     bool CanAddFolders() override;
