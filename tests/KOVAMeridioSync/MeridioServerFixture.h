@@ -56,6 +56,10 @@ public:
         EXPECT_EQ(FilterObject::CreateInstance(&created), S_OK);
         created->AddRef();
         object_.reset(created);
+        // The main folder of a registered repository carries its type and system configuration; a
+        // registration in the test replaces this one, which defines no custom properties.
+        mainFolder->Set(L"Mavisto.RepositoryType", std::wstring(L"Meridio"));
+        mainFolder->Set(L"CTInfo", std::wstring(L"<SystemConfiguration />"));
         sync_ = Query<ILSSyncFilter2>();
         deletions_ = Query<ILSManualDeletionsSyncFilter>();
         EXPECT_EQ(Query<ILSNeedsShutdownInfo>()->putref_pShutdownInformer(informer_.get()), S_OK);
