@@ -14,6 +14,16 @@ bool SendsOpenLink() {
     return openLink;
 }
 
+// The item's string property (empty when it has none) as a new BSTR, at the host boundary.
+HRESULT AnswerItemProperty(ILSPropertyMap* item, const wchar_t* name, BSTR* value, const char* method) {
+    try {
+        *value = LSPropertyHelpers::getStrProp(item, name, L"").AllocSysString();
+        return S_OK;
+    } catch (...) {
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
+    }
+}
+
 } // namespace
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext(ILSPropertyMap*, ILSPropertyMap*,
@@ -47,21 +57,11 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext(ILSPropertyMap*, I
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_GetDocumentId(ILSPropertyMap* item, BSTR* documentId) {
-    try {
-        *documentId = LSPropertyHelpers::getStrProp(item, L"Meridio-DOCID", L"").AllocSysString();
-        return S_OK;
-    } catch (...) {
-        return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_GetDocumentId", __FILE__, __LINE__,
-                                           nullptr);
-    }
+    return AnswerItemProperty(item, L"Meridio-DOCID", documentId,
+                              "KOVAMeridioSyncFilterImpl::raw_GetDocumentId");
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_GetVersionId(ILSPropertyMap* item, BSTR* versionId) {
-    try {
-        *versionId = LSPropertyHelpers::getStrProp(item, L"Meridio-VERSIONID", L"").AllocSysString();
-        return S_OK;
-    } catch (...) {
-        return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_GetVersionId", __FILE__, __LINE__,
-                                           nullptr);
-    }
+    return AnswerItemProperty(item, L"Meridio-VERSIONID", versionId,
+                              "KOVAMeridioSyncFilterImpl::raw_GetVersionId");
 }
