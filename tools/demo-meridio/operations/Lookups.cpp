@@ -2,6 +2,8 @@
 
 #include "tools/demo-meridio/soap/SoapFault.h"
 
+#include <utility>
+
 namespace DemoMeridio {
 
 const Document& RequireDocument(const Repository& repository, long id) {
@@ -9,6 +11,10 @@ const Document& RequireDocument(const Repository& repository, long id) {
         return *document;
     }
     throw ServerFault("API Error 21001: The document " + std::to_string(id) + " does not exist.");
+}
+
+Document& RequireDocument(Repository& repository, long id) {
+    return const_cast<Document&>(RequireDocument(std::as_const(repository), id));
 }
 
 const Container& RequireContainer(const Repository& repository, long id) {

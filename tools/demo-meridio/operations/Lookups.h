@@ -8,6 +8,7 @@
 namespace DemoMeridio {
 
 const Document& RequireDocument(const Repository& repository, long id);
+Document& RequireDocument(Repository& repository, long id);
 const Container& RequireContainer(const Repository& repository, long id);
 
 } // namespace DemoMeridio

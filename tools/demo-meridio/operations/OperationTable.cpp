@@ -29,6 +29,7 @@ OperationTable DefaultOperations() {
     RegisterDocumentPreviewOperations(table);
     RegisterDownloadOperations(table);
     RegisterSystemConfigurationOperations(table);
+    RegisterApplyChangesOperations(table);
     return table;
 }
 

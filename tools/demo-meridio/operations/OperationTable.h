@@ -54,5 +54,6 @@ void RegisterContainerListingOperations(OperationTable& table);
 void RegisterDocumentPreviewOperations(OperationTable& table);
 void RegisterDownloadOperations(OperationTable& table);
 void RegisterSystemConfigurationOperations(OperationTable& table);
+void RegisterApplyChangesOperations(OperationTable& table);
 
 } // namespace DemoMeridio

@@ -1,0 +1,57 @@
+// LOCKS rows of DMWS ApplyChanges: an inserted row locks the document (docId) for the logged-in user, a
+// deleted row unlocks it. A lock that another user holds refuses both; unlocking an unlocked document
+// is refused too.
+
+#include "tools/demo-meridio/operations/DiffgramChanges.h"
+#include "tools/demo-meridio/operations/Lookups.h"
+#include "tools/demo-meridio/soap/Parameters.h"
+#include "tools/demo-meridio/soap/SoapFault.h"
+
+#include <ctime>
+
+namespace DemoMeridio {
+namespace {
+
+std::string NowUtc() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+Document& DocumentOfOwnLock(OperationContext& context, const DiffgramRow& row) {
+    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "docId"));
+    if (document.lock && document.lock->user != context.repository.credentials.userName) {
+        throw ServerFault("API Error 21010: The document " + std::to_string(document.id) + " is locked by " +
+                          document.lock->user + ".");
+    }
+    return document;
+}
+
+std::optional<StoredRow> InsertLock(OperationContext& context, const DiffgramRow& row) {
+    Document& document = DocumentOfOwnLock(context, row);
+    if (!document.lock) {
+        document.lock = Lock{context.repository.credentials.userName, NowUtc()};
+    }
+    return LocksRow(document);
+}
+
+std::optional<StoredRow> DeleteLock(OperationContext& context, const DiffgramRow& row) {
+    Document& document = DocumentOfOwnLock(context, row);
+    if (!document.lock) {
+        throw ServerFault("API Error 21011: The document " + std::to_string(document.id) + " is not locked.");
+    }
+    document.lock.reset();
+    return std::nullopt;
+}
+
+} // namespace
+
+void RegisterLockChanges(DiffgramTables& tables) {
+    tables.Add(DataSetKind::DM, "LOCKS", RowChange::Inserted, InsertLock);
+    tables.Add(DataSetKind::DM, "LOCKS", RowChange::Deleted, DeleteLock);
+}
+
+} // namespace DemoMeridio
