@@ -125,16 +125,20 @@ TEST_F(ApplyChangesTest, ARowWithoutHandlerRefusesTheWholeRequest) {
                 Changes(LockRow(102) + "<KEYWORDS diffgr:id=\"KEYWORDS1\" diffgr:hasChanges=\"inserted\">"
                                        "<keywordId>1</keywordId></KEYWORDS>"),
                 "soap:Client", "no handler for inserted rows of KEYWORDS");
-    ExpectFault(Service::DMWS, Changes(LockRow(102), TitleBefore(104)), "soap:Client",
-                "no handler for deleted rows of DOCUMENTS");
+    ExpectFault(Service::DMWS,
+                Changes(LockRow(102),
+                        "<CONTAINER_KEYWORDS diffgr:id=\"CONTAINER_KEYWORDS1\" "
+                        "xmlns=\"http://www.meridio.com/DMDataSet.xsd\"><containerId>2</containerId>"
+                        "<keywordId>1</keywordId></CONTAINER_KEYWORDS>"),
+                "soap:Client", "no handler for deleted rows of CONTAINER_KEYWORDS");
     EXPECT_EQ(LockFlagInListing(102), "0");
     ExpectFault(Service::RMWS,
                 Changes("",
-                        "<rm2Part_Document diffgr:id=\"rm2Part_Document2\" "
-                        "xmlns=\"http://www.meridio.com/RMDataSet.xsd\"><documentId>108</documentId>"
-                        "</rm2Part_Document>",
+                        "<rm2Part_Record diffgr:id=\"rm2Part_Record1\" "
+                        "xmlns=\"http://www.meridio.com/RMDataSet.xsd\"><recordId>107</recordId>"
+                        "</rm2Part_Record>",
                         "ds", "RMDataSet"),
-                "soap:Client", "no handler for deleted rows of rm2Part_Document");
+                "soap:Client", "no handler for deleted rows of rm2Part_Record");
 }
 
 struct MalformedChanges {

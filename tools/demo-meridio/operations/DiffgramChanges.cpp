@@ -38,6 +38,8 @@ DiffgramTables DefaultDiffgramTables() {
     DiffgramTables tables;
     RegisterLockChanges(tables);
     RegisterDocumentChanges(tables);
+    RegisterContainerChanges(tables);
+    RegisterDocumentRemovalChanges(tables);
     return tables;
 }
 

@@ -55,5 +55,7 @@ DiffgramTables DefaultDiffgramTables();
 
 void RegisterLockChanges(DiffgramTables& tables);
 void RegisterDocumentChanges(DiffgramTables& tables);
+void RegisterContainerChanges(DiffgramTables& tables);
+void RegisterDocumentRemovalChanges(DiffgramTables& tables);
 
 } // namespace DemoMeridio

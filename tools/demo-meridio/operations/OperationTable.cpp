@@ -29,6 +29,9 @@ OperationTable DefaultOperations() {
     RegisterDocumentPreviewOperations(table);
     RegisterDownloadOperations(table);
     RegisterSystemConfigurationOperations(table);
+    RegisterContainerOperations(table);
+    RegisterDocumentPropertyOperations(table);
+    RegisterPartListOperations(table);
     RegisterApplyChangesOperations(table);
     return table;
 }

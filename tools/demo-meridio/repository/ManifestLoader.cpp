@@ -103,6 +103,7 @@ public:
         container.title = RequiredAttribute(node, "title");
         container.owner = node.attribute("owner").as_string("Administrator");
         container.canDo = static_cast<int>(NumberAttribute(node, "canDo", -1));
+        container.inherit = node.attribute("inherit").as_bool(true);
         const fs::path dir =
             parentDir / PathFromUtf8(node.attribute("dir").as_string(container.title.c_str()));
         if (!fs::is_directory(root_ / dir)) {
@@ -114,6 +115,11 @@ public:
                 LoadContainer(child, container.id, dir);
             } else if (name == "document" || name == "reference") {
                 container.documentIds.push_back(LoadMember(child, dir));
+            } else if (name == "access") {
+                container.access.push_back(Access(child));
+            } else if (name == "property") {
+                container.properties.push_back(
+                    {RequiredAttribute(child, "name"), RequiredAttribute(child, "value")});
             } else if (name == "part" && container.kind == ContainerKind::Folder) {
                 Part part{NumberAttribute(child, "id"), RequiredAttribute(child, "title"), {}};
                 for (const pugi::xml_node member : child.children()) {
@@ -146,6 +152,16 @@ private:
         return {static_cast<int>(NumberAttribute(node, "object")),
                 static_cast<int>(NumberAttribute(node, "type")),
                 static_cast<int>(NumberAttribute(node, "id")), RequiredAttribute(node, "name")};
+    }
+
+    // <access permission="n" group="id"/> or <access permission="n" user="id"/>.
+    static AccessEntry Access(const pugi::xml_node& node) {
+        const bool isGroup = static_cast<bool>(node.attribute("group"));
+        if (isGroup == static_cast<bool>(node.attribute("user"))) {
+            Fail(node, "an <access> names either a group or a user");
+        }
+        return {static_cast<int>(NumberAttribute(node, "permission")), isGroup,
+                NumberAttribute(node, isGroup ? "group" : "user")};
     }
 
     // A <document> defined here or a <reference document="id"/> to one defined elsewhere.

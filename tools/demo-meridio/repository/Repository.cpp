@@ -11,6 +11,18 @@ template <typename Map> auto* Lookup(Map& map, long id) {
     return found == map.end() ? nullptr : &found->second;
 }
 
+template <typename Map> auto* PartIn(Map& containers, long partId) {
+    decltype(&containers.begin()->second.parts.front()) found = nullptr;
+    for (auto& [id, container] : containers) {
+        for (auto& part : container.parts) {
+            if (part.id == partId) {
+                found = &part;
+            }
+        }
+    }
+    return found;
+}
+
 void Erase(std::vector<long>& ids, long id) {
     ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
 }
@@ -63,6 +75,29 @@ Document* Repository::FindDocument(long id) {
     return Lookup(documents_, id);
 }
 
+long Repository::AddNewContainer(Container container) {
+    container.id = containers_.empty() ? 1 : containers_.rbegin()->first + 1;
+    const long id = container.id;
+    containers_.emplace(id, std::move(container));
+    return id;
+}
+
+bool Repository::DeleteContainer(long id) {
+    if (containers_.erase(id) == 0) {
+        return false;
+    }
+    std::vector<long> children;
+    for (const auto& [childId, container] : containers_) {
+        if (container.parentId == id) {
+            children.push_back(childId);
+        }
+    }
+    for (long child : children) {
+        DeleteContainer(child);
+    }
+    return true;
+}
+
 std::vector<const Container*> Repository::ChildContainers(long id) const {
     std::vector<const Container*> children;
     for (const auto& [childId, container] : containers_) {
@@ -84,11 +119,41 @@ std::vector<const Document*> Repository::DocumentsIn(const Container& container)
     }
     std::vector<const Document*> documents;
     for (long id : ids) {
-        if (const Document* document = FindDocument(id)) {
+        const Document* document = FindDocument(id);
+        if (document && !document->markedForDelete) {
             documents.push_back(document);
         }
     }
     return documents;
+}
+
+std::vector<Repository::PartPlace> Repository::PartsHolding(long documentId) const {
+    std::vector<PartPlace> places;
+    for (const auto& [id, container] : containers_) {
+        for (const Part& part : container.parts) {
+            if (std::find(part.documentIds.begin(), part.documentIds.end(), documentId) !=
+                part.documentIds.end()) {
+                places.push_back({id, part.id});
+            }
+        }
+    }
+    return places;
+}
+
+const Part* Repository::FindPart(long partId) const {
+    return PartIn(containers_, partId);
+}
+
+void Repository::RemoveReference(long containerId, long documentId) {
+    if (Container* container = FindContainer(containerId)) {
+        Erase(container->documentIds, documentId);
+    }
+}
+
+void Repository::RemoveFromPart(long partId, long documentId) {
+    if (Part* part = PartIn(containers_, partId)) {
+        Erase(part->documentIds, documentId);
+    }
 }
 
 const Version& Repository::AddVersion(long documentId, std::string content, const std::string& date,

@@ -39,6 +39,7 @@ struct Document {
     std::string created;
     int canDo = -1; // rights mask of the logged-in user
     bool isRecord = false;
+    bool markedForDelete = false; // gone from listings, kept until the server purges it
     std::optional<Lock> lock;
     std::vector<Version> versions;       // oldest first; the last is the latest
     std::string content;                 // the latest version's bytes
@@ -54,6 +55,19 @@ struct Part {
     std::vector<long> documentIds;
 };
 
+// One row of a container's access list: a permission for a group or a user.
+struct AccessEntry {
+    int permission = 0;
+    bool isGroup = true;
+    long principalId = 0;
+};
+
+// A custom property of a container, by its display name.
+struct ContainerProperty {
+    std::string name;
+    std::string value;
+};
+
 struct Container {
     long id = 0;
     long parentId = 0; // 0 for a top container
@@ -61,6 +75,9 @@ struct Container {
     std::string title;
     std::string owner;
     int canDo = -1;
+    bool inherit = true; // new objects inside take the container's access list
+    std::vector<AccessEntry> access;
+    std::vector<ContainerProperty> properties;
     std::vector<long> documentIds; // document references of a document-management container
     std::vector<Part> parts;       // parts of a records-management folder
     long currentPartId = 0;
@@ -106,9 +123,27 @@ public:
     const Document* FindDocument(long id) const;
     Document* FindDocument(long id);
 
+    // Adds the container under a fresh id (one above the highest in use) and gives that id.
+    long AddNewContainer(Container container);
+    // Removes the container and the containers below it; false when there was none.
+    bool DeleteContainer(long id);
+
     std::vector<const Container*> ChildContainers(long id) const;
-    // The documents a container references, or that the parts of a records-management folder hold.
+    // The documents a container references, or that the parts of a records-management folder hold;
+    // documents marked for deletion are left out.
     std::vector<const Document*> DocumentsIn(const Container& container) const;
+
+    // A part of a records-management folder that holds a document.
+    struct PartPlace {
+        long folderId = 0;
+        long partId = 0;
+    };
+    std::vector<PartPlace> PartsHolding(long documentId) const;
+    const Part* FindPart(long partId) const;
+    // Removes a container's reference to a document, or a part's entry of it; nothing happens when the
+    // container or part does not hold it.
+    void RemoveReference(long containerId, long documentId);
+    void RemoveFromPart(long partId, long documentId);
 
     // Makes new content the document's latest version (a new version id, file name and date).
     // Fails (std::invalid_argument) for an unknown document.

@@ -32,4 +32,16 @@ long RequiredNumber(const pugi::xml_node& operation, const char* name, bool allo
     return value;
 }
 
+bool RequiredBool(const pugi::xml_node& operation, const char* name) {
+    const std::string text = RequiredText(operation, name);
+    if (text == "true" || text == "1") {
+        return true;
+    }
+    if (text == "false" || text == "0") {
+        return false;
+    }
+    throw ClientFault(std::string("parameter ") + name + " of " + operation.name() +
+                      " must be true or false, got \"" + text + "\"");
+}
+
 } // namespace DemoMeridio

@@ -12,4 +12,7 @@ std::string RequiredText(const pugi::xml_node& operation, const char* name);
 // The child's text as a decimal number; signed when allowNegative, else at least 0.
 long RequiredNumber(const pugi::xml_node& operation, const char* name, bool allowNegative = false);
 
+// The child's text as an xs:boolean ("true", "false", "1" or "0").
+bool RequiredBool(const pugi::xml_node& operation, const char* name);
+
 } // namespace DemoMeridio
