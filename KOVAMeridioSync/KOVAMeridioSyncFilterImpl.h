@@ -5,7 +5,8 @@
 // KOVAMeridioSession.cpp (login and the SOAP senders), KOVAMeridioListing.cpp (container and
 // single-document listing), KOVAMeridioDownload.cpp (download and remote hashes),
 // KOVAMeridioAccess.cpp (read-only checks), KOVAMeridioRepositorySetup.cpp (folder set-up and the
-// system configuration).
+// system configuration), KOVAMeridioFolders.cpp (folder creation and deletion),
+// KOVAMeridioInheritedAccess.cpp (access rows of new objects).
 #pragma once
 
 #include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"
@@ -85,6 +86,7 @@ public:
                                   const CStdStr<wchar_t>& folderName, ILSPropertyMap* newFolder,
                                   CStdStr<wchar_t>& newLocation) override;
     HRESULT DeleteFileRemote(const CStdStr<wchar_t>& remoteId, CStdStr<wchar_t>& message) override;
+    HRESULT DeleteFolderRemote(ILSPropertyMap* item, CStdStr<wchar_t>& message) override;
     HRESULT GetStoredRemoteFileName(const CStdStr<wchar_t>& name, CStdStr<wchar_t>& remoteId) override;
     CStdStr<wchar_t> GetItemName(USHORT index) override;
     ULONG GetItemVersion(USHORT index) override;
@@ -150,6 +152,17 @@ public:
         const wchar_t* lastModified;
         const wchar_t* typeWord;
     };
+
+    // Folder creation (KOVAMeridioFolders.cpp) and the access rows and custom properties that a new
+    // object inherits from its folder (KOVAMeridioInheritedAccess.cpp).
+    HRESULT CreateDirectoryRemoteStatic(const CStdStr<wchar_t>& dmwsUrl, const CStdStr<wchar_t>& token,
+                                        const CStdStr<wchar_t>& name, LONG parentId,
+                                        const CStdStr<wchar_t>& serverName, ILSShutdownInformer* informer,
+                                        CStdStr<wchar_t>& newUrl);
+    HRESULT GetInheritedACLForObject(LONG folderId, const CStdStr<wchar_t>& dmwsUrl,
+                                     const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
+                                     LONG objectType, IXMLDOMNodeListPtr& customProperties,
+                                     CStdStr<wchar_t>& accessRows, CStdStr<wchar_t>& errorText);
 
     // Locations on the server the object is bound to.
     CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;

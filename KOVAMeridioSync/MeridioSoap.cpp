@@ -9,6 +9,10 @@
 const wchar_t* const kMeridioDmwsNamespace = MERIDIO_DMWS_NS;
 const wchar_t* const kMeridioRmwsNamespace = MERIDIO_RMWS_NS;
 const wchar_t* const kMeridioScwsNamespace = MERIDIO_SCWS_NS;
+const wchar_t* const kMeridioDmDataSetNamespace = L"http://www.meridio.com/DMDataSet.xsd";
+const wchar_t* const kMeridioRmDataSetNamespace = L"http://www.meridio.com/RMDataSet.xsd";
+const wchar_t* const kMsDataNamespace = L"urn:schemas-microsoft-com:xml-msdata";
+const wchar_t* const kDiffgramNamespace = L"urn:schemas-microsoft-com:xml-diffgram-v1";
 
 const MeridioService kMeridioDmws{
     MERIDIO_DMWS_NS,
@@ -43,6 +47,22 @@ CStdStr<wchar_t> MeridioSoapEnvelope(const CStdStr<wchar_t>& header, const CStdS
                         L" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\">%s<soap:Body>%s</soap:Body>"
                         L"</soap:Envelope>",
                         header.c_str(), body.c_str());
+}
+
+CStdStr<wchar_t> MeridioDiffgram(const wchar_t* dataSet, const wchar_t* dataSetNamespace,
+                                 const CStdStr<wchar_t>& rows, const CStdStr<wchar_t>& beforeRows) {
+    const CStdStr<wchar_t> before =
+        beforeRows.empty() ? CStdStr<wchar_t>() : L"<diffgr:before>" + beforeRows + L"</diffgr:before>";
+    return FormatString(L"<diffgr:diffgram xmlns:msdata=\"%s\" xmlns:diffgr=\"%s\"><%s xmlns=\"%s\">%s</%s>%s"
+                        L"</diffgr:diffgram>",
+                        kMsDataNamespace, kDiffgramNamespace, dataSet, dataSetNamespace, rows.c_str(),
+                        dataSet, before.c_str());
+}
+
+CStdStr<wchar_t> MeridioDmApplyChangesBody(const CStdStr<wchar_t>& rows, const CStdStr<wchar_t>& beforeRows) {
+    return FormatString(L"<ApplyChanges xmlns=\"%s\"><changes>%s</changes></ApplyChanges>",
+                        kMeridioDmwsNamespace,
+                        MeridioDiffgram(L"DMDataSet", kMeridioDmDataSetNamespace, rows, beforeRows).c_str());
 }
 
 CStdStr<wchar_t> MeridioLoginBody(const CStdStr<wchar_t>& userName, const CStdStr<wchar_t>& password) {

@@ -9,6 +9,12 @@ extern const wchar_t* const kMeridioDmwsNamespace;
 extern const wchar_t* const kMeridioRmwsNamespace;
 extern const wchar_t* const kMeridioScwsNamespace;
 
+// The namespaces of the data sets and diffgrams that request bodies carry.
+extern const wchar_t* const kMeridioDmDataSetNamespace;
+extern const wchar_t* const kMeridioRmDataSetNamespace;
+extern const wchar_t* const kMsDataNamespace;
+extern const wchar_t* const kDiffgramNamespace;
+
 struct MeridioService {
     const wchar_t* namespaceUri;
     // The credential header with one %s for the session token.
@@ -29,6 +35,15 @@ CStdStr<wchar_t> MeridioCredentialHeader(const wchar_t* headerTemplate, const CS
 
 // The XML declaration and the soap:Envelope holding the header text (may be empty) and the body.
 CStdStr<wchar_t> MeridioSoapEnvelope(const CStdStr<wchar_t>& header, const CStdStr<wchar_t>& body);
+
+// A diffgram (declaring the msdata and diffgr prefixes) whose current data is the data-set element,
+// named and in the namespace given, holding the rows; then diffgr:before holding the before rows, when
+// there are any. Before rows declare the data set's namespace themselves.
+CStdStr<wchar_t> MeridioDiffgram(const wchar_t* dataSet, const wchar_t* dataSetNamespace,
+                                 const CStdStr<wchar_t>& rows, const CStdStr<wchar_t>& beforeRows);
+
+// The DMWS ApplyChanges body: its changes parameter holds a DMDataSet diffgram of the rows and before rows.
+CStdStr<wchar_t> MeridioDmApplyChangesBody(const CStdStr<wchar_t>& rows, const CStdStr<wchar_t>& beforeRows);
 
 // The explicit login body; the user name and password are XML-escaped here.
 CStdStr<wchar_t> MeridioLoginBody(const CStdStr<wchar_t>& userName, const CStdStr<wchar_t>& password);
