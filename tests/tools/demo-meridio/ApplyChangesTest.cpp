@@ -112,7 +112,10 @@ TEST_F(ApplyChangesTest, AModifiedDocumentRowChangesTheTitle) {
     EXPECT_STREQ(rows->select_node("//T1[@DOCID='102']").node().attribute("Prop_9_0_5").value(),
                  "Plan & budget");
 
-    ExpectFault(Service::DMWS, Changes(TitleRow(102, "")), "soap:Server", "title cannot be empty");
+    EXPECT_EQ(
+        ElementText(Call(Service::DMWS, "ApplyChanges", Changes(TitleRow(102, " Plan  "))), "PROP_W_title"),
+        "Plan");
+    ExpectFault(Service::DMWS, Changes(TitleRow(102, " ")), "soap:Server", "title cannot be empty");
     ExpectFault(
         Service::DMWS,
         Changes("<DOCUMENTS diffgr:id=\"DOCUMENTS1\" diffgr:hasChanges=\"modified\"><PROP_documentId>102"

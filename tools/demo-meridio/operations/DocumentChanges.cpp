@@ -1,5 +1,6 @@
 // DOCUMENTS rows of DMWS ApplyChanges: a modified row (PROP_documentId) changes the document's title
-// (PROP_W_title); the reply holds the stored row. Other columns cannot be changed here.
+// (PROP_W_title, stored without surrounding blanks); the reply holds the stored row. Other columns
+// cannot be changed here.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/operations/Lookups.h"
@@ -19,10 +20,12 @@ std::optional<StoredRow> ModifyDocument(OperationContext& context, const Diffgra
     }
     Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "PROP_documentId"));
     if (const std::optional<std::string> title = row.Column("PROP_W_title")) {
-        if (title->empty()) {
+        // The server stores a title without the blanks around it.
+        const auto first = title->find_first_not_of(" \t");
+        if (first == std::string::npos) {
             throw ServerFault("API Error 21020: A document's title cannot be empty.");
         }
-        document.title = *title;
+        document.title = title->substr(first, title->find_last_not_of(" \t") - first + 1);
     }
     return DocumentsRow(document);
 }

@@ -33,6 +33,7 @@ OperationTable DefaultOperations() {
     RegisterDocumentPropertyOperations(table);
     RegisterPartListOperations(table);
     RegisterApplyChangesOperations(table);
+    RegisterDocumentDataOperations(table);
     return table;
 }
 

@@ -58,5 +58,6 @@ void RegisterContainerOperations(OperationTable& table);
 void RegisterDocumentPropertyOperations(OperationTable& table);
 void RegisterPartListOperations(OperationTable& table);
 void RegisterApplyChangesOperations(OperationTable& table);
+void RegisterDocumentDataOperations(OperationTable& table);
 
 } // namespace DemoMeridio
