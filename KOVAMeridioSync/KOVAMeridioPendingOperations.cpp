@@ -1,5 +1,5 @@
-// Operations of the filter that this build does not offer yet: uploads, renames, deletions, locks,
-// queries, online checks and server-side copies. Each answers E_NOTIMPL.
+// Operations of the filter that this build does not offer yet: uploads, renames, locks, queries,
+// online checks and server-side copies. Each answers E_NOTIMPL.
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&,
@@ -8,10 +8,6 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::RenameFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>&, CStdStr<wchar_t>&) {
     return E_NOTIMPL;
 }
 

@@ -6,7 +6,8 @@
 // single-document listing), KOVAMeridioDownload.cpp (download and remote hashes),
 // KOVAMeridioAccess.cpp (read-only checks), KOVAMeridioRepositorySetup.cpp (folder set-up and the
 // system configuration), KOVAMeridioFolders.cpp (folder creation and deletion),
-// KOVAMeridioInheritedAccess.cpp (access rows of new objects).
+// KOVAMeridioInheritedAccess.cpp (access rows of new objects), KOVAMeridioDeletion.cpp and
+// KOVAMeridioParts.cpp (document deletion, records-management parts).
 #pragma once
 
 #include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"
@@ -164,6 +165,16 @@ public:
                                      LONG objectType, IXMLDOMNodeListPtr& customProperties,
                                      CStdStr<wchar_t>& accessRows, CStdStr<wchar_t>& errorText);
 
+    // Document deletion and container membership (KOVAMeridioDeletion.cpp, KOVAMeridioParts.cpp).
+    HRESULT DeleteDocumentFromMeridio(LONG containerId, LONG documentId, bool deleteReference,
+                                      bool markForDelete, LONG partId);
+    HRESULT RemoveDocumentFromPart(LONG folderId, LONG partId, LONG documentId);
+    HRESULT RemoveDocumentFromContainer(LONG containerId, LONG documentId, bool markForDelete,
+                                        bool deleteReference);
+    // The part of the folder that holds the object (-1 when none) and how many parts hold it.
+    HRESULT GetDocPartInfo(LONG documentId, LONG folderId, LONG& partId, LONG& partCount);
+    HRESULT GetRecordPartInfo(LONG recordId, LONG folderId, LONG& partId, LONG& partCount);
+
     // Locations on the server the object is bound to.
     CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;
     CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
@@ -206,6 +217,11 @@ private:
     void AddRowAttributeProperties(USHORT index, IXMLDOMNode* row, const char* method);
     // "extension", the form region class and "DocIdProperty".
     void AddDocumentClassProperties(const ListedDocument& document);
+    // Sends a part-list request and reads the parts of its reply.
+    HRESULT GetPartInfo(const CStdStr<wchar_t>& body, const wchar_t* action, const char* method,
+                        LONG folderId, LONG& partId, LONG& partCount);
+    // How many containers reference the document; a failed request gives its HRESULT.
+    HRESULT CountDocumentReferences(LONG documentId, LONG& references);
     // Writes the folder-creation switch (non-zero: no folders may be created) on the folder map.
     void SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled);
 
