@@ -15,14 +15,6 @@ namespace {
 // The text shown as the lock holder of a checked-out document.
 constexpr UINT IDS_CHECKED_OUT = 4264;
 
-// The item property that carries a server attribute: "Meridio-" and the attribute's name with its
-// underscores as dashes.
-CStdStr<wchar_t> MakePropertyName(const CStdStr<wchar_t>& attributeName) {
-    CStdStr<wchar_t> name = L"Meridio_" + attributeName;
-    ConvertNameDashes(name);
-    return name;
-}
-
 CStdStr<wchar_t> FormatItemDate(DATE date) {
     VARIANT value;
     VariantInit(&value);

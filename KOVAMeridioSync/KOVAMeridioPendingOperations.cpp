@@ -1,5 +1,5 @@
-// Operations of the filter that this build does not offer yet: uploads, renames, locks, queries,
-// online checks and server-side copies. Each answers E_NOTIMPL.
+// Operations of the filter that this build does not offer yet: uploads, queries and server-side copies. Each
+// answers E_NOTIMPL.
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&,
@@ -7,27 +7,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const
     return E_NOTIMPL;
 }
 
-HRESULT KOVAMeridioSyncFilterImpl::RenameFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_Checkout(ILSPropertyMap*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_CancelCheckout(ILSPropertyMap*) {
-    return E_NOTIMPL;
-}
-
 HRESULT KOVAMeridioSyncFilterImpl::LockingMethod2(ILSPropertyMap*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::GetCheckedOutFlag(ILSPropertyMap*, BYTE*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::get_IsCheckedOut(ILSPropertyMap*, VARIANT_BOOL*) {
     return E_NOTIMPL;
 }
 
@@ -52,11 +32,6 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_FormatScopeParameter(BSTR, BSTR*) {
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod6() {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_HasChangesOnline(ILSPropertyMap*, ILSPropertyMap*, LONG*,
-                                                        ILSShutdownInformer*) {
     return E_NOTIMPL;
 }
 

@@ -113,7 +113,23 @@ public:
     virtual HRESULT raw_CancelCheckout(ILSPropertyMap* item);
     virtual HRESULT LockingMethod2(ILSPropertyMap* item);
     virtual HRESULT GetCheckedOutFlag(ILSPropertyMap* item, BYTE* checkedOut);
+    // VARIANT_TRUE (-1) when the item's document is locked, VARIANT_FALSE (0) when not.
     virtual HRESULT get_IsCheckedOut(ILSPropertyMap* item, VARIANT_BOOL* checkedOut);
+
+    // Locks (KOVAMeridioLocks.cpp). Lock and unlock one document by id, throwing on failure; whether a
+    // document (by its server file id) is locked as the listing and this object's locks say; the user
+    // who holds a document's lock (empty when the server names none).
+    void CheckoutInternal(LONG documentId);
+    void CancelCheckoutInternal(LONG documentId);
+    bool IsCheckoutInternal(const CStdStr<wchar_t>& serverFileId);
+    CStdStr<wchar_t> GetCheckoutName(LONG documentId);
+    // The stored checkout user differs from the listed one.
+    bool IsItemCheckedOut(USHORT index, ILSPropertyMap* item) override;
+
+    // Rename of a document's title (KOVAMeridioRename.cpp).
+    HRESULT RenameFileRemoteIntern(const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& newName,
+                                   const CStdStr<wchar_t>& dmwsUrl, const CStdStr<wchar_t>& token,
+                                   ILSShutdownInformer* informer);
 
     // Session and senders. The senders return the request's HRESULT and an error text; they throw
     // only what a session renewal's login throws and _com_error from the COM wrappers.
@@ -227,6 +243,7 @@ private:
 
     std::vector<CStdStr<wchar_t>> m_subFolderUrls;
     std::vector<ULONG> m_itemVersions;
+    // The documents this object locked, in the order of locking; an id locked twice stands twice.
     std::vector<ULONG> m_checkedOutDocumentIds;
     std::vector<CStdStr<wchar_t>> m_itemUrls;
     CStdStr<wchar_t> m_serverName;

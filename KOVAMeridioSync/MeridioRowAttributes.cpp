@@ -1,5 +1,6 @@
 #include "KOVAMeridioSync/MeridioRowAttributes.h"
 
+#include "KOVACommon/LSPropertyHelpers.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
 #include "Platform/ComUtil.h"
 #include "VantrelCommon/Exceptions.h"
@@ -37,4 +38,10 @@ DATE GetAttributeAsNumber(IXMLDOMNode* row, const wchar_t* name) {
         _com_issue_error(hr);
     }
     return value.date;
+}
+
+CStdStr<wchar_t> MakePropertyName(const CStdStr<wchar_t>& attributeName) {
+    CStdStr<wchar_t> name = L"Meridio_" + attributeName;
+    ConvertNameDashes(name);
+    return name;
 }

@@ -13,3 +13,7 @@ LONG GetAttributeAsInt(IXMLDOMNode* row, const wchar_t* name);
 // The attribute's date text as an automation date in the user's locale; 0.0 when the attribute is
 // missing or empty. A text that does not convert raises _com_error with the conversion's HRESULT.
 DATE GetAttributeAsNumber(IXMLDOMNode* row, const wchar_t* name);
+
+// The item property that carries a server attribute: "Meridio-" and the attribute's name with its
+// underscores as dashes.
+CStdStr<wchar_t> MakePropertyName(const CStdStr<wchar_t>& attributeName);

@@ -23,21 +23,6 @@ std::wstring HashOf(const std::string& content) {
                                    static_cast<DWORD>(content.size()));
 }
 
-// The index of the listed document with that id.
-USHORT IndexOf(MeridioHost& host, long documentId) {
-    USHORT count = 0;
-    EXPECT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
-    for (USHORT index = 0; index < count; ++index) {
-        auto item = NewMap();
-        EXPECT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
-        if (DocumentIdOf(StrProp(*item, L"Mavisto.FromServerFileId").value_or(L"/0")) == documentId) {
-            return index;
-        }
-    }
-    ADD_FAILURE() << "document " << documentId << " is not listed";
-    return 0;
-}
-
 class MeridioDownload : public ::testing::Test {
 protected:
     MeridioHost host;

@@ -156,4 +156,20 @@ inline long DocumentIdOf(const std::wstring& location) {
     return std::stol(location.substr(location.rfind(L'/') + 1));
 }
 
+// The index of the listed document with that id.
+inline USHORT IndexOf(MeridioHost& host, long documentId) {
+    USHORT count = 0;
+    EXPECT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    for (USHORT index = 0; index < count; ++index) {
+        auto item = NewMap();
+        EXPECT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+        if (DocumentIdOf(TestSupport::StrProp(*item, L"Mavisto.FromServerFileId").value_or(L"/0")) ==
+            documentId) {
+            return index;
+        }
+    }
+    ADD_FAILURE() << "document " << documentId << " is not listed";
+    return 0;
+}
+
 } // namespace MeridioTest
