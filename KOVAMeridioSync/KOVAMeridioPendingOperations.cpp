@@ -1,4 +1,4 @@
-// Operations of the filter that this build does not offer yet: uploads, queries and server-side copies. Each
+// Operations of the filter that this build does not offer yet: uploads and server-side copies. Each
 // answers E_NOTIMPL.
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
@@ -8,26 +8,6 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::LockingMethod2(ILSPropertyMap*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod1(VARIANT_BOOL*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_GetScopeParameterPrompt(BSTR*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_ValidateScopeParameter(BSTR, BSTR*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG, BSTR, BSTR, BSTR, LONG, BSTR*) {
-    return E_NOTIMPL;
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::raw_FormatScopeParameter(BSTR, BSTR*) {
     return E_NOTIMPL;
 }
 

@@ -7,7 +7,8 @@
 // KOVAMeridioAccess.cpp (read-only checks), KOVAMeridioRepositorySetup.cpp (folder set-up and the
 // system configuration), KOVAMeridioFolders.cpp (folder creation and deletion),
 // KOVAMeridioInheritedAccess.cpp (access rows of new objects), KOVAMeridioDeletion.cpp and
-// KOVAMeridioParts.cpp (document deletion, records-management parts).
+// KOVAMeridioParts.cpp (document deletion, records-management parts), KOVAMeridioQueries.cpp
+// (repository queries).
 #pragma once
 
 #include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"

@@ -29,6 +29,7 @@ OperationTable DefaultOperations() {
     RegisterDocumentPreviewOperations(table);
     RegisterDownloadOperations(table);
     RegisterSystemConfigurationOperations(table);
+    RegisterContainerSearchOperations(table);
     RegisterContainerOperations(table);
     RegisterDocumentPropertyOperations(table);
     RegisterPartListOperations(table);

@@ -54,6 +54,7 @@ void RegisterContainerListingOperations(OperationTable& table);
 void RegisterDocumentPreviewOperations(OperationTable& table);
 void RegisterDownloadOperations(OperationTable& table);
 void RegisterSystemConfigurationOperations(OperationTable& table);
+void RegisterContainerSearchOperations(OperationTable& table);
 void RegisterContainerOperations(OperationTable& table);
 void RegisterDocumentPropertyOperations(OperationTable& table);
 void RegisterPartListOperations(OperationTable& table);

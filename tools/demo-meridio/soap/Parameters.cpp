@@ -7,17 +7,21 @@
 
 namespace DemoMeridio {
 
-std::string RequiredText(const pugi::xml_node& operation, const char* name) {
+pugi::xml_node RequiredChild(const pugi::xml_node& operation, const char* name) {
     for (pugi::xml_node child = operation.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_element && LocalName(child) == name) {
             if (NamespaceOf(child) != NamespaceOf(operation)) {
                 throw ClientFault(std::string("parameter ") + name + " of " + operation.name() +
                                   " is not in the operation's namespace");
             }
-            return child.text().get();
+            return child;
         }
     }
     throw ClientFault(std::string(operation.name()) + " has no parameter " + name);
+}
+
+std::string RequiredText(const pugi::xml_node& operation, const char* name) {
+    return RequiredChild(operation, name).text().get();
 }
 
 long RequiredNumber(const pugi::xml_node& operation, const char* name, bool allowNegative) {

@@ -6,6 +6,9 @@
 
 namespace DemoMeridio {
 
+// The operation's child element of that name (in the operation's namespace).
+pugi::xml_node RequiredChild(const pugi::xml_node& operation, const char* name);
+
 // The text of the operation's child element of that name (in the operation's namespace).
 std::string RequiredText(const pugi::xml_node& operation, const char* name);
 
