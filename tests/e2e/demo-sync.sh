@@ -22,15 +22,22 @@ export KOVA_REGISTRY_DIR="$work/registry" HOME="$work/home"
 mkdir -p "$HOME"
 cp -r "$sample" "$work/content"
 
+# A restart takes the port the mirror's locations name; while the old socket lingers the bind can
+# fail, so the start is tried again for a while.
 start_server() { # [PORT [OPTION...]]
-    "$bin/demo-meridio" --port "${1:-0}" "${@:2}" --content "$work/content" >"$work/port" &
-    server_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$work/port" ] && break
-        sleep 0.1
+    for _ in $(seq 30); do
+        : >"$work/port"
+        "$bin/demo-meridio" --port "${1:-0}" "${@:2}" --content "$work/content" >"$work/port" 2>"$work/server.err" &
+        server_pid=$!
+        while kill -0 "$server_pid" 2>/dev/null && [ ! -s "$work/port" ]; do
+            sleep 0.1
+        done
+        port=$(head -n1 "$work/port")
+        [ -n "$port" ] && return
+        wait "$server_pid" 2>/dev/null || true
+        sleep 0.5
     done
-    port=$(head -n1 "$work/port")
-    [ -n "$port" ] || fail "the demo server did not start"
+    fail "the demo server did not start: $(cat "$work/server.err")"
 }
 stop_server() {
     kill "$server_pid"
