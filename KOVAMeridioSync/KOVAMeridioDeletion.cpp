@@ -91,19 +91,10 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>& remo
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::CountDocumentReferences(LONG documentId, LONG& references) {
-    const CStdStr<wchar_t> body = FormatString(
-        L"<GetDocumentDataRefPaths xmlns=\"%s\"><docId>%ld</docId><getPropList>false</getPropList>"
-        L"<getAcl>false</getAcl><getCanDo>false</getCanDo><getPolicy>false</getPolicy>"
-        L"<getVersions>LATEST</getVersions><getKeywords>false</getKeywords>"
-        L"<getReferencingContainers>true</getReferencingContainers><getLockInfo>false</getLockInfo>"
-        L"<getReferencePaths>false</getReferencePaths></GetDocumentDataRefPaths>",
-        kMeridioDmwsNamespace, static_cast<long>(documentId));
+    const CStdStr<wchar_t> body = MeridioDocumentDataRefPathsBody(documentId, true, false);
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr = ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request,
-                                          L"GetDocumentDataRefPaths", CStdStr<wchar_t>(), m_dmwsUrl,
-                                          SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"GetDocumentDataRefPaths", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "Failed to GetDocumentDataRefPaths for doc: " << documentId
                      << " errorMessage: " << errorText;
@@ -139,10 +130,8 @@ HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromPart(LONG folderId, LONG pa
                                      DeletedPartEntryRow(partId, documentId))
                          .c_str());
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr = ExecuteRMWSRequest(_variant_t(body.c_str()), reply, request, L"ApplyChanges",
-                                          CStdStr<wchar_t>(), errorText);
+    const HRESULT hr = SendRMWSRequest(body, L"ApplyChanges", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "Failed to remove document: " << documentId << "from part: " << partId
                      << ". Error: " << errorText << " hr:" << std::hex << static_cast<DWORD>(hr);
@@ -158,16 +147,13 @@ HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromContainer(LONG containerId,
     CStdStr<wchar_t> beforeRows;
     CStdStr<wchar_t> errorText;
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     if (markForDelete) {
         const CStdStr<wchar_t> body =
             FormatString(L"<GetPropertiesForDocuments "
                          L"xmlns=\"%s\"><documentIds><unsignedInt>%ld</unsignedInt></documentIds>"
                          L"</GetPropertiesForDocuments>",
                          kMeridioDmwsNamespace, static_cast<long>(documentId));
-        if (FAILED(ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"GetPropertiesForDocuments",
-                                      CStdStr<wchar_t>(), m_dmwsUrl, SessionToken(), m_shutdownInformer,
-                                      errorText, true))) {
+        if (FAILED(SendDMWSRequest(body, L"GetPropertiesForDocuments", reply, errorText))) {
             LSDIAG_ERROR << "Failed to get properties for doc: " << documentId
                          << " errorMessage: " << errorText;
             return E_INVALIDARG;
@@ -183,10 +169,7 @@ HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromContainer(LONG containerId,
         beforeRows += DeletedReferenceRow(containerId, documentId);
     }
     const CStdStr<wchar_t> body = MeridioDmApplyChangesBody(CStdStr<wchar_t>(), beforeRows);
-    request.reset();
-    const HRESULT hr =
-        ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"ApplyChanges", CStdStr<wchar_t>(),
-                           m_dmwsUrl, SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"ApplyChanges", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::RemoveDocumentFromContainer"
                      << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);

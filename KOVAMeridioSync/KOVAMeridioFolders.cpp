@@ -112,11 +112,8 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteFolderRemote(ILSPropertyMap* item, CStd
     const CStdStr<wchar_t> body =
         MeridioDmApplyChangesBody(CStdStr<wchar_t>(), DeletedContainerRow(containerId));
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr =
-        ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"ApplyChanges", CStdStr<wchar_t>(),
-                           m_dmwsUrl, SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"ApplyChanges", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::DeleteFolderRemote"
                      << "Unexpected return: " << std::hex << static_cast<DWORD>(hr)

@@ -92,11 +92,8 @@ void KOVAMeridioSyncFilterImpl::CheckoutInternal(LONG documentId) {
                      documentId);
     const CStdStr<wchar_t> body = MeridioDmApplyChangesBody(row, CStdStr<wchar_t>());
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr =
-        ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"ApplyChanges", CStdStr<wchar_t>(),
-                           m_dmwsUrl, SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"ApplyChanges", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "CheckoutInternal failed hr: " << std::hex << static_cast<DWORD>(hr)
                      << " errMessage: " << errorText;
@@ -119,11 +116,8 @@ void KOVAMeridioSyncFilterImpl::CancelCheckoutInternal(LONG documentId) {
         kMeridioDmDataSetNamespace, documentId);
     const CStdStr<wchar_t> body = MeridioDmApplyChangesBody(CStdStr<wchar_t>(), before);
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr =
-        ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"ApplyChanges", CStdStr<wchar_t>(),
-                           m_dmwsUrl, SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"ApplyChanges", reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "CancelCheckoutInternal failed hr: " << std::hex << static_cast<DWORD>(hr)
                      << " errMessage: " << errorText;
@@ -173,19 +167,10 @@ bool KOVAMeridioSyncFilterImpl::IsCheckoutInternal(const CStdStr<wchar_t>& serve
 
 CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::GetCheckoutName(LONG documentId) {
     LSDIAG_DIAG << "GetCheckoutName start";
-    const CStdStr<wchar_t> body = FormatString(
-        L"<GetDocumentDataRefPaths xmlns=\"%s\"><docId>%ld</docId><getPropList>false</getPropList>"
-        L"<getAcl>false</getAcl><getCanDo>false</getCanDo><getPolicy>false</getPolicy>"
-        L"<getVersions>LATEST</getVersions><getKeywords>false</getKeywords>"
-        L"<getReferencingContainers>false</getReferencingContainers><getLockInfo>true</getLockInfo>"
-        L"<getReferencePaths>false</getReferencePaths></GetDocumentDataRefPaths>",
-        kMeridioDmwsNamespace, documentId);
+    const CStdStr<wchar_t> body = MeridioDocumentDataRefPathsBody(documentId, false, true);
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr = ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request,
-                                          L"GetDocumentDataRefPaths", CStdStr<wchar_t>(), m_dmwsUrl,
-                                          SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSRequest(body, L"GetDocumentDataRefPaths", reply, errorText);
     if (FAILED(hr)) {
         if (!errorText.empty()) {
             LSDIAG_ERROR << "GetCheckoutName failed with error: " << errorText;

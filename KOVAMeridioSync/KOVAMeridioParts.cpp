@@ -34,10 +34,8 @@ HRESULT KOVAMeridioSyncFilterImpl::GetPartInfo(const CStdStr<wchar_t>& body, con
     partId = -1;
     partCount = 0;
     IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr =
-        ExecuteRMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), errorText);
+    const HRESULT hr = SendRMWSRequest(body, action, reply, errorText);
     if (FAILED(hr)) {
         LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::" << method << " failed hr: " << std::hex
                      << static_cast<DWORD>(hr) << " errMessage: " << errorText;

@@ -167,11 +167,8 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG maximumHits, BSTR scope, BS
                          kMeridioDmDataSetNamespace, XmlEscape(CStdStr<wchar_t>(searchText)).c_str(),
                          static_cast<int>(maximumHits));
         IXMLDOMDocument2Ptr reply;
-        std::unique_ptr<ILSHttpRequest> request;
         CStdStr<wchar_t> errorText;
-        const HRESULT hr = ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, L"SearchContainers",
-                                              CStdStr<wchar_t>(), m_dmwsUrl, SessionToken(),
-                                              m_shutdownInformer, errorText, true);
+        const HRESULT hr = SendDMWSRequest(body, L"SearchContainers", reply, errorText);
         if (FAILED(hr)) {
             LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::raw_RunQuery"
                          << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);

@@ -117,6 +117,20 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteSCWSRequest(const _variant_t& body, IX
                                  SessionToken(), informer, errorText, true, nullptr);
 }
 
+HRESULT KOVAMeridioSyncFilterImpl::SendDMWSRequest(const CStdStr<wchar_t>& body, const wchar_t* action,
+                                                   IXMLDOMDocument2Ptr& reply, CStdStr<wchar_t>& errorText) {
+    std::unique_ptr<ILSHttpRequest> request;
+    return ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), m_dmwsUrl,
+                              SessionToken(), m_shutdownInformer, errorText, true);
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::SendRMWSRequest(const CStdStr<wchar_t>& body, const wchar_t* action,
+                                                   IXMLDOMDocument2Ptr& reply, CStdStr<wchar_t>& errorText) {
+    std::unique_ptr<ILSHttpRequest> request;
+    return ExecuteRMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(),
+                              errorText);
+}
+
 HRESULT KOVAMeridioSyncFilterImpl::ExecuteServiceRequest(
     const MeridioService& service, const _variant_t& body, IXMLDOMDocument2Ptr& reply,
     std::unique_ptr<ILSHttpRequest>& request, const wchar_t* action, const CStdStr<wchar_t>& contentType,

@@ -147,6 +147,13 @@ public:
     HRESULT ExecuteSCWSRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply, const wchar_t* action,
                                CStdStr<wchar_t>& errorText, ILSShutdownInformer* informer);
 
+    // A text body sent with the object's service URL, the session token and informer, the session
+    // renewed once on expiry; the request object is not kept.
+    HRESULT SendDMWSRequest(const CStdStr<wchar_t>& body, const wchar_t* action, IXMLDOMDocument2Ptr& reply,
+                            CStdStr<wchar_t>& errorText);
+    HRESULT SendRMWSRequest(const CStdStr<wchar_t>& body, const wchar_t* action, IXMLDOMDocument2Ptr& reply,
+                            CStdStr<wchar_t>& errorText);
+
     // The process-wide session token, shared by every filter object.
     static CStdStr<wchar_t>& SessionToken();
 

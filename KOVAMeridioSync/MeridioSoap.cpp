@@ -84,3 +84,14 @@ CStdStr<wchar_t> CutMeridioErrorText(const CStdStr<wchar_t>& errorText) {
 bool IsMeridioSessionExpired(const MeridioService& service, const CStdStr<wchar_t>& errorText) {
     return errorText.find(service.sessionExpiryText) != CStdStr<wchar_t>::npos;
 }
+
+CStdStr<wchar_t> MeridioDocumentDataRefPathsBody(LONG documentId, bool referencingContainers, bool lockInfo) {
+    return FormatString(
+        L"<GetDocumentDataRefPaths xmlns=\"%s\"><docId>%ld</docId><getPropList>false</getPropList>"
+        L"<getAcl>false</getAcl><getCanDo>false</getCanDo><getPolicy>false</getPolicy>"
+        L"<getVersions>LATEST</getVersions><getKeywords>false</getKeywords>"
+        L"<getReferencingContainers>%s</getReferencingContainers><getLockInfo>%s</getLockInfo>"
+        L"<getReferencePaths>false</getReferencePaths></GetDocumentDataRefPaths>",
+        kMeridioDmwsNamespace, static_cast<long>(documentId), referencingContainers ? L"true" : L"false",
+        lockInfo ? L"true" : L"false");
+}

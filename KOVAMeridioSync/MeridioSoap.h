@@ -45,6 +45,10 @@ CStdStr<wchar_t> MeridioDiffgram(const wchar_t* dataSet, const wchar_t* dataSetN
 // The DMWS ApplyChanges body: its changes parameter holds a DMDataSet diffgram of the rows and before rows.
 CStdStr<wchar_t> MeridioDmApplyChangesBody(const CStdStr<wchar_t>& rows, const CStdStr<wchar_t>& beforeRows);
 
+// The DMWS GetDocumentDataRefPaths body of the latest version that asks only for the containers that
+// reference the document, or only for its lock.
+CStdStr<wchar_t> MeridioDocumentDataRefPathsBody(LONG documentId, bool referencingContainers, bool lockInfo);
+
 // The explicit login body; the user name and password are XML-escaped here.
 CStdStr<wchar_t> MeridioLoginBody(const CStdStr<wchar_t>& userName, const CStdStr<wchar_t>& password);
 CStdStr<wchar_t> MeridioLoginUnifiedBody();
