@@ -3,6 +3,7 @@
 // CONTAINER_DOCUMENTREFS rows), and a new container from an addition diffgram under the parent that
 // its CONTAINER_CHILDCONTAINERS row names.
 
+#include "tools/demo-meridio/operations/AdditionDiffgram.h"
 #include "tools/demo-meridio/operations/Lookups.h"
 #include "tools/demo-meridio/operations/OperationTable.h"
 #include "tools/demo-meridio/soap/DataSetResult.h"
@@ -63,60 +64,6 @@ HttpReply GetContainerData(OperationContext& context) {
     OperationResponse response(*context.request.service, context.request.action);
     result.WriteInto(response.Result());
     return response.ToHttpReply();
-}
-
-// The rows of the DMDataSet inside an addition diffgram.
-pugi::xml_node AdditionDataSet(const pugi::xml_node& operation) {
-    pugi::xml_node additionInfo;
-    for (pugi::xml_node child = FirstChildElement(operation); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && LocalName(child) == "additionInfo") {
-            additionInfo = child;
-        }
-    }
-    const pugi::xml_node diffgram = FirstChildElement(additionInfo);
-    if (!diffgram || LocalName(diffgram) != "diffgram" || NamespaceOf(diffgram) != kDiffgramNs) {
-        throw ClientFault("AddObject needs additionInfo holding a diffgr:diffgram");
-    }
-    const pugi::xml_node dataSet = FirstChildElement(diffgram);
-    if (!dataSet || LocalName(dataSet) != "DMDataSet" || NamespaceOf(dataSet) != kDmDataSetNs) {
-        throw ClientFault("the diffgram of AddObject needs a DMDataSet in its namespace");
-    }
-    return dataSet;
-}
-
-// The one row of that table in the data set.
-pugi::xml_node SingleRow(const pugi::xml_node& dataSet, std::string_view table) {
-    pugi::xml_node found;
-    for (pugi::xml_node row = FirstChildElement(dataSet); row; row = row.next_sibling()) {
-        if (row.type() == pugi::node_element && LocalName(row) == table) {
-            if (found) {
-                throw ClientFault("AddObject takes one " + std::string(table) + " row");
-            }
-            found = row;
-        }
-    }
-    if (!found) {
-        throw ClientFault("AddObject needs a " + std::string(table) + " row");
-    }
-    return found;
-}
-
-bool HasColumn(const pugi::xml_node& row, std::string_view name) {
-    for (pugi::xml_node column = FirstChildElement(row); column; column = column.next_sibling()) {
-        if (column.type() == pugi::node_element && LocalName(column) == name) {
-            return true;
-        }
-    }
-    return false;
-}
-
-AccessEntry AccessRow(const pugi::xml_node& row) {
-    const int permission = static_cast<int>(RequiredNumber(row, "permission"));
-    const bool isGroup = HasColumn(row, "groupId");
-    if (!isGroup && !HasColumn(row, "userId")) {
-        throw ClientFault("an ACCESSCONTROL row needs a groupId or a userId");
-    }
-    return {permission, isGroup, RequiredNumber(row, isGroup ? "groupId" : "userId")};
 }
 
 HttpReply AddObject(OperationContext& context) {

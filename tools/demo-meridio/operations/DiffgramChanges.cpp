@@ -40,6 +40,7 @@ DiffgramTables DefaultDiffgramTables() {
     RegisterDocumentChanges(tables);
     RegisterContainerChanges(tables);
     RegisterDocumentRemovalChanges(tables);
+    RegisterDocumentLinkChanges(tables);
     return tables;
 }
 

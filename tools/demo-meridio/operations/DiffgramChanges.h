@@ -57,5 +57,6 @@ void RegisterLockChanges(DiffgramTables& tables);
 void RegisterDocumentChanges(DiffgramTables& tables);
 void RegisterContainerChanges(DiffgramTables& tables);
 void RegisterDocumentRemovalChanges(DiffgramTables& tables);
+void RegisterDocumentLinkChanges(DiffgramTables& tables);
 
 } // namespace DemoMeridio

@@ -4,22 +4,12 @@
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/operations/Lookups.h"
+#include "tools/demo-meridio/operations/ServerClock.h"
 #include "tools/demo-meridio/soap/Parameters.h"
 #include "tools/demo-meridio/soap/SoapFault.h"
 
-#include <ctime>
-
 namespace DemoMeridio {
 namespace {
-
-std::string NowUtc() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
 
 Document& DocumentOfOwnLock(OperationContext& context, const DiffgramRow& row) {
     Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "docId"));

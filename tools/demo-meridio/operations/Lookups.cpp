@@ -24,4 +24,8 @@ const Container& RequireContainer(const Repository& repository, long id) {
     throw ServerFault("API Error 22001: The container " + std::to_string(id) + " does not exist.");
 }
 
+Container& RequireContainer(Repository& repository, long id) {
+    return const_cast<Container&>(RequireContainer(std::as_const(repository), id));
+}
+
 } // namespace DemoMeridio

@@ -10,5 +10,6 @@ namespace DemoMeridio {
 const Document& RequireDocument(const Repository& repository, long id);
 Document& RequireDocument(Repository& repository, long id);
 const Container& RequireContainer(const Repository& repository, long id);
+Container& RequireContainer(Repository& repository, long id);
 
 } // namespace DemoMeridio

@@ -35,6 +35,9 @@ OperationTable DefaultOperations() {
     RegisterPartListOperations(table);
     RegisterApplyChangesOperations(table);
     RegisterDocumentDataOperations(table);
+    RegisterDocumentAdditionOperations(table);
+    RegisterFolderDataOperations(table);
+    RegisterDocAdditionInfoOperations(table);
     return table;
 }
 

@@ -60,5 +60,8 @@ void RegisterDocumentPropertyOperations(OperationTable& table);
 void RegisterPartListOperations(OperationTable& table);
 void RegisterApplyChangesOperations(OperationTable& table);
 void RegisterDocumentDataOperations(OperationTable& table);
+void RegisterDocumentAdditionOperations(OperationTable& table);
+void RegisterFolderDataOperations(OperationTable& table);
+void RegisterDocAdditionInfoOperations(OperationTable& table);
 
 } // namespace DemoMeridio

@@ -45,6 +45,16 @@ const std::string* SystemConfiguration::CustomPropertyName(int object, int type,
     return nullptr;
 }
 
+const PropertyDefinition* SystemConfiguration::CustomPropertyNamed(int object,
+                                                                   const std::string& name) const {
+    for (const PropertyDefinition& definition : customProperties) {
+        if (definition.object == object && definition.name == name) {
+            return &definition;
+        }
+    }
+    return nullptr;
+}
+
 void Repository::AddContainer(Container container) {
     const long id = container.id;
     if (!containers_.emplace(id, std::move(container)).second) {
@@ -73,6 +83,13 @@ const Document* Repository::FindDocument(long id) const {
 }
 Document* Repository::FindDocument(long id) {
     return Lookup(documents_, id);
+}
+
+long Repository::AddNewDocument(Document document) {
+    document.id = documents_.empty() ? 1 : documents_.rbegin()->first + 1;
+    const long id = document.id;
+    documents_.emplace(id, std::move(document));
+    return id;
 }
 
 long Repository::AddNewContainer(Container container) {
@@ -141,6 +158,10 @@ std::vector<Repository::PartPlace> Repository::PartsHolding(long documentId) con
 }
 
 const Part* Repository::FindPart(long partId) const {
+    return PartIn(containers_, partId);
+}
+
+Part* Repository::FindPart(long partId) {
     return PartIn(containers_, partId);
 }
 

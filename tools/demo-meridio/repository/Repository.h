@@ -81,6 +81,9 @@ struct Container {
     std::vector<long> documentIds; // document references of a document-management container
     std::vector<Part> parts;       // parts of a records-management folder
     long currentPartId = 0;
+    // A records-management folder's setting that new documents are declared as records (the T8 row of
+    // its addition info); none: the folder's addition info has no T8 row.
+    std::optional<bool> declareAsRecords;
 };
 
 struct Category {
@@ -102,6 +105,8 @@ struct SystemConfiguration {
 
     // The display name of a custom property, or nullptr when the configuration has none.
     const std::string* CustomPropertyName(int object, int type, int id) const;
+    // The custom property of the object with that display name, or nullptr when there is none.
+    const PropertyDefinition* CustomPropertyNamed(int object, const std::string& name) const;
 };
 
 struct Credentials {
@@ -123,6 +128,8 @@ public:
     const Document* FindDocument(long id) const;
     Document* FindDocument(long id);
 
+    // Adds the document under a fresh id (one above the highest in use) and gives that id.
+    long AddNewDocument(Document document);
     // Adds the container under a fresh id (one above the highest in use) and gives that id.
     long AddNewContainer(Container container);
     // Removes the container and the containers below it; false when there was none.
@@ -140,6 +147,7 @@ public:
     };
     std::vector<PartPlace> PartsHolding(long documentId) const;
     const Part* FindPart(long partId) const;
+    Part* FindPart(long partId);
     // Removes a container's reference to a document, or a part's entry of it; nothing happens when the
     // container or part does not hold it.
     void RemoveReference(long containerId, long documentId);

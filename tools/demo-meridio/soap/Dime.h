@@ -26,6 +26,11 @@ struct DimeRecord {
 
 std::string EncodeDimeMessage(const std::vector<DimeRecord>& records);
 
+// The records of a whole message; each record's data views into `message`. A message that is not
+// version 1, is chunked, does not begin with MB or end with ME exactly at its last record, or whose
+// fields run past its end throws std::invalid_argument naming what is wrong.
+std::vector<DimeRecord> DecodeDimeMessage(std::string_view message);
+
 inline constexpr std::string_view kDimeContentType = "application/dime";
 
 } // namespace DemoMeridio

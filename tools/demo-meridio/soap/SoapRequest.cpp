@@ -1,5 +1,6 @@
 #include "tools/demo-meridio/soap/SoapRequest.h"
 
+#include "tools/demo-meridio/soap/Dime.h"
 #include "tools/demo-meridio/soap/SoapFault.h"
 #include "tools/demo-meridio/soap/XmlText.h"
 
@@ -15,16 +16,42 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-void CheckContentType(const std::string& contentType) {
+// Whether the request is a DIME message; any other content type than the two accepted is a fault.
+bool IsDimeContentType(const std::string& contentType) {
     std::string compact;
     for (char c : Lowered(contentType)) {
         if (c != ' ') {
             compact += c;
         }
     }
-    if (compact != "text/xml;charset=utf-8") {
-        throw ClientFault("Content-Type must be \"text/xml; charset=utf-8\", got \"" + contentType + "\"");
+    if (compact == kDimeContentType) {
+        return true;
     }
+    if (compact != "text/xml;charset=utf-8") {
+        throw ClientFault("Content-Type must be \"text/xml; charset=utf-8\" or \"" +
+                          std::string(kDimeContentType) + "\", got \"" + contentType + "\"");
+    }
+    return false;
+}
+
+// The envelope record of a DIME request; the data of the later records become the attachments.
+std::string_view DimeEnvelope(std::string_view body, std::vector<std::string>& attachments) {
+    std::vector<DimeRecord> records;
+    try {
+        records = DecodeDimeMessage(body);
+    } catch (const std::invalid_argument& error) {
+        throw ClientFault(std::string("the request is not a valid DIME message: ") + error.what());
+    }
+    if (records.front().typeFormat != DimeTypeFormat::AbsoluteUri ||
+        records.front().type != kSoapEnvelopeNs) {
+        throw ClientFault("the first DIME record must be a SOAP envelope (type " +
+                          std::string(kSoapEnvelopeNs) + " as an absolute URI), got \"" +
+                          records.front().type + "\"");
+    }
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        attachments.emplace_back(records[i].data);
+    }
+    return records.front().data;
 }
 
 std::string ActionFrom(const ServiceInfo& service, const std::optional<std::string>& soapAction) {
@@ -83,13 +110,15 @@ std::optional<std::string> TokenFrom(const ServiceInfo& service, const pugi::xml
 
 SoapRequest ParseSoapRequest(const ServiceInfo& service, const std::string& contentType,
                              const std::optional<std::string>& soapAction, const std::string& body) {
-    CheckContentType(contentType);
+    const bool isDime = IsDimeContentType(contentType);
     SoapRequest request;
     request.service = &service;
     request.action = ActionFrom(service, soapAction);
+    const std::string_view envelopeText = isDime ? DimeEnvelope(body, request.attachments) : body;
 
     request.document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result parsed = request.document->load_buffer(body.data(), body.size());
+    const pugi::xml_parse_result parsed =
+        request.document->load_buffer(envelopeText.data(), envelopeText.size());
     if (!parsed) {
         throw ClientFault(std::string("the request is not well-formed XML: ") + parsed.description() +
                           " at offset " + std::to_string(parsed.offset));

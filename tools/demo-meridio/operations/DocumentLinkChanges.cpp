@@ -1,0 +1,66 @@
+// Inserted rows of ApplyChanges that link a document: DMWS CONTAINER_DOCUMENTREFS (ContainerId,
+// DocumentRefId) adds a container's reference to it; RMWS rm2Part_Document (parentObjectId the part,
+// documentId) enters it in a part, rm2Part_Record (parentObjectId, recordId) enters it as a record. The
+// reply holds the row as stored; a link that exists already is kept once.
+
+#include "tools/demo-meridio/operations/DiffgramChanges.h"
+#include "tools/demo-meridio/operations/Lookups.h"
+#include "tools/demo-meridio/soap/Parameters.h"
+#include "tools/demo-meridio/soap/SoapFault.h"
+
+#include <algorithm>
+
+namespace DemoMeridio {
+namespace {
+
+void AddOnce(std::vector<long>& ids, long id) {
+    if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+        ids.push_back(id);
+    }
+}
+
+std::optional<StoredRow> InsertDocumentReference(OperationContext& context, const DiffgramRow& row) {
+    Container& container = RequireContainer(context.repository, RequiredNumber(row.row, "ContainerId"));
+    const Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "DocumentRefId"));
+    if (container.kind != ContainerKind::Container) {
+        throw ServerFault(
+            "API Error 22011: A document reference cannot be added to the records-management object " +
+            std::to_string(container.id) + ".");
+    }
+    AddOnce(container.documentIds, document.id);
+    return StoredRow{
+        "CONTAINER_DOCUMENTREFS",
+        {{"ContainerId", std::to_string(container.id)}, {"DocumentRefId", std::to_string(document.id)}}};
+}
+
+std::optional<StoredRow> InsertPartEntry(OperationContext& context, const DiffgramRow& row, bool asRecord) {
+    const long partId = RequiredNumber(row.row, "parentObjectId");
+    Part* part = context.repository.FindPart(partId);
+    if (!part) {
+        throw ServerFault("The part " + std::to_string(partId) + " does not exist.");
+    }
+    const char* idColumn = asRecord ? "recordId" : "documentId";
+    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, idColumn));
+    if (asRecord) {
+        document.isRecord = true;
+    }
+    AddOnce(part->documentIds, document.id);
+    return StoredRow{asRecord ? "rm2Part_Record" : "rm2Part_Document",
+                     {{"parentObjectId", std::to_string(part->id)}, {idColumn, std::to_string(document.id)}}};
+}
+
+} // namespace
+
+void RegisterDocumentLinkChanges(DiffgramTables& tables) {
+    tables.Add(DataSetKind::DM, "CONTAINER_DOCUMENTREFS", RowChange::Inserted, InsertDocumentReference);
+    tables.Add(DataSetKind::RM, "rm2Part_Document", RowChange::Inserted,
+               [](OperationContext& context, const DiffgramRow& row) {
+                   return InsertPartEntry(context, row, false);
+               });
+    tables.Add(DataSetKind::RM, "rm2Part_Record", RowChange::Inserted,
+               [](OperationContext& context, const DiffgramRow& row) {
+                   return InsertPartEntry(context, row, true);
+               });
+}
+
+} // namespace DemoMeridio
