@@ -1,11 +1,6 @@
-// Operations of the filter that this build does not offer yet: uploads and server-side copies. Each
+// Operations of the filter that this build does not offer yet: server-side copies. Each
 // answers E_NOTIMPL.
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
-
-HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>&, const CStdStr<wchar_t>&,
-                                                  ILSPropertyMap*, bool, CStdStr<wchar_t>&) {
-    return E_NOTIMPL;
-}
 
 HRESULT KOVAMeridioSyncFilterImpl::LockingMethod2(ILSPropertyMap*) {
     return E_NOTIMPL;

@@ -3,16 +3,7 @@
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
-
-namespace {
-
-// A document's title: its file name up to the last ".", or the whole name when it has none.
-CStdStr<wchar_t> TitleOfFileName(const CStdStr<wchar_t>& name) {
-    const size_t dot = name.rfind(L'.');
-    return dot == CStdStr<wchar_t>::npos ? name : CStdStr<wchar_t>(name.substr(0, dot));
-}
-
-} // namespace
+#include "KOVAMeridioSync/MeridioTitles.h"
 
 HRESULT KOVAMeridioSyncFilterImpl::RenameFileRemote(const CStdStr<wchar_t>& remoteName,
                                                     const CStdStr<wchar_t>& newName) {

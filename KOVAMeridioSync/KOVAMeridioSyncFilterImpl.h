@@ -8,7 +8,8 @@
 // system configuration), KOVAMeridioFolders.cpp (folder creation and deletion),
 // KOVAMeridioInheritedAccess.cpp (access rows of new objects), KOVAMeridioDeletion.cpp and
 // KOVAMeridioParts.cpp (document deletion, records-management parts), KOVAMeridioQueries.cpp
-// (repository queries).
+// (repository queries), KOVAMeridioUpload.cpp and KOVAMeridioUploadProperties.cpp (uploads and the
+// custom properties of uploaded mails).
 #pragma once
 
 #include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"
@@ -199,6 +200,20 @@ public:
     HRESULT GetDocPartInfo(LONG documentId, LONG folderId, LONG& partId, LONG& partCount);
     HRESULT GetRecordPartInfo(LONG recordId, LONG folderId, LONG& partId, LONG& partCount);
 
+    // Upload (KOVAMeridioUpload.cpp): links a new document to the synced folder (a container reference,
+    // or an entry in the current part of a records-management folder, as a record when asked: the
+    // server file id then names the record); throws on failure, after marking the item when given.
+    void AddDocToParent(const CStdStr<wchar_t>& documentId, CStdStr<wchar_t>& serverFileId,
+                        ILSPropertyMap* item, bool declareAsRecord, const CStdStr<wchar_t>& currentPartId);
+    HRESULT AddDocToContainer(LONG containerId, LONG documentId, CStdStr<wchar_t>& errorText);
+    // The part of a records-management folder that new entries go to; throws E_FAIL when the reply
+    // names none.
+    HRESULT GetCurrentPart(LONG folderId, CStdStr<wchar_t>& errorText, CStdStr<wchar_t>& currentPartId);
+
+    // Custom properties of an uploaded mail (KOVAMeridioUploadProperties.cpp): appends the
+    // DOCUMENT_CUSTOMPROPS rows of the mail's header data to `rows`.
+    void SetMailCustomProperties(CStdStr<wchar_t>& rows, LONG categoryId, ILSPropertyMap* item);
+
     // Locations on the server the object is bound to.
     CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;
     CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
@@ -246,6 +261,11 @@ private:
                         LONG folderId, LONG& partId, LONG& partCount);
     // How many containers reference the document; a failed request gives its HRESULT.
     HRESULT CountDocumentReferences(LONG documentId, LONG& references);
+    // The kind and id of the synced folder, from its location.
+    void GetSyncedFolderDetails(LONG& objectType, LONG& objectId);
+    // Whether documents added to the records-management folder are declared as records, from its
+    // addition info; also gives the folder's current part. A failed request answers false.
+    bool GetDeclareAsRecords(LONG folderId, CStdStr<wchar_t>& currentPartId);
     // Writes the folder-creation switch (non-zero: no folders may be created) on the folder map.
     void SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled);
 

@@ -63,12 +63,12 @@ TEST_F(MeridioDownload, UpdateComparesTheServerCopysHashFirst) {
     item->Set(L"Mavisto.IsContentChanged", LONG(1));
     const _bstr_t localPath((temp.path() / "plan.md").c_str());
 
-    // The server copy is still the downloaded one: the upload goes on to the write, which this
-    // filter does not offer.
+    // The server copy is still the downloaded one: the upload goes on to the write.
     EXPECT_EQ(
         host.Sync()->raw_UpdateDocument(localPath, _bstr_t(L"Project plan 2024.md"), nullptr, item.get()),
-        E_NOTIMPL);
+        S_OK);
     EXPECT_NE(StrProp(*item, L"Mavisto.SyncIssueType"), L"CONFLICT");
+    EXPECT_NE(host.ContentOf(102).find("local edit"), std::string::npos);
 
     // Somebody else saved a new version: the upload stops at a conflict.
     host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {

@@ -1,0 +1,350 @@
+// Upload of a local file to the server: DMWS AddObject2 receives the SOAP envelope and the file content
+// as one DIME message and stores a new document (then linked to the synced folder: a container
+// reference, or an entry in the current part of a records-management folder) or a new version of a
+// document, which is locked for the upload and unlocked after it.
+#include "KOVACommon/LSBaseWS.h"
+#include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSLocalFiles.h"
+#include "KOVACommon/LSPropertyHelpers.h"
+#include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
+#include "KOVAMeridioSync/MeridioDimeWriter.h"
+#include "KOVAMeridioSync/MeridioLocations.h"
+#include "KOVAMeridioSync/MeridioNumbers.h"
+#include "KOVAMeridioSync/MeridioTitles.h"
+#include "Platform/FileIoApi.h"
+#include "Platform/Utf.h"
+#include "Platform/WideStdio.h"
+#include "VantrelCommon/LSSafeArrayVector.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr LONG kDocumentCategory = 4;
+constexpr LONG kMailCategory = 5;
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+void MarkSyncIssue(ILSPropertyMap* item, const CStdStr<wchar_t>& message) {
+    PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
+    PutStr(item, ItemProperty::MavistoSyncIssueMessage, message);
+}
+
+// The file's content. Open and read errors are thrown as plain integers (the error number, or 2 for a
+// read error). A file that shrank since its size was taken gives the bytes it still has.
+std::vector<BYTE> ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName) {
+    DWORD size = 0;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!fileName.empty() && GetFileAttributesExW(localPath.c_str(), GetFileExInfoStandard, &attributes)) {
+        // DIME data lengths have 32 bits: a larger file cannot be sent whole.
+        if (attributes.nFileSizeHigh != 0) {
+            LSDIAG_ERROR << "File too large to upload: " << fileName;
+            ThrowHResult(E_INVALIDARG);
+        }
+        size = attributes.nFileSizeLow;
+    }
+    std::vector<BYTE> content(size);
+    const std::unique_ptr<FILE, FileCloser> file(_wfopen(localPath.c_str(), L"rb"));
+    if (!file) {
+        const int error = errno;
+        LSDIAG_ERROR << "Failed to open file: " << fileName << " Error: " << std::hex << error;
+        throw error;
+    }
+    const size_t read = std::fread(content.data(), 1, content.size(), file.get());
+    if (read < content.size()) {
+        if (std::ferror(file.get())) {
+            LSDIAG_ERROR << "Error on reading file";
+            throw 2;
+        }
+        LSDIAG_DIAG << "Got to end of file";
+        content.resize(read);
+    }
+    return content;
+}
+
+// The body of an upload as a byte-array VARIANT.
+_variant_t ByteArrayBody(const std::vector<BYTE>& bytes) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (array == nullptr) {
+        ThrowHResult(E_OUTOFMEMORY);
+    }
+    VARIANT body;
+    VariantInit(&body);
+    body.vt = VT_ARRAY | VT_UI1;
+    body.parray = array;
+    _variant_t owned(body, false);
+    LSSafeArrayAccessor<BYTE> data(array);
+    data.AccessData();
+    std::copy(bytes.begin(), bytes.end(), data.begin());
+    return owned;
+}
+
+CStdStr<wchar_t> NewVersionBody(LONG documentId, const CStdStr<wchar_t>& fileName) {
+    const CStdStr<wchar_t> rows = FormatString(
+        L"<VERSIONS diffgr:id=\"VERSIONS1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
+        L"<PROP_W_reclaimPending>false</PROP_W_reclaimPending><PROP_W_keepOnline>false</PROP_W_keepOnline>"
+        L"<docId>%ld</docId><newVersionFileName>%s</newVersionFileName><PROP_A_fingerprint />"
+        L"</VERSIONS>",
+        static_cast<long>(documentId), XmlEscape(fileName).c_str());
+    return FormatString(
+        L"<AddObject2 xmlns=\"%s\"><additionInfo>%s</additionInfo><uploadInfo />"
+        L"<major>false</major></AddObject2>",
+        kMeridioDmwsNamespace,
+        MeridioDiffgram(L"DMDataSet", kMeridioDmDataSetNamespace, rows, CStdStr<wchar_t>()).c_str());
+}
+
+CStdStr<wchar_t> NewDocumentBody(const CStdStr<wchar_t>& fileName, LONG categoryId,
+                                 const CStdStr<wchar_t>& accessRows,
+                                 const CStdStr<wchar_t>& customPropertyRows, bool major) {
+    const CStdStr<wchar_t> rows = FormatString(
+        L"%s<DOCUMENTS diffgr:id=\"DOCUMENTS1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
+        L"<PROP_documentId>0</PROP_documentId><PROP_W_title>%s</PROP_W_title>"
+        L"<PROP_originalFileName>%s</PROP_originalFileName>"
+        L"<PROP_W_defaultLockFileName>%s</PROP_W_defaultLockFileName>"
+        L"<PROP_W_indexingType>1</PROP_W_indexingType><PROP_categoryId>%ld</PROP_categoryId>"
+        L"<PROP_documentPolicyId>1</PROP_documentPolicyId><newDocCategoryId>%ld</newDocCategoryId>"
+        L"</DOCUMENTS>%s"
+        L"<DOCUMENT_POLICIES diffgr:id=\"DOCUMENT_POLICIES1\" msdata:rowOrder=\"0\" "
+        L"diffgr:hasChanges=\"inserted\"><policyId>1</policyId></DOCUMENT_POLICIES>"
+        L"<VERSIONS diffgr:id=\"VERSIONS1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
+        L"<PROP_W_reclaimPending>false</PROP_W_reclaimPending><PROP_W_keepOnline>false</PROP_W_keepOnline>"
+        L"<docId>0</docId><newVersionFileName>%s</newVersionFileName></VERSIONS>",
+        accessRows.c_str(), XmlEscape(TitleOfFileName(fileName)).c_str(), XmlEscape(fileName).c_str(),
+        XmlEscape(RemoveInvalidTitleChars(fileName)).c_str(), static_cast<long>(categoryId),
+        static_cast<long>(categoryId), customPropertyRows.c_str(), XmlEscape(fileName).c_str());
+    return FormatString(
+        L"<AddObject2 xmlns=\"%s\"><additionInfo>%s</additionInfo><uploadInfo />"
+        L"<major>%s</major></AddObject2>",
+        kMeridioDmwsNamespace,
+        MeridioDiffgram(L"DMDataSet", kMeridioDmDataSetNamespace, rows, CStdStr<wchar_t>()).c_str(),
+        major ? L"true" : L"false");
+}
+
+} // namespace
+
+void KOVAMeridioSyncFilterImpl::GetSyncedFolderDetails(LONG& objectType, LONG& objectId) {
+    CStdStr<wchar_t> location = m_folderLocation;
+    location.Trim(L"/");
+    ExtractUrlDetails(location, m_serverName, objectType, objectId);
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localPath,
+                                                  const CStdStr<wchar_t>& encodedFileName,
+                                                  ILSPropertyMap* item, bool existsOnServer,
+                                                  CStdStr<wchar_t>& remoteName) {
+    LSDIAG_DIAG << "CopyFileRemote start";
+    Login(false);
+    const CStdStr<wchar_t> header = MeridioCredentialHeader(kMeridioDmws.headerTemplate, SessionToken());
+    const bool isMail = IsMailFile(encodedFileName);
+    const LONG categoryId = isMail ? kMailCategory : kDocumentCategory;
+
+    CStdStr<wchar_t> body;
+    CStdStr<wchar_t> existingId;
+    LONG documentId = 0;
+    bool declareAsRecords = false;
+    CStdStr<wchar_t> currentPartId;
+    if (existsOnServer) {
+        existingId = LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFromServerFileId, L"");
+        if (existingId.empty()) {
+            LSDIAG_ERROR << "unable to locate MavistoFromServerFileId property for document to checkout";
+            return E_FAIL;
+        }
+        LSDIAG_DIAG << "Adding new verson to existing document: " << existingId;
+        CStdStr<wchar_t> serverName;
+        LONG objectType = MeridioObjectOther;
+        ExtractUrlDetails(existingId, serverName, objectType, documentId);
+        if (!IsCheckoutInternal(existingId)) {
+            CheckoutInternal(documentId);
+        }
+        body = NewVersionBody(documentId, encodedFileName);
+    } else {
+        CStdStr<wchar_t> customPropertyRows;
+        if (isMail) {
+            SetMailCustomProperties(customPropertyRows, kMailCategory, item);
+        }
+        LONG folderType = MeridioObjectOther;
+        LONG folderId = 0;
+        GetSyncedFolderDetails(folderType, folderId);
+        IXMLDOMNodeListPtr inheritedProperties;
+        CStdStr<wchar_t> accessRows;
+        CStdStr<wchar_t> errorText;
+        const HRESULT hr =
+            GetInheritedACLForObject(folderId, m_dmwsUrl, SessionToken(), m_shutdownInformer,
+                                     MeridioObjectDocument, inheritedProperties, accessRows, errorText);
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "Failed to get inherited ACL hr: " << std::hex << static_cast<DWORD>(hr)
+                         << " ErrorMessage: " << errorText;
+            if (item == nullptr) {
+                return hr;
+            }
+            MarkSyncIssue(item, errorText);
+            return S_FALSE;
+        }
+        if (folderType == MeridioObjectFolder) {
+            declareAsRecords = GetDeclareAsRecords(folderId, currentPartId);
+        }
+        body = NewDocumentBody(encodedFileName, categoryId, accessRows, customPropertyRows,
+                               isMail || declareAsRecords);
+    }
+
+    const std::string envelope = Platform::WideToUtf8(MeridioSoapEnvelope(header, body));
+    const std::vector<BYTE> content = ReadLocalFile(localPath, encodedFileName);
+    std::unique_ptr<ILSHttpRequest> request;
+    IXMLDOMDocument2Ptr reply;
+    CStdStr<wchar_t> errorText;
+    const HRESULT hr = ExecuteDMWSRequest(ByteArrayBody(BuildUploadDimeMessage(envelope, content)), reply,
+                                          request, L"AddObject2", L"application/dime", m_dmwsUrl,
+                                          SessionToken(), m_shutdownInformer, errorText, true);
+    if (FAILED(hr)) {
+        if (item == nullptr) {
+            ThrowHResult(hr);
+        }
+        MarkSyncIssue(item, errorText);
+        remoteName = existingId;
+        return S_FALSE;
+    }
+
+    const IXMLDOMNodePtr idNode =
+        reply->selectSingleNode(existsOnServer ? L"//VERSIONS/docId" : L"//DOCUMENTS/PROP_documentId");
+    const CStdStr<wchar_t> newId = idNode ? CStdStr<wchar_t>(idNode->Gettext()) : CStdStr<wchar_t>();
+    if (newId.empty()) {
+        LSDIAG_ERROR << "Unable to retrieve document id";
+        ThrowHResult(E_INVALIDARG);
+    }
+    if (existsOnServer) {
+        CancelCheckoutInternal(ParseDecimal(newId));
+        remoteName = existingId;
+    } else {
+        const IXMLDOMNodePtr recordType = reply->selectSingleNode(L"//DOCUMENTS/PROP_recordType");
+        const bool isRecord = recordType && !CStdStr<wchar_t>(recordType->Gettext()).empty();
+        remoteName = BuildDocumentUrl(isRecord, newId);
+        AddDocToParent(newId, remoteName, item, declareAsRecords, currentPartId);
+    }
+    LSDIAG_DIAG << "CopyFileRemote end";
+    return S_OK;
+}
+
+bool KOVAMeridioSyncFilterImpl::GetDeclareAsRecords(LONG folderId, CStdStr<wchar_t>& currentPartId) {
+    CStdStr<wchar_t> errorText;
+    if (FAILED(GetCurrentPart(folderId, errorText, currentPartId))) {
+        return false;
+    }
+    IXMLDOMDocument2Ptr reply;
+    const HRESULT hr = ExecuteSCWSRequest(
+        _variant_t(FormatString(L"<OutlookGetDocAdditionInfo xmlns=\"%s\"><containerId>%ld</containerId>"
+                                L"<isMapiClient>1</isMapiClient><categoryName /><getKeyWordFullPath>0"
+                                L"</getKeyWordFullPath></OutlookGetDocAdditionInfo>",
+                                kMeridioScwsNamespace, static_cast<long>(folderId))
+                       .c_str()),
+        reply, L"OutlookGetDocAdditionInfo", errorText, m_shutdownInformer);
+    if (FAILED(hr)) {
+        return false;
+    }
+    const IXMLDOMNodePtr result = reply->selectSingleNode(L"//OutlookGetDocAdditionInfoResult");
+    if (!result) {
+        LSDIAG_ERROR << "Unable to get OutlookGetDocAdditionInfo node for container: " << folderId;
+        ThrowHResult(E_INVALIDARG);
+    }
+    IXMLDOMDocument2Ptr info;
+    CreateDOMDocument(info, CStdStr<wchar_t>(result->Gettext()));
+    const IXMLDOMElementPtr settings = info->selectSingleNode(L"//T8");
+    bool declareAsRecords = false;
+    if (!settings) {
+        LSDIAG_DIAG
+            << "No T8 element in OutlookGetDocAdditionInfo result so assuming declareAsRecords isFalse ";
+    } else {
+        const _variant_t value = settings->getAttribute(_bstr_t(L"DeclareAsRecords"));
+        declareAsRecords = value.vt == VT_BSTR && CStdStr<wchar_t>(value.bstrVal) == L"1";
+    }
+    LSDIAG_DIAG << "Declare as record setting for folder: " << declareAsRecords;
+    return declareAsRecords;
+}
+
+void KOVAMeridioSyncFilterImpl::AddDocToParent(const CStdStr<wchar_t>& documentId,
+                                               CStdStr<wchar_t>& serverFileId, ILSPropertyMap* item,
+                                               bool declareAsRecord, const CStdStr<wchar_t>& currentPartId) {
+    LSDIAG_DIAG << "AddDocToParent start docId: " << documentId;
+    LONG folderType = MeridioObjectOther;
+    LONG folderId = 0;
+    GetSyncedFolderDetails(folderType, folderId);
+    HRESULT hr = S_OK;
+    CStdStr<wchar_t> errorText;
+    if (folderType == MeridioObjectContainer) {
+        hr = AddDocToContainer(folderId, ParseDecimal(documentId), errorText);
+    } else if (folderType == MeridioObjectFolder) {
+        const wchar_t* table = declareAsRecord ? L"rm2Part_Record" : L"rm2Part_Document";
+        const CStdStr<wchar_t> row = FormatString(
+            L"<%s diffgr:id=\"%s1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
+            L"<parentObjectId>%s</parentObjectId><%s>%s</%s></%s>",
+            table, table, XmlEscape(currentPartId).c_str(), declareAsRecord ? L"recordId" : L"documentId",
+            XmlEscape(documentId).c_str(), declareAsRecord ? L"recordId" : L"documentId", table);
+        const CStdStr<wchar_t> body = FormatString(
+            L"<ApplyChanges xmlns=\"%s\"><ds>%s</ds></ApplyChanges>", kMeridioRmwsNamespace,
+            MeridioDiffgram(L"RMDataSet", kMeridioRmDataSetNamespace, row, CStdStr<wchar_t>()).c_str());
+        IXMLDOMDocument2Ptr reply;
+        hr = SendRMWSRequest(body, L"ApplyChanges", reply, errorText);
+        if (declareAsRecord) {
+            serverFileId = BuildDocumentUrl(true, documentId);
+        }
+    } else {
+        LSDIAG_ERROR
+            << "Unable to add document to container/folder as unexpected typeof container to add to: "
+            << folderType;
+        if (item != nullptr) {
+            MarkSyncIssue(item, L"Unexpected container type");
+        }
+        ThrowHResult(S_FALSE);
+    }
+    if (FAILED(hr)) {
+        LSDIAG_ERROR << "AddDocToParent failed hr: " << std::hex << static_cast<DWORD>(hr) << " errorMessage"
+                     << errorText;
+        if (item == nullptr) {
+            ThrowHResult(hr);
+        }
+        MarkSyncIssue(item, errorText);
+        ThrowHResult(S_FALSE);
+    }
+    LSDIAG_DIAG << "AddDocToParent end";
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::AddDocToContainer(LONG containerId, LONG documentId,
+                                                     CStdStr<wchar_t>& errorText) {
+    LSDIAG_DIAG << "AddDocToContainer start docId: " << documentId << " containerId: " << containerId;
+    const CStdStr<wchar_t> row = FormatString(
+        L"<CONTAINER_DOCUMENTREFS diffgr:id=\"CONTAINER_DOCUMENTREFS1\" msdata:rowOrder=\"0\" "
+        L"diffgr:hasChanges=\"inserted\"><ContainerId>%ld</ContainerId><DocumentRefId>%ld</DocumentRefId>"
+        L"</CONTAINER_DOCUMENTREFS>",
+        static_cast<long>(containerId), static_cast<long>(documentId));
+    IXMLDOMDocument2Ptr reply;
+    const HRESULT hr = SendDMWSRequest(MeridioDmApplyChangesBody(row, CStdStr<wchar_t>()), L"ApplyChanges",
+                                       reply, errorText);
+    LSDIAG_DIAG << "AddDocToContainer end";
+    return hr;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::GetCurrentPart(LONG folderId, CStdStr<wchar_t>& errorText,
+                                                  CStdStr<wchar_t>& currentPartId) {
+    LSDIAG_DIAG << "GetCurrentPart start folderId: " << folderId;
+    const CStdStr<wchar_t> body = FormatString(
+        L"<GetFolder2 xmlns=\"%s\"><id>%ld</id><getPropDefs>false</getPropDefs><getActivities>true"
+        L"</getActivities><getParts>false</getParts><getRecords>false</getRecords><getCustomProperties>true"
+        L"</getCustomProperties></GetFolder2>",
+        kMeridioRmwsNamespace, static_cast<long>(folderId));
+    IXMLDOMDocument2Ptr reply;
+    const HRESULT hr = SendRMWSRequest(body, L"GetFolder2", reply, errorText);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const IXMLDOMNodePtr part = reply->selectSingleNode(L"//RMDataSet/rm2vFolder/currentPartId");
+    if (!part) {
+        LSDIAG_ERROR << "Unable to get current partId for folder: " << folderId;
+        ThrowHResult(E_FAIL);
+    }
+    currentPartId = CStdStr<wchar_t>(part->Gettext());
+    LSDIAG_DIAG << "GetCurrentPart end currentPartId: " << currentPartId;
+    return S_OK;
+}
