@@ -303,4 +303,17 @@ TEST_F(MeridioUpload, AMissingLocalFileFailsBeforeAnythingIsStored) {
     EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject2"), 0);
 }
 
+TEST_F(MeridioUpload, AFileTooLargeForOneDimeRecordIsRefusedBeforeItsContentIsSent) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const auto localPath = temp.path() / "huge.bin";
+    std::ofstream(localPath).close();
+    std::filesystem::resize_file(localPath, (std::uintmax_t{1} << 32) + 1); // sparse: takes no disk space
+    const auto item = NewMap();
+    EXPECT_EQ(host.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(L"huge.bin"), nullptr,
+                                              item.get()),
+              E_INVALIDARG);
+    const auto actions = host.Actions();
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject2"), 0);
+}
+
 } // namespace
