@@ -121,17 +121,13 @@ TEST_F(MeridioLocks, AnItemWithoutServerFileIdFailsWithoutARequest) {
 TEST_F(MeridioLocks, ASingleDocumentFolderAsksItsPreview) {
     ASSERT_EQ(host.Register(host.Location(L"container", 2) + L"#filter:file|103"), S_OK);
     ASSERT_EQ(host.Sync()->raw_StartSync(0, host.mainFolder.get()), S_OK);
-    ASSERT_EQ(host.Sync()->raw_SetSyncStartPoint(host.mainFolder.get(), VARIANT_FALSE, VARIANT_FALSE,
-                                                 VARIANT_FALSE, 0, VARIANT_FALSE),
-              S_OK);
+    ASSERT_EQ(host.ListMainFolder(), S_OK);
     const auto item = host.Item(0);
     EXPECT_EQ(StateOf(item.get()), kCheckedOut);
     // The object's own locks do not count here: only the preview's flag does.
     host.Server().ChangeRepository(
         [](DemoMeridio::Repository& repository) { repository.FindDocument(103)->lock.reset(); });
-    ASSERT_EQ(host.Sync()->raw_SetSyncStartPoint(host.mainFolder.get(), VARIANT_FALSE, VARIANT_FALSE,
-                                                 VARIANT_FALSE, 0, VARIANT_FALSE),
-              S_OK);
+    ASSERT_EQ(host.ListMainFolder(), S_OK);
     ASSERT_EQ(locking->raw_Checkout(item.get()), S_OK);
     EXPECT_EQ(StateOf(item.get()), kNotCheckedOut);
 }

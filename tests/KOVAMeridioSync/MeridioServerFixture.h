@@ -90,9 +90,11 @@ public:
     HRESULT ListFolder(const std::wstring& location) {
         folder->Set(L"Mavisto.FolderLocation", location);
         EXPECT_EQ(sync_->raw_StartSync(0, mainFolder.get()), S_OK);
-        return sync_->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
-                                            VARIANT_FALSE);
+        return ListFolderMap(folder.get());
     }
+
+    // Lists the registered main folder itself, as a pass over a single-document start point does.
+    HRESULT ListMainFolder() { return ListFolderMap(mainFolder.get()); }
 
     // Registers the start point as a first sync does: the main folder gets the properties the filter
     // writes for the one item it then reports.
@@ -140,6 +142,11 @@ public:
     }
 
 private:
+    HRESULT ListFolderMap(ILSPropertyMap* map) {
+        return sync_->raw_SetSyncStartPoint(map, VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
+                                            VARIANT_FALSE);
+    }
+
     std::unique_ptr<DemoMeridio::DemoServer> server_;
     Owned<Host::LSShutdownInformer> informer_;
     Owned<FilterObject> object_;

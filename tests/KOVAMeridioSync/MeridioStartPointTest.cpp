@@ -50,9 +50,7 @@ TEST_F(MeridioStartPoint, SingleDocumentIsRegisteredAndSyncedAlone) {
 
     // The pass on the registered main folder lists the one document and no sub-folders.
     ASSERT_EQ(host.Sync()->raw_StartSync(0, host.mainFolder.get()), S_OK);
-    ASSERT_EQ(host.Sync()->raw_SetSyncStartPoint(host.mainFolder.get(), VARIANT_FALSE, VARIANT_FALSE,
-                                                 VARIANT_FALSE, 0, VARIANT_FALSE),
-              S_OK);
+    ASSERT_EQ(host.ListMainFolder(), S_OK);
     EXPECT_EQ(FlagProp(mainFolder, L"KOVA.DisableFolderCreation"), 0xFF);
     USHORT count = 0;
     ASSERT_EQ(host.Sync()->raw_GetSubFolderCount(&count), S_OK);
@@ -82,9 +80,7 @@ TEST_F(MeridioStartPoint, SingleDocumentIsRegisteredAndSyncedAlone) {
 TEST_F(MeridioStartPoint, LockedSingleDocumentShowsItsLockHolder) {
     ASSERT_EQ(host.Register(host.Location(L"container", 2) + L"#filter:file|103"), S_OK);
     ASSERT_EQ(host.Sync()->raw_StartSync(0, host.mainFolder.get()), S_OK);
-    ASSERT_EQ(host.Sync()->raw_SetSyncStartPoint(host.mainFolder.get(), VARIANT_FALSE, VARIANT_FALSE,
-                                                 VARIANT_FALSE, 0, VARIANT_FALSE),
-              S_OK);
+    ASSERT_EQ(host.ListMainFolder(), S_OK);
     const auto item = host.Item(0);
     EXPECT_EQ(StrProp(*item, L"ows-CheckoutUser"), std::wstring(CStdStr<wchar_t>(4264)));
     EXPECT_EQ(StrProp(*item, L"Meridio-Prop-9-1-12"), L"1");

@@ -231,9 +231,9 @@ HttpReply SearchContainers(OperationContext& context) {
                          {"str_value", result.property->valueOf(repository, *hits[i])}});
         }
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    rows.WriteInto(response.Result());
-    return response.Child("totalHitsCount", std::to_string(hits.size()))
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(rows)
+        .Child("totalHitsCount", std::to_string(hits.size()))
         .Child("returnedHitsCount", std::to_string(count))
         .ToHttpReply();
 }

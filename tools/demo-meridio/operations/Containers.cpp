@@ -61,9 +61,9 @@ HttpReply GetContainerData(OperationContext& context) {
         result.AddRow("CONTAINER_DOCUMENTREFS",
                       {{"ContainerId", id}, {"DocumentRefId", std::to_string(documentId)}});
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 HttpReply AddObject(OperationContext& context) {
@@ -95,9 +95,9 @@ HttpReply AddObject(OperationContext& context) {
 
     DataSetResult result(DataSetKind::DM);
     result.AddRow("CONTAINERS", ContainerColumns(*context.repository.FindContainer(id)));
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 } // namespace

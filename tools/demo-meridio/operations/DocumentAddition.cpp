@@ -99,9 +99,9 @@ HttpReply AddObject2(OperationContext& context) {
         const StoredRow versions = VersionsRow(document);
         result.AddRow(versions.table, versions.columns);
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 } // namespace

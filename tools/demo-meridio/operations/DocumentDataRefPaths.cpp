@@ -55,9 +55,9 @@ HttpReply GetDocumentDataRefPaths(OperationContext& context) {
     if (referencingContainers) {
         AddReferencingContainers(context.repository, 0, document.id, result);
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 } // namespace

@@ -41,9 +41,9 @@ HttpReply GetPropertiesForDocuments(OperationContext& context) {
             result.AddRow(row.table, row.columns);
         }
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 } // namespace

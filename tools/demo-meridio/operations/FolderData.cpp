@@ -27,9 +27,9 @@ HttpReply GetFolder2(OperationContext& context) {
                                  {"name", folder.title},
                                  {"parentObjectId", std::to_string(folder.parentId)},
                                  {"currentPartId", std::to_string(folder.currentPartId)}});
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 } // namespace

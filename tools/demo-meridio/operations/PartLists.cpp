@@ -17,9 +17,9 @@ HttpReply PartList(OperationContext& context, long documentId) {
         result.AddRow("rm2vPart", {{"id", std::to_string(place.partId)},
                                    {"parentObjectId", std::to_string(place.folderId)}});
     }
-    OperationResponse response(*context.request.service, context.request.action);
-    result.WriteInto(response.Result());
-    return response.ToHttpReply();
+    return OperationResponse(*context.request.service, context.request.action)
+        .ResultDataSet(result)
+        .ToHttpReply();
 }
 
 HttpReply GetDocumentPartList(OperationContext& context) {

@@ -43,6 +43,11 @@ OperationResponse& OperationResponse::ResultText(std::string_view text) {
     return *this;
 }
 
+OperationResponse& OperationResponse::ResultDataSet(const DataSetResult& dataSet) {
+    dataSet.WriteInto(Result());
+    return *this;
+}
+
 OperationResponse& OperationResponse::Child(std::string_view name, std::string_view text) {
     response_.append_child(std::string(name).c_str()).text().set(std::string(text).c_str());
     return *this;

@@ -1,6 +1,7 @@
 #pragma once
 // Building SOAP 1.1 replies: an operation's response element inside an envelope, and faults.
 
+#include "tools/demo-meridio/soap/DataSetResult.h"
 #include "tools/demo-meridio/soap/HttpReply.h"
 #include "tools/demo-meridio/soap/Services.h"
 #include "tools/demo-meridio/soap/SoapFault.h"
@@ -20,6 +21,8 @@ public:
     pugi::xml_node Result();
     // <ActionResult> holding the text (escaped as XML text, as string results are).
     OperationResponse& ResultText(std::string_view text);
+    // <ActionResult> holding the data set's schema and diffgram.
+    OperationResponse& ResultDataSet(const DataSetResult& dataSet);
     // A further child (an out parameter) holding the text.
     OperationResponse& Child(std::string_view name, std::string_view text);
 
