@@ -3,7 +3,7 @@
 
 #include "Host/HostObject.h"
 #include "Host/InjectedFailures.h"
-#include "Host/KOVASyncBasicsLib/PropertyMap.h"
+#include "KOVASyncBasicsLib/PropertyMap.h"
 
 #include <map>
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "Host/HostObject.h"
 #include "Host/InjectedFailures.h"
-#include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
+#include "KOVASyncBasicsLib/ShutdownInformer.h"
 
 #include <atomic>
 #include <string>

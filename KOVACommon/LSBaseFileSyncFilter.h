@@ -9,7 +9,7 @@
 // operations go after the last one, never between them.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "Platform/ComUtil.h"
 #include "Platform/MsXml.h"
 #include "VantrelCommon/StdString.h"

@@ -2,9 +2,9 @@
 // retry and health throttle, and small helpers of the web-service transport.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
 #include "KOVACommon/LSHttpError.h"
 #include "KOVACommon/LSHttpRequest.h"
+#include "KOVASyncBasicsLib/ShutdownInformer.h"
 #include "Platform/MsXml.h"
 #include "VantrelCommon/StdString.h"
 

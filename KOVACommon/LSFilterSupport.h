@@ -2,10 +2,10 @@
 // rules of the filter itself.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
 #include "KOVACommon/LSItemVocabulary.h"
 #include "KOVACommon/LSPropertyHelpers.h"
 #include "KOVACommon/LSSyncHelper.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "Platform/ComUtil.h"
 #include "Platform/Combase.h"
 #include "Platform/FileApi.h"

@@ -2,7 +2,7 @@
 // object. One request object serves one call and belongs to its caller.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
+#include "KOVASyncBasicsLib/ShutdownInformer.h"
 #include "Platform/ComUtil.h"
 #include "Platform/MsXml.h"
 #include "VantrelCommon/StdString.h"

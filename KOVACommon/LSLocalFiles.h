@@ -1,7 +1,7 @@
 // Small routines of the generic filter that touch local files.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "VantrelCommon/StdString.h"
 
 // The hash that stands for empty, missing or unreadable content.

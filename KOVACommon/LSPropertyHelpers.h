@@ -2,7 +2,7 @@
 // missing or unreadable property (the caller's default comes back); a refused write is thrown.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "Platform/ComUtil.h"
 #include "VantrelCommon/StdString.h"
 

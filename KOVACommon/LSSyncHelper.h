@@ -2,7 +2,7 @@
 // one custom field's value; the switch into light-sync mode.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "Platform/OleAuto.h"
 #include "VantrelCommon/StdString.h"
 

@@ -3,8 +3,8 @@
 // makes these objects and fills them once; afterwards they are only read.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/FieldInfo.h"
 #include "KOVAMeridioSync/FieldObjectSupport.h"
+#include "KOVASyncBasicsLib/FieldInfo.h"
 #include "Platform/AtlCom.h"
 #include "VantrelCommon/StdString.h"
 

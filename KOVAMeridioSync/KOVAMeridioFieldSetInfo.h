@@ -7,9 +7,9 @@
 // (reading the system configuration).
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/FieldInfo.h"
 #include "KOVAMeridioSync/FieldObjectSupport.h"
 #include "KOVAMeridioSync/KOVAMeridioFieldInfo.h"
+#include "KOVASyncBasicsLib/FieldInfo.h"
 #include "Platform/AtlCom.h"
 #include "Platform/MsXml.h"
 #include "VantrelCommon/StdString.h"

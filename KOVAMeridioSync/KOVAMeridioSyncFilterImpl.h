@@ -12,10 +12,10 @@
 // custom properties of uploaded mails).
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/RepositoryExtensions.h"
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 #include "KOVACommon/LSHttpRequest.h"
 #include "KOVAMeridioSync/MeridioSoap.h"
+#include "KOVASyncBasicsLib/RepositoryExtensions.h"
 
 #include <memory>
 #include <vector>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Host/HostObject.h"
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Host/HostObject.h"
-#include "Host/KOVASyncBasicsLib/FieldInfo.h"
+#include "KOVASyncBasicsLib/FieldInfo.h"
 #include "tests/KOVACommon/FakeFieldInfo.h"
 
 #include <map>

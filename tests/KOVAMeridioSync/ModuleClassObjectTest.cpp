@@ -1,7 +1,7 @@
 // The plug-in's class-object entry point and lock count, reached through dlopen as the host does.
-#include "Host/KOVASyncBasicsLib/FieldInfo.h"
 #include "KOVAMeridioSync/KOVAMeridioFieldInfo.h"
 #include "KOVAMeridioSync/KOVAMeridioFieldSetInfo.h"
+#include "KOVASyncBasicsLib/FieldInfo.h"
 #include "Platform/Unknwn.h"
 #include "Platform/WinError.h"
 #include "tests/KOVAMeridioSync/LoadedPlugin.h"

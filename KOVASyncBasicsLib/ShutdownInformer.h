@@ -2,7 +2,7 @@
 // timer, and takes notices of requests, of server-busy waits and of an aborted sync.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/ComErrorCheck.h"
+#include "KOVASyncBasicsLib/ComErrorCheck.h"
 #include "Platform/OleAuto.h"
 
 // Slots 2, 4-8, 11 and 12 belong to the host and are never called by the filter.

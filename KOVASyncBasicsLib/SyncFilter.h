@@ -2,9 +2,9 @@
 // interface through which an object offers a default start point.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/FieldInfo.h"
-#include "Host/KOVASyncBasicsLib/PropertyMap.h"
-#include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
+#include "KOVASyncBasicsLib/FieldInfo.h"
+#include "KOVASyncBasicsLib/PropertyMap.h"
+#include "KOVASyncBasicsLib/ShutdownInformer.h"
 
 // Item and sub-folder indexes refer to the listing of the current folder. Change codes of
 // raw_HasChanges: 0 none, 1 server copy changed, 2 only the local copy changed, 4 both.

@@ -1,8 +1,8 @@
-#include "Host/kova-sync/SettingsStore.h"
+#include "kova-sync/SettingsStore.h"
 
-#include "Host/kova-sync/PluginHost.h"
 #include "Platform/Utf.h"
 #include "Platform/WinError.h"
+#include "kova-sync/PluginHost.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "Host/kova-sync/MirrorStore.h"
+#include "kova-sync/MirrorStore.h"
 
 #include "Platform/OleAuto.h"
 #include "Platform/Utf.h"

@@ -3,9 +3,9 @@
 // downloads, properties and deletions, and the end of the pass.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib.h"
 #include "Host/ShutdownInformer.h"
-#include "Host/kova-sync/MirrorStore.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
+#include "kova-sync/MirrorStore.h"
 
 #include <cstdint>
 #include <filesystem>

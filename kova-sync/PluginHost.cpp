@@ -1,4 +1,4 @@
-#include "Host/kova-sync/PluginHost.h"
+#include "kova-sync/PluginHost.h"
 
 #include "Platform/Combase.h"
 #include "Platform/Utf.h"

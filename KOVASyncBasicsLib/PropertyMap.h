@@ -1,7 +1,7 @@
 // The host's named-property bag of one Outlook item, folder or repository.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/ComErrorCheck.h"
+#include "KOVASyncBasicsLib/ComErrorCheck.h"
 #include "Platform/OleAuto.h"
 
 // Every method returns an HRESULT; callers treat any negative value as failure. Strings handed out

@@ -1,8 +1,8 @@
-#include "Host/kova-sync/SyncPass.h"
+#include "kova-sync/SyncPass.h"
 
-#include "Host/kova-sync/PluginHost.h"
 #include "Platform/ComUtil.h"
 #include "Platform/Utf.h"
+#include "kova-sync/PluginHost.h"
 
 #include <deque>
 #include <set>

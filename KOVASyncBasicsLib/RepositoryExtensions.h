@@ -2,8 +2,8 @@
 // online change checks, server-side copy and move, links to documents and property editing.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/PropertyMap.h"
-#include "Host/KOVASyncBasicsLib/ShutdownInformer.h"
+#include "KOVASyncBasicsLib/PropertyMap.h"
+#include "KOVASyncBasicsLib/ShutdownInformer.h"
 
 struct ILSLockingSyncFilter : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE raw_Checkout(ILSPropertyMap* item) = 0;

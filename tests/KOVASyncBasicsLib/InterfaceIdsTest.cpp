@@ -1,4 +1,4 @@
-#include "Host/KOVASyncBasicsLib.h"
+#include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // kova-sync: the test host's sync driver. Registers the plug-in, edits its settings, and runs a sync
 // pass of a repository into a local mirror.
-#include "Host/kova-sync/PluginHost.h"
-#include "Host/kova-sync/SettingsStore.h"
-#include "Host/kova-sync/SyncPass.h"
+#include "kova-sync/PluginHost.h"
+#include "kova-sync/SettingsStore.h"
+#include "kova-sync/SyncPass.h"
 
 #include "Platform/Combase.h"
 #include "Platform/SystemMessage.h"

@@ -3,7 +3,7 @@
 // the objects that implement them carry their own dual interface for late binding.
 #pragma once
 
-#include "Host/KOVASyncBasicsLib/PropertyMap.h"
+#include "KOVASyncBasicsLib/PropertyMap.h"
 
 // Slots named raw_FieldInfoMethodN have no caller in the filter; flags answer through a
 // VARIANT_BOOL, numbers through a LONG, and the unsupported ones take no arguments.
