@@ -3,6 +3,7 @@
 #pragma once
 
 #include "KOVASyncBasicsLib/FieldInfo.h"
+#include "KOVASyncBasicsLib/MessageItem.h"
 #include "KOVASyncBasicsLib/PropertyMap.h"
 #include "KOVASyncBasicsLib/RepositoryExtensions.h"
 #include "KOVASyncBasicsLib/ShutdownInformer.h"

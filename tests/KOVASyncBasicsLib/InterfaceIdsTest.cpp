@@ -10,6 +10,7 @@ namespace {
 static_assert(std::is_base_of_v<ILSSyncFilter, ILSSyncFilter2>);
 static_assert(std::is_base_of_v<IDispatch, ILSPropertyMap>);
 static_assert(std::is_base_of_v<IDispatch, ILSShutdownInformer>);
+static_assert(!std::is_base_of_v<IDispatch, ILSMessageItem>);
 static_assert(!std::is_base_of_v<IDispatch, ILSKOVAFieldInfo>);
 static_assert(!std::is_base_of_v<IDispatch, ILSKOVAFieldSetInfo>);
 static_assert(!std::is_base_of_v<IDispatch, ILSDefaultStartPoint>);
@@ -19,6 +20,7 @@ static_assert(!std::is_base_of_v<IDispatch, ILSDefaultStartPoint>);
 TEST(HostInterfaceIds, AreDistinct) {
     const std::vector<GUID> ids = {
         __uuidof(ILSPropertyMap),
+        __uuidof(ILSMessageItem),
         __uuidof(ILSShutdownInformer),
         __uuidof(ILSKOVAFieldInfo),
         __uuidof(ILSKOVAFieldSetInfo),
