@@ -57,9 +57,6 @@ CStdStr<wchar_t> LSPermissionText(bool readOnly, const CStdStr<wchar_t>& reposit
 void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* item,
                             CStdStr<wchar_t>& formClass);
 
-// Replaces every occurrence of `from` by `to`, the search going on after each inserted text.
-void ReplaceAll(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& from, const CStdStr<wchar_t>& to);
-
 // A copy with the letters A to Z lower-cased and every other character kept.
 CStdStr<wchar_t> ToLowerAZ(const CStdStr<wchar_t>& text);
 

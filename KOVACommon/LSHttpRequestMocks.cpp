@@ -3,7 +3,6 @@
 
 #include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSTransportLog.h"
-#include "KOVACommon/LSUtf8Converter.h"
 #include "Platform/Shlwapi.h"
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"

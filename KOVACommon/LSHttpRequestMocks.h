@@ -6,6 +6,7 @@
 #include "KOVACommon/LSHttpError.h"
 #include "KOVACommon/LSHttpRequest.h"
 #include "VantrelCommon/StdString.h"
+#include "VantrelCommon/TextUtils.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,11 @@
 #include <vector>
 
 namespace LSHttpRequestMocks {
+
+// The calling thread's strict UTF-8 converter: all text of the recording files passes through it.
+inline Utf8Converter& GetUtf8Converter() {
+    return GetThreadUtf8Converter();
+}
 
 using HeaderPairs = std::vector<std::pair<CStdStr<wchar_t>, CStdStr<wchar_t>>>;
 

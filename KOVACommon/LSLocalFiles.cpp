@@ -13,15 +13,6 @@ constexpr UINT IDS_COPY_ACCESS_DENIED = 4075;
 
 } // namespace
 
-void ReplaceAll(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& from, const CStdStr<wchar_t>& to) {
-    if (from.empty()) {
-        return;
-    }
-    for (size_t at = text.find(from); at != CStdStr<wchar_t>::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
 CStdStr<wchar_t> ToLowerAZ(const CStdStr<wchar_t>& text) {
     CStdStr<wchar_t> lower = text;
     for (wchar_t& c : lower) {

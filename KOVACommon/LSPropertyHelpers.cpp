@@ -2,6 +2,7 @@
 
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"
+#include "VantrelCommon/TextUtils.h"
 
 namespace {
 
@@ -46,19 +47,6 @@ bool hasProp(ILSPropertyMap* map, _bstr_t name) {
 }
 
 } // namespace LSPropertyHelpers
-
-namespace {
-
-void ReplaceAll(CStdStr<wchar_t>& text, const wchar_t* from, const wchar_t* to) {
-    const std::wstring_view pattern(from);
-    const std::wstring_view replacement(to);
-    for (auto at = text.find(pattern); at != std::wstring::npos;
-         at = text.find(pattern, at + replacement.size())) {
-        text.replace(at, pattern.size(), replacement);
-    }
-}
-
-} // namespace
 
 void ConvertNameDashes(CStdStr<wchar_t>& name) {
     ReplaceAll(name, L"-", L"____");

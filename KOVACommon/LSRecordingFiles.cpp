@@ -1,7 +1,6 @@
 // The recording files: names, the header and error texts, and writing and reading whole files.
 #include "KOVACommon/LSHttpRequestMocks.h"
 
-#include "KOVACommon/LSUtf8Converter.h"
 #include "Platform/FileApi.h"
 #include "Platform/LibLoaderApi.h"
 #include "Platform/WideStdio.h"

@@ -4,6 +4,7 @@
 #include "Platform/PathMapping.h"
 #include "Platform/SysInfoApi.h"
 #include "Platform/WinBase.h"
+#include "VantrelCommon/LSFileSystem.h"
 #include "VantrelCommon/LSSetting.h"
 #include "VantrelCommon/LogFiles.h"
 #include "VantrelCommon/ProductVersion.h"

@@ -17,13 +17,6 @@ constexpr UINT kSystemDirectoryBuffer = 520;
 constexpr const wchar_t* kHostDllName = L"KOVA32.dll";
 constexpr const wchar_t* kLongPathPrefix = L"\\\\?\\";
 
-CStdStr<wchar_t> WithTrailingBackslash(CStdStr<wchar_t> directory) {
-    if (directory.empty() || directory.back() != L'\\') {
-        directory += L"\\";
-    }
-    return directory;
-}
-
 CStdStr<wchar_t> VersionText(const FileVersion& version) {
     return FormatString(L"%lu.%lu.%lu.%lu", static_cast<unsigned long>(version.major),
                         static_cast<unsigned long>(version.minor), static_cast<unsigned long>(version.build),
@@ -32,10 +25,17 @@ CStdStr<wchar_t> VersionText(const FileVersion& version) {
 
 } // namespace
 
+void EnsureTrailingBackslash(CStdStr<wchar_t>& path) {
+    if (path.empty() || path.back() != L'\\') {
+        path += L"\\";
+    }
+}
+
 CStdStr<wchar_t> LSFileSystem::GetTempFilePathWithExt(const CStdStr<wchar_t>& prefix,
                                                       const CStdStr<wchar_t>& extension,
                                                       const CStdStr<wchar_t>& directory) {
-    const CStdStr<wchar_t> folder = WithTrailingBackslash(directory);
+    CStdStr<wchar_t> folder = directory;
+    EnsureTrailingBackslash(folder);
     for (;;) {
         GUID guid{};
         const HRESULT hr = CoCreateGuid(&guid);
@@ -101,7 +101,9 @@ FileVersion GetHostDllVersion() {
         LSDIAG_ERROR << "Failed getting system directory " << std::dec << GetLastError();
         ThrowHResult(E_FAIL);
     }
-    return GetFileVersion(WithTrailingBackslash(CStdStr<wchar_t>(directory)) + kHostDllName);
+    CStdStr<wchar_t> folder(directory);
+    EnsureTrailingBackslash(folder);
+    return GetFileVersion(folder + kHostDllName);
 }
 
 bool CheckVersionMatchesHost(HMODULE module) {

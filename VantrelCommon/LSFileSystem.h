@@ -22,6 +22,9 @@ public:
                                                    const CStdStr<wchar_t>& directory);
 };
 
+// Appends a backslash unless the path ends with one (an empty path becomes "\").
+void EnsureTrailingBackslash(CStdStr<wchar_t>& path);
+
 // "C:\a" gives "\\?\C:\a"; "\\server\share\f" gives "\\?\UNC\server\share\f". A path that already
 // carries the "\\?\" prefix, and one shorter than two characters, is returned unchanged.
 CStdStr<wchar_t> MakeLongPath(const CStdStr<wchar_t>& path);

@@ -32,12 +32,6 @@ CStdStr<wchar_t> GetLogDirectory() {
     return directory;
 }
 
-void EnsureTrailingBackslash(CStdStr<wchar_t>& path) {
-    if (path.empty() || path.back() != L'\\') {
-        path += L"\\";
-    }
-}
-
 HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEntryCallback& callback,
                            const CStdStr<wchar_t>& pattern) {
     CStdStr<wchar_t> searchPath = directory;

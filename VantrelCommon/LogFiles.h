@@ -11,9 +11,6 @@
 // gives a path.
 CStdStr<wchar_t> GetLogDirectory();
 
-// Appends a backslash unless the path ends with one (an empty path becomes "\").
-void EnsureTrailingBackslash(CStdStr<wchar_t>& path);
-
 // Calls the callback for every entry of directory\pattern but "." and ".."; a false result stops
 // the walk. A listing that cannot start is logged and returned as an HRESULT; a walk gives S_OK.
 using DirectoryEntryCallback =

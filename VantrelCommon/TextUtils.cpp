@@ -8,17 +8,14 @@
 #include <cwchar>
 #include <iomanip>
 #include <new>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
 using Str = CStdStr<wchar_t>;
-
-void ReplaceAll(Str& text, std::wstring_view from, std::wstring_view to) {
-    for (auto at = text.find(from); at != Str::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
 
 std::string WideToAnsi(const wchar_t* text, std::size_t length) {
     const int wideLength = static_cast<int>(length);
@@ -28,6 +25,13 @@ std::string WideToAnsi(const wchar_t* text, std::size_t length) {
         WideCharToMultiByte(CP_ACP, 0, text, wideLength, converted.data(), size, nullptr, nullptr);
     }
     return converted;
+}
+
+template <class Text> Text OrBadConversion(std::optional<Text> converted) {
+    if (!converted) {
+        throw std::range_error("bad conversion");
+    }
+    return std::move(*converted);
 }
 
 int HexDigitValue(wchar_t c) {
@@ -47,6 +51,23 @@ int HexDigitValue(wchar_t c) {
 
 std::string Utf8Converter::ToBytes(const wchar_t* text, std::size_t length) const {
     return Platform::WideToUtf8Exact({text, length}).value_or("?");
+}
+
+std::string Utf8Converter::to_bytes(std::wstring_view text) const {
+    return OrBadConversion(Platform::WideToUtf8Exact(text));
+}
+
+std::wstring Utf8Converter::from_bytes(std::string_view bytes) const {
+    return OrBadConversion(Platform::Utf8ToWideExact(bytes));
+}
+
+void ReplaceAll(CStdStr<wchar_t>& text, std::wstring_view from, std::wstring_view to) {
+    if (from.empty()) {
+        return;
+    }
+    for (auto at = text.find(from); at != Str::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
 }
 
 Utf8Converter& GetThreadUtf8Converter() {

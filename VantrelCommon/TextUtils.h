@@ -8,15 +8,24 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 
-// UTF-16 (surrogate pairs joined) to UTF-8; the error result is the one-byte text "?".
+// UTF-16 (surrogate pairs joined) to UTF-8 and back. The log's conversion (ToBytes) gives the
+// one-byte text "?" for text it cannot convert; the strict pair (to_bytes, from_bytes) raises
+// std::range_error("bad conversion") instead.
 class Utf8Converter {
 public:
     std::string ToBytes(const wchar_t* text, std::size_t length) const;
+    std::string to_bytes(std::wstring_view text) const;
+    std::wstring from_bytes(std::string_view bytes) const;
 };
 
 // The calling thread's converter, made on its first use and kept for the thread's life.
 Utf8Converter& GetThreadUtf8Converter();
+
+// Replaces every occurrence of `from` by `to`, the search going on after each inserted text; an
+// empty `from` changes nothing.
+void ReplaceAll(CStdStr<wchar_t>& text, std::wstring_view from, std::wstring_view to);
 
 // "&" first, then "<", ">", "'" and the double quote, each replaced by its entity; the input's
 // terminated view.

@@ -74,4 +74,15 @@ TEST_F(VersionCheckTest, ComparesMajorMinorAndBuildButNotTheRevision) {
     }
 }
 
+TEST(EnsureTrailingBackslash, AddsOneOnlyWhenMissing) {
+    for (const auto& [in, out] : {std::pair<const wchar_t*, const wchar_t*>{L"C:\\Docs", L"C:\\Docs\\"},
+                                  {L"C:\\Docs\\", L"C:\\Docs\\"},
+                                  {L"", L"\\"},
+                                  {L"/home/me", L"/home/me\\"}}) {
+        CStdStr<wchar_t> path = in;
+        EnsureTrailingBackslash(path);
+        EXPECT_EQ(path, out);
+    }
+}
+
 } // namespace

@@ -105,17 +105,6 @@ TEST(EnumerateDirectory, ListingThatCannotStartGivesTheHresult) {
     EXPECT_EQ(EnumerateDirectory(dir.wide(), never, L"*.log"), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
 }
 
-TEST(EnsureTrailingBackslash, AddsOneOnlyWhenMissing) {
-    for (const auto& [in, out] : {std::pair<const wchar_t*, const wchar_t*>{L"C:\\Docs", L"C:\\Docs\\"},
-                                  {L"C:\\Docs\\", L"C:\\Docs\\"},
-                                  {L"", L"\\"},
-                                  {L"/home/me", L"/home/me\\"}}) {
-        CStdStr<wchar_t> path = in;
-        EnsureTrailingBackslash(path);
-        EXPECT_EQ(path, out);
-    }
-}
-
 TEST(ParseModuleLevel, ReadsTheLevelOfOneEntry) {
     struct Case {
         std::vector<CStdStr<wchar_t>> pieces;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -52,6 +53,31 @@ TEST(Utf8Converter, IsPerThread) {
     std::thread([&other] { other = &GetThreadUtf8Converter(); }).join();
     EXPECT_EQ(mine, &GetThreadUtf8Converter());
     EXPECT_NE(mine, other);
+}
+
+TEST(Utf8Converter, StrictPairRefusesWhatTheLogReplaces) {
+    const Utf8Converter& converter = GetThreadUtf8Converter();
+    EXPECT_EQ(converter.to_bytes(L"\u00E9"), "\xC3\xA9");
+    EXPECT_EQ(converter.from_bytes("\xC3\xA9"), L"\u00E9");
+    EXPECT_THROW(converter.to_bytes(L"a\xD800z"), std::range_error);
+    EXPECT_THROW(converter.from_bytes("a\xFFz"), std::range_error);
+    EXPECT_EQ(converter.ToBytes(L"a\xD800z", 3), "?");
+}
+
+TEST(ReplaceAll, SearchesOnAfterEachInsertedText) {
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* from;
+        const wchar_t* to;
+        const wchar_t* expected;
+    };
+    for (const Case& c :
+         {Case{L"a-b-c", L"-", L"--", L"a--b--c"}, Case{L"aaa", L"a", L"", L""},
+          Case{L"x.Post.y", L".Post.", L".Note.", L"x.Note.y"}, Case{L"abc", L"", L"z", L"abc"}}) {
+        Str text = c.text;
+        ReplaceAll(text, c.from, c.to);
+        EXPECT_EQ(text, c.expected) << c.text;
+    }
 }
 
 TEST(UrlDecode, DecodesEachEscapeToOneCharacter) {
