@@ -3,6 +3,7 @@
 
 #include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSTransportLog.h"
+#include "Platform/SafeArrayData.h"
 #include "Platform/Shlwapi.h"
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"
@@ -75,20 +76,19 @@ void WriteByteArray(FILE* file, SAFEARRAY* array) {
     if (dimensions != 1) {
         LSDIAG_ERROR << "WriteBodyToFile Unexpected return: " << std::hex << static_cast<DWORD>(E_FAIL);
     }
-    void* data = nullptr;
-    HRESULT hr = SafeArrayAccessData(array, &data);
+    Platform::SafeArrayData data(array);
+    HRESULT hr = data.Result();
     if (FAILED(hr)) {
         LSDIAG_ERROR << "WriteBodyToFile Unexpected return: " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
-    const std::size_t written = count == 0 ? 0 : std::fwrite(data, 1, count, file);
+    const std::size_t written = count == 0 ? 0 : std::fwrite(data.Data(), 1, count, file);
     if (written != count) {
         LSDIAG_ERROR << "Trying to write file from downloaded document only wrote " << written << "< not >"
                      << count;
-        (void)SafeArrayUnaccessData(array);
         ThrowHResult(E_FAIL);
     }
-    hr = SafeArrayUnaccessData(array);
+    hr = data.Release();
     if (FAILED(hr)) {
         LSDIAG_ERROR << "WriteBodyToFile Unexpected return: " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);

@@ -5,6 +5,7 @@
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioDime.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
+#include "Platform/SafeArrayData.h"
 #include "Platform/WideStdio.h"
 
 #include <cerrno>
@@ -16,37 +17,6 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 using LocalFile = std::unique_ptr<FILE, FileCloser>;
-
-// Keeps a SAFEARRAY's data locked while it lives.
-class SafeArrayDataLock {
-public:
-    explicit SafeArrayDataLock(SAFEARRAY* array) : array_(array) {
-        const HRESULT hr = SafeArrayAccessData(array_, reinterpret_cast<void**>(&data_));
-        if (FAILED(hr)) {
-            LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal"
-                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
-            ThrowHResult(hr);
-        }
-    }
-    ~SafeArrayDataLock() noexcept(false) {
-        const HRESULT hr = SafeArrayUnaccessData(array_);
-        if (FAILED(hr)) {
-            LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal::<lambda_5>::operator ()"
-                         << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
-            if (std::uncaught_exceptions() == 0) {
-                ThrowHResult(hr);
-            }
-        }
-    }
-    SafeArrayDataLock(const SafeArrayDataLock&) = delete;
-    SafeArrayDataLock& operator=(const SafeArrayDataLock&) = delete;
-
-    const BYTE* Data() const { return data_; }
-
-private:
-    SAFEARRAY* array_;
-    BYTE* data_ = nullptr;
-};
 
 // Writes the content pieces of a DIME reply held in a byte array to the open file.
 void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wchar_t>& localPath) {
@@ -65,12 +35,23 @@ void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wch
         ThrowHResult(E_INVALIDARG);
     }
 
-    const SafeArrayDataLock lock(array);
+    Platform::SafeArrayData data(array);
+    if (FAILED(data.Result())) {
+        LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal"
+                     << "Unexpected return: " << std::hex << static_cast<DWORD>(data.Result());
+        ThrowHResult(data.Result());
+    }
     std::size_t expected = 0;
     std::size_t written = 0;
-    for (const DimeSpan& span : FindDimeContent(lock.Data(), elementCount)) {
+    for (const DimeSpan& span : FindDimeContent(data.Data(), elementCount)) {
         expected += span.length;
-        written += std::fwrite(lock.Data() + span.offset, 1, span.length, file);
+        written += std::fwrite(data.Data() + span.offset, 1, span.length, file);
+    }
+    const HRESULT released = data.Release();
+    if (FAILED(released)) {
+        LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal::<lambda_5>::operator ()"
+                     << "Unexpected return: " << std::hex << static_cast<DWORD>(released);
+        ThrowHResult(released);
     }
     if (written < expected) {
         LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "Platform/OleAuto.h"
+#include "Platform/SafeArrayData.h"
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/StdString.h"
 
+#include <optional>
 #include <vector>
 
 class LSSafeArrayVector {
@@ -43,35 +45,35 @@ public:
 
 private:
     SAFEARRAY* array_;
+    std::optional<Platform::SafeArrayData> data_;
     T* first_ = nullptr;
     T* end_ = nullptr;
-    bool accessed_ = false;
 };
 
 template <class T> LSSafeArrayAccessor<T>::~LSSafeArrayAccessor() {
-    if (accessed_ && FAILED(SafeArrayUnaccessData(array_))) {
+    if (data_ && FAILED(data_->Release())) {
         LSDIAG_ERROR << "Failed calling SafeArrayUnaccessData() ";
     }
 }
 
 template <class T> void LSSafeArrayAccessor<T>::AccessData() {
-    void* data = nullptr;
-    const HRESULT hr = SafeArrayAccessData(array_, &data);
+    data_.emplace(array_);
+    const HRESULT hr = data_->Result();
     if (FAILED(hr)) {
+        data_.reset();
         LSDIAG_ERROR << "Failed accessing safearray data " << std::hex << hr;
         ThrowHResult(hr);
     }
-    first_ = static_cast<T*>(data);
+    first_ = data_->template Data<T>();
     end_ = first_ + array_->rgsabound[0].cElements;
-    accessed_ = true;
 }
 
 template <class T> void LSSafeArrayAccessor<T>::UnaccessData() {
-    if (!accessed_) {
+    if (!data_) {
         return;
     }
-    accessed_ = false;
-    const HRESULT hr = SafeArrayUnaccessData(array_);
+    const HRESULT hr = data_->Release();
+    data_.reset();
     if (FAILED(hr)) {
         LSDIAG_ERROR << "Failed calling SafeArrayUnaccessData() " << std::hex << hr;
         ThrowHResult(hr);

@@ -1,4 +1,5 @@
 #include "Platform/OleAuto.h"
+#include "Platform/SafeArrayData.h"
 
 #include "CountingUnknown.h"
 
@@ -171,6 +172,29 @@ TEST(SafeArray, NullArguments) {
     SAFEARRAY* copy = reinterpret_cast<SAFEARRAY*>(&data);
     EXPECT_EQ(SafeArrayCopy(nullptr, &copy), S_OK);
     EXPECT_EQ(copy, nullptr);
+}
+
+TEST(SafeArrayData, HoldsTheDataAccessedUntilReleasedOrDestroyed) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 3);
+    {
+        Platform::SafeArrayData data(array);
+        ASSERT_EQ(data.Result(), S_OK);
+        data.Data()[2] = 7;
+        EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);
+        EXPECT_EQ(data.Release(), S_OK);
+        EXPECT_EQ(data.Release(), S_OK); // nothing left to end
+        EXPECT_EQ(data.Data(), nullptr);
+    }
+    {
+        const Platform::SafeArrayData data(array);
+        EXPECT_EQ(data.Data()[2], 7);
+    } // the destructor ends the access
+    EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+
+    Platform::SafeArrayData none(nullptr);
+    EXPECT_EQ(none.Result(), E_INVALIDARG);
+    EXPECT_EQ(none.Data(), nullptr);
+    EXPECT_EQ(none.Release(), S_OK);
 }
 
 } // namespace
