@@ -9,10 +9,13 @@
 
 namespace KovaSync {
 
-// A failed host-side step: the call that failed and its HRESULT.
+// A failed host-side step: the call that failed, its HRESULT, and, when known, the item it was
+// about and the text the filter gave (an out error text or the sync-issue message on the item).
 struct HostCallError {
     std::string call;
     HRESULT hr;
+    std::string item = {};
+    std::string filterText = {};
 };
 
 class PluginLibrary {

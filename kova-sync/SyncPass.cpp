@@ -2,10 +2,8 @@
 
 #include "Platform/ComUtil.h"
 #include "Platform/Utf.h"
+#include "kova-sync/FileState.h"
 #include "kova-sync/PluginHost.h"
-
-#include <deque>
-#include <set>
 
 namespace KovaSync {
 namespace fs = std::filesystem;
@@ -14,6 +12,12 @@ namespace {
 
 constexpr LONG kNoChange = 0;
 constexpr LONG kLocalChangeOnly = 2;
+// More removals than this in one pass, and more than half of the mirror's documents, are held back.
+constexpr std::int64_t kMassDeleteFloor = 10;
+
+const std::wstring kUniqueId = L"UniqueId";
+const wchar_t* const kDocumentIssue = L"Mavisto.SyncIssueMessage";
+const wchar_t* const kFolderIssue = L"Mavisto.SyncIssueFolderMessage";
 
 void Check(HRESULT hr, const char* call) {
     if (FAILED(hr)) {
@@ -35,12 +39,40 @@ void CopyProperties(const MapRef& from, const MapRef& to) {
     }
 }
 
+// The stored map to work on, without the sync-issue message of an earlier pass: a message on it after
+// a failed call is then this call's.
+MapRef WorkingCopy(const MapRef& stored, const wchar_t* issue) {
+    MapRef copy;
+    for (const Host::Property& property : stored->Properties()) {
+        if (property.name != issue) {
+            copy->Set(property.name, property.value);
+        }
+    }
+    return copy;
+}
+
+std::string Join(const std::string& shown, const std::string& name) {
+    return shown == "." ? name : shown + "/" + name;
+}
+
+std::wstring DisplayName(const MapRef& map) {
+    const std::wstring name = map.String(L"DisplayName");
+    return name.empty() ? map.String(L"FileName") : name;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    }
+    return text;
+}
+
 } // namespace
 
-SyncPass::SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, fs::path mirror,
-                   Progress progress)
-    : filter_(filter), deletions_(filter), informer_(informer), mirror_(std::move(mirror)),
-      progress_(std::move(progress)) {}
+SyncPass::SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, Mirror& mirror,
+                   Journal& journal, Console& console, PassOptions options)
+    : filter_(filter), deletions_(filter), informer_(informer), mirror_(mirror), journal_(journal),
+      console_(console), options_(options) {}
 
 PassSummary SyncPass::Run(const std::wstring& startPoint) {
     ILSNeedsShutdownInfoPtr needsShutdown(filter_);
@@ -55,166 +87,355 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
         SysFreeString(key);
     }
 
-    MapRef mainFolder;
-    if (!MirrorStore::LoadFolderMap(mirror_, mainFolder)) {
-        Register(startPoint, mainFolder);
-    }
-    Check(filter_->raw_StartSync(0, mainFolder.get()), "raw_StartSync");
-    HRESULT result = S_OK;
+    const std::int64_t documentsBefore = journal_.CountDocuments();
+    JournalItem mainFolder = MainFolder(startPoint);
+    Check(filter_->raw_StartSync(0, mainFolder.map.get()), "raw_StartSync");
     try {
-        std::deque<std::pair<fs::path, MapRef>> folders{{mirror_, mainFolder}};
+        NoteVisited(mainFolder.map, L"Mavisto.FolderLocation");
+        std::deque<Visit> folders;
+        Visit main{mainFolder, mirror_.root(), "."};
+        // The main folder's listing decides whether the pass can run: its failure ends the pass.
+        SyncFolder(main, folders);
         while (!folders.empty()) {
-            auto [directory, folder] = folders.front();
+            Visit visit = std::move(folders.front());
             folders.pop_front();
-            std::vector<std::pair<fs::path, MapRef>> next;
-            progress_("Folder " + fs::relative(directory, mirror_.parent_path()).string());
-            Check(filter_->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
-                                                 VARIANT_FALSE),
-                  "raw_SetSyncStartPoint");
-            ++summary_.folders;
-            SyncSubFolders(directory, next);
-            SyncDocuments(directory);
-            MirrorStore::SaveFolderMap(directory, folder);
-            folders.insert(folders.end(), next.begin(), next.end());
+            ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
+        ApplyRemovals(documentsBefore);
     } catch (const HostCallError& error) {
-        // Once the user asked to stop, the call that gave up ends the pass as stopped, whatever
-        // failure the filter reported for the abandoned request.
-        result = informer_->IsShutdownRequested() ? E_ABORT : error.hr;
-        filter_->raw_EndSync(0, VARIANT_FALSE, result);
-        throw HostCallError{error.call, result};
+        const bool stopped = error.hr == E_ABORT || informer_->IsShutdownRequested();
+        filter_->raw_EndSync(0, VARIANT_FALSE, stopped ? E_ABORT : error.hr);
+        if (stopped) {
+            throw PassInterrupted{};
+        }
+        throw;
+    } catch (const PassInterrupted&) {
+        filter_->raw_EndSync(0, VARIANT_FALSE, E_ABORT);
+        throw;
+    } catch (...) {
+        filter_->raw_EndSync(0, VARIANT_FALSE, E_FAIL);
+        throw;
     }
-    Check(filter_->raw_EndSync(0, VARIANT_TRUE, result), "raw_EndSync");
+    Check(filter_->raw_EndSync(0, VARIANT_TRUE, S_OK), "raw_EndSync");
     return summary_;
 }
 
-// The repository's first sync: the start point names the main folder, whose properties the filter
-// writes as the properties of the one item it then reports.
-void SyncPass::Register(const std::wstring& startPoint, MapRef& mainFolder) {
-    progress_("Registering " + Platform::WideToUtf8(startPoint));
+// The main folder from the journal, or, on the repository's first sync, registered from the start
+// point: the filter writes the folder's properties as those of the one item it then reports.
+JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
+    if (std::optional<JournalItem> stored = journal_.MainFolder()) {
+        return *stored;
+    }
+    const std::string shown = Platform::WideToUtf8(startPoint);
+    console_.Line("Registering " + shown);
     BSTR errorText = nullptr;
     const HRESULT hr = filter_->raw_SetSyncStartPointByString(_bstr_t(startPoint.c_str()), &errorText);
     const std::string message = TakeText(errorText);
     if (FAILED(hr)) {
-        throw HostCallError{"raw_SetSyncStartPointByString" + (message.empty() ? "" : ": " + message), hr};
+        throw HostCallError{"raw_SetSyncStartPointByString", hr, shown, message};
     }
-    Check(filter_->raw_GetItemBasicProps(0, mainFolder.get()), "raw_GetItemBasicProps");
-    Check(filter_->raw_SetItemProperties(0, mainFolder.get()), "raw_SetItemProperties");
-    MirrorStore::SaveFolderMap(mirror_, mainFolder);
+    JournalItem folder{0, std::nullopt, true, {}, "", MapRef(), std::nullopt};
+    Check(filter_->raw_GetItemBasicProps(0, folder.map.get()), "raw_GetItemBasicProps");
+    Check(filter_->raw_SetItemProperties(0, folder.map.get()), "raw_SetItemProperties");
+    folder.uniqueId = folder.map.String(kUniqueId);
+    Transaction transaction(journal_.database());
+    folder.id = journal_.Insert(folder);
+    journal_.SetSetting("start_point", shown);
+    transaction.Commit();
+    return folder;
 }
 
-void SyncPass::SyncSubFolders(const fs::path& directory, std::vector<std::pair<fs::path, MapRef>>& next) {
+void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
+    ThrowIfStopped();
+    console_.Line("Folder " + visit.shown);
+    Check(filter_->raw_SetSyncStartPoint(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE,
+                                         0, VARIANT_FALSE),
+          "raw_SetSyncStartPoint");
+    ++summary_.folders;
+
+    Stored stored;
+    DirectoryNames names;
+    for (JournalItem& child : journal_.Children(visit.folder.id)) {
+        names.Take(child.localName);
+        auto& kind = child.isFolder ? stored.folders : stored.documents;
+        kind.emplace(child.uniqueId, std::move(child));
+    }
+    if (!visit.folder.parent) {
+        names.Take(Mirror::kHiddenFolder);
+    }
+    // Files the journal does not know are the user's: no document takes their names.
+    if (fs::is_directory(visit.directory)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(visit.directory)) {
+            names.Take(entry.path().filename().string());
+        }
+    }
+
+    bool complete = true;
     USHORT count = 0;
     Check(filter_->raw_GetSubFolderCount(&count), "raw_GetSubFolderCount");
-    std::map<std::wstring, StoredFolder> stored = MirrorStore::LoadSubFolders(directory);
     for (USHORT index = 0; index < count; ++index) {
-        MapRef listed;
-        Check(filter_->raw_GetSubFolderBasicProps(index, listed.get()), "raw_GetSubFolderBasicProps");
-        const auto found = stored.find(listed.String(L"UniqueId"));
-        MapRef folder = found == stored.end() ? listed : found->second.map;
-        const fs::path subDirectory = found == stored.end()
-                                          ? directory / MirrorStore::SafeName(listed.String(L"DisplayName"))
-                                          : found->second.directory;
-        if (found != stored.end()) {
-            CopyProperties(listed, folder);
-            stored.erase(found);
-        }
-        Check(filter_->raw_SetSubFolderProperties(index, folder.get()), "raw_SetSubFolderProperties");
-        MirrorStore::SaveFolderMap(subDirectory, folder);
-        next.emplace_back(subDirectory, folder);
+        SyncSubFolder(index, visit, stored, names, next, complete);
     }
-    for (auto& [uniqueId, folder] : stored) {
-        if (IsDeleted(folder.map, true)) {
-            progress_("  removed folder " + folder.directory.filename().string());
-            MirrorStore::RemoveFolder(folder.directory);
-        }
-    }
-}
-
-void SyncPass::SyncDocuments(const fs::path& directory) {
-    USHORT count = 0;
     Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
-    std::map<std::wstring, StoredDocument> stored = MirrorStore::LoadDocuments(directory);
     for (USHORT index = 0; index < count; ++index) {
-        SyncDocument(directory, index, stored);
+        SyncDocument(index, visit, stored, names, complete);
     }
-    for (auto& [uniqueId, document] : stored) {
-        if (IsDeleted(document.map, false)) {
-            progress_("  deleted  " + document.file.filename().string());
-            MirrorStore::RemoveDocument(document.file);
-            ++summary_.deleted;
-        }
+    // An item that could not be read from the listing may be among the unlisted ones: nothing of a
+    // listing that was not read whole counts as gone.
+    if (complete) {
+        PlanRemovals(visit, stored);
     }
+    journal_.Update(visit.folder);
 }
 
-// Downloads a document that is new or changed on the server and stores its properties. Documents
-// that fail are counted and the pass goes on; an abort ends it.
-void SyncPass::SyncDocument(const fs::path& directory, USHORT index,
-                            std::map<std::wstring, StoredDocument>& stored) {
+void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, DirectoryNames& names,
+                             std::deque<Visit>& next, bool& complete) {
     MapRef listed;
-    Check(filter_->raw_GetItemBasicProps(index, listed.get()), "raw_GetItemBasicProps");
-    const auto found = stored.find(listed.String(L"UniqueId"));
-    const bool isNew = found == stored.end();
-    MapRef item = isNew ? listed : found->second.map;
-    const fs::path file =
-        isNew ? directory / MirrorStore::SafeName(listed.String(L"FileName")) : found->second.file;
-    if (!isNew) {
-        stored.erase(found);
+    const HRESULT hr = filter_->raw_GetSubFolderBasicProps(index, listed.get());
+    if (FAILED(hr)) {
+        complete = false;
+        ForItem(Join(parent.shown, "sub-folder " + std::to_string(index + 1)), listed, kFolderIssue,
+                [&] { Check(hr, "raw_GetSubFolderBasicProps"); });
+        return;
     }
-    try {
+    const std::wstring uniqueId = listed.String(kUniqueId);
+    const auto found = stored.folders.find(uniqueId);
+    if (WasVisited(listed, L"Mavisto.RepositoryLocation")) {
+        if (found != stored.folders.end()) {
+            stored.folders.erase(found);
+        }
+        console_.Line("  skipped  folder \"" + Join(parent.shown, Platform::WideToUtf8(DisplayName(listed))) +
+                      "\": it is synced already on the path from the main folder");
+        return;
+    }
+    NoteVisited(listed, L"Mavisto.RepositoryLocation");
+    const bool isNew = found == stored.folders.end();
+    JournalItem folder =
+        isNew ? JournalItem{0,      parent.folder.id, true, uniqueId, names.Claim(DisplayName(listed), false),
+                            listed, std::nullopt}
+              : found->second;
+    MapRef work = isNew ? listed : WorkingCopy(folder.map, kFolderIssue);
+    if (!isNew) {
+        CopyProperties(listed, work);
+        stored.folders.erase(found);
+    }
+    const std::string shown = Join(parent.shown, folder.localName);
+    ForItem(shown, work, kFolderIssue, [&] {
+        Check(filter_->raw_SetSubFolderProperties(index, work.get()), "raw_SetSubFolderProperties");
+        const fs::path directory = parent.directory / folder.localName;
+        fs::create_directories(directory);
+        folder.map = work;
+        if (isNew) {
+            folder.id = journal_.Insert(folder);
+        } else {
+            journal_.Update(folder);
+        }
+        next.push_back({folder, directory, shown});
+    });
+}
+
+// Downloads a document that is new or changed on the server and stores its properties.
+void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, DirectoryNames& names,
+                            bool& complete) {
+    MapRef listed;
+    const HRESULT hr = filter_->raw_GetItemBasicProps(index, listed.get());
+    if (FAILED(hr)) {
+        complete = false;
+        ForItem(Join(parent.shown, "document " + std::to_string(index + 1)), listed, kDocumentIssue,
+                [&] { Check(hr, "raw_GetItemBasicProps"); });
+        return;
+    }
+    ++summary_.listedDocuments;
+    const std::wstring uniqueId = listed.String(kUniqueId);
+    const auto found = stored.documents.find(uniqueId);
+    const bool isNew = found == stored.documents.end();
+    JournalItem document =
+        isNew ? JournalItem{0,      parent.folder.id, false, uniqueId, names.Claim(DisplayName(listed), true),
+                            listed, std::nullopt}
+              : found->second;
+    MapRef work = isNew ? listed : WorkingCopy(document.map, kDocumentIssue);
+    if (!isNew) {
+        stored.documents.erase(found);
+    }
+    const std::string shown = Join(parent.shown, document.localName);
+    const fs::path file = parent.directory / document.localName;
+    fs::path partial;
+    ForItem(shown, work, kDocumentIssue, [&] {
         LONG change = kNoChange;
         if (!isNew) {
-            Check(filter_->raw_HasChanges(index, item.get(), &change), "raw_HasChanges");
+            Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
         }
         const bool download = isNew || (change != kNoChange && change != kLocalChangeOnly);
         if (download) {
             if (!isNew) {
-                CopyProperties(listed, item);
+                CopyProperties(listed, work);
             }
-            const fs::path partial = MirrorStore::PartialName(file);
+            partial = mirror_.TemporaryFile();
+            console_.Status("  downloading " + shown);
             BSTR listedName = nullptr;
-            const HRESULT hr = filter_->raw_RetrieveItemToPath(index, _bstr_t(partial.c_str()), &listedName,
-                                                               item.get(), VARIANT_FALSE, nullptr);
+            const HRESULT retrieved = filter_->raw_RetrieveItemToPath(
+                index, _bstr_t(partial.c_str()), &listedName, work.get(), VARIANT_FALSE, nullptr);
             SysFreeString(listedName);
-            if (FAILED(hr)) {
-                std::error_code ignored;
-                fs::remove(partial, ignored); // a failed download leaves nothing half-written behind
-            }
-            Check(hr, "raw_RetrieveItemToPath");
-            std::error_code sizeError;
-            const std::uintmax_t size = fs::file_size(partial, sizeError);
-            summary_.bytes += sizeError ? 0 : size;
-            MirrorStore::CommitContent(partial, file);
+            Check(retrieved, "raw_RetrieveItemToPath");
+            document.content = DescribeFile(partial);
         }
-        Check(filter_->raw_SetItemProperties(index, item.get()), "raw_SetItemProperties");
-        MirrorStore::SaveDocumentMap(file, item);
+        Check(filter_->raw_SetItemProperties(index, work.get()), "raw_SetItemProperties");
         if (download) {
-            ++(isNew ? summary_.added : summary_.changed);
-            progress_(std::string(isNew ? "  new      " : "  changed  ") + file.filename().string() + " (" +
-                      std::to_string(summary_.bytes) + " bytes so far)");
+            fs::rename(partial, file); // keeps the modification time the content state holds
+        }
+        document.map = work;
+        if (isNew) {
+            document.id = journal_.Insert(document);
+        } else {
+            journal_.Update(document);
+        }
+        if (download) {
+            ++summary_.downloaded;
+            summary_.bytes += static_cast<std::uintmax_t>(document.content->size);
+            console_.Line(std::string(isNew ? "  new      " : "  changed  ") + shown + " (" +
+                          std::to_string(document.content->size) + " bytes)");
         } else {
             ++summary_.unchanged;
         }
-    } catch (const HostCallError& error) {
-        if (error.hr == E_ABORT || informer_->IsShutdownRequested()) {
-            throw;
-        }
-        ++summary_.failed;
-        progress_("  failed   " + file.filename().string() + ": " + error.call);
+    });
+    std::error_code ignored;
+    if (!partial.empty()) {
+        fs::remove(partial, ignored); // a failed download leaves nothing half-written behind
     }
 }
 
-bool SyncPass::IsDeleted(const MapRef& map, bool isFolder) {
+// Items of the folder that the listing no longer names and that the filter reports deleted on the
+// server; they are removed once the whole tree was listed.
+void SyncPass::PlanRemovals(const Visit& parent, Stored& stored) {
+    for (auto* kind : {&stored.folders, &stored.documents}) {
+        for (auto& [uniqueId, item] : *kind) {
+            const std::string shown = Join(parent.shown, item.localName);
+            ForItem(shown, item.map, item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
+                if (IsDeleted(item, shown)) {
+                    const std::int64_t documents = item.isFolder ? journal_.CountDocumentsUnder(item.id) : 1;
+                    removals_.push_back({item, parent.directory / item.localName, shown, documents});
+                }
+            });
+        }
+    }
+}
+
+bool SyncPass::IsDeleted(const JournalItem& item, const std::string& shown) {
     if (!deletions_ || keyProperty_.empty()) {
         return false;
     }
-    const std::wstring key = map.String(keyProperty_);
+    const std::wstring key = item.map.String(keyProperty_);
     if (key.empty()) {
         return false;
     }
-    const HRESULT hr = deletions_->raw_IsDeleted(_bstr_t(key.c_str()), isFolder ? 1 : 0);
-    Check(hr, "raw_IsDeleted");
+    const HRESULT hr = deletions_->raw_IsDeleted(_bstr_t(key.c_str()), item.isFolder ? 1 : 0);
+    if (FAILED(hr)) {
+        throw HostCallError{"raw_IsDeleted", hr, shown};
+    }
     return hr == S_OK;
+}
+
+// A listing that would empty much of the mirror at once is not believed: nothing is removed, and
+// the user confirms with --allow-mass-delete.
+void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
+    std::int64_t documents = 0;
+    for (const Removal& removal : removals_) {
+        documents += removal.documents;
+    }
+    if (documents > kMassDeleteFloor && documents * 2 > documentsBefore && !options_.allowMassDelete) {
+        summary_.heldRemovals = documents;
+        console_.Error("kova-sync: not removing " + std::to_string(documents) + " of the mirror's " +
+                       std::to_string(documentsBefore) + " documents: the server listed " +
+                       std::to_string(summary_.listedDocuments) + " documents in " +
+                       std::to_string(summary_.folders) +
+                       " folders. If that is right, run the pass again with --allow-mass-delete.");
+        return;
+    }
+    for (const Removal& removal : removals_) {
+        ForItem(removal.shown, removal.item.map, removal.item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
+            if (removal.item.isFolder) {
+                RemoveFolder(removal.item, removal.path, removal.shown);
+            } else {
+                RemoveDocument(removal.item, removal.path, removal.shown);
+            }
+        });
+    }
+}
+
+// A file changed here since its last sync is kept (no longer synced) rather than lost.
+void SyncPass::RemoveDocument(const JournalItem& document, const fs::path& file, const std::string& shown) {
+    if (document.content && fs::exists(file) && !SameSizeAndTime(file, *document.content)) {
+        console_.Line("  kept     " + shown + ": changed here since the last sync, no longer synced");
+    } else {
+        fs::remove(file);
+        console_.Line("  removed  " + shown);
+    }
+    journal_.Remove(document.id);
+    ++summary_.removed;
+}
+
+// The folder's synced documents and folders go; the directory stays while it holds other files.
+void SyncPass::RemoveFolder(const JournalItem& folder, const fs::path& directory, const std::string& shown) {
+    for (const JournalItem& child : journal_.Children(folder.id)) {
+        const fs::path path = directory / child.localName;
+        const std::string childShown = Join(shown, child.localName);
+        if (child.isFolder) {
+            RemoveFolder(child, path, childShown);
+        } else {
+            RemoveDocument(child, path, childShown);
+        }
+    }
+    std::error_code notEmpty;
+    fs::remove(directory, notEmpty);
+    if (notEmpty && fs::exists(directory)) {
+        console_.Line("  kept     folder " + shown + ": it holds files that were not synced");
+    } else {
+        console_.Line("  removed  folder " + shown);
+    }
+    journal_.Remove(folder.id);
+}
+
+template <class Work>
+void SyncPass::ForItem(const std::string& shown, const MapRef& map, const wchar_t* issue, Work work) {
+    ThrowIfStopped();
+    try {
+        work();
+    } catch (HostCallError& error) {
+        if (error.hr == E_ABORT || informer_->IsShutdownRequested()) {
+            throw PassInterrupted{};
+        }
+        if (error.item.empty()) {
+            error.item = shown;
+        }
+        if (error.filterText.empty()) {
+            error.filterText = Platform::WideToUtf8(map.String(issue));
+        }
+        ++summary_.failed;
+        console_.Error("  failed   " + Describe(error));
+    } catch (const fs::filesystem_error& error) {
+        ++summary_.failed;
+        console_.Error("  failed   \"" + shown + "\": " + error.what());
+    }
+}
+
+void SyncPass::ThrowIfStopped() const {
+    if (informer_->IsShutdownRequested()) {
+        throw PassInterrupted{};
+    }
+}
+
+void SyncPass::NoteVisited(const MapRef& folder, const std::wstring& locationProperty) {
+    visited_.insert(L"id:" + folder.String(kUniqueId));
+    const std::wstring location = folder.String(locationProperty);
+    if (!location.empty()) {
+        visited_.insert(L"at:" + Lower(location));
+    }
+}
+
+bool SyncPass::WasVisited(const MapRef& folder, const std::wstring& locationProperty) const {
+    const std::wstring location = folder.String(locationProperty);
+    return visited_.count(L"id:" + folder.String(kUniqueId)) != 0 ||
+           (!location.empty() && visited_.count(L"at:" + Lower(location)) != 0);
 }
 
 } // namespace KovaSync

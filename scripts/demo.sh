@@ -31,6 +31,7 @@ start="Meridio://127.0.0.1:$port/container/1"
 echo "== syncing $start"
 "$bin/kova-sync" sync "$start" --into "$demo/mirror"
 
-echo "== the mirror ($demo/mirror)"
-(cd "$demo/mirror" && find . -not -name '*.kova.json' -not -name '.kova-folder.json' | sort | sed 's|^\./||;/^\.$/d')
-echo "Each document has its properties beside it in <name>.kova.json; run the sync again to see that nothing is downloaded twice."
+echo "== the mirror: $PWD/$demo/mirror"
+(cd "$demo/mirror" && find . -path ./.kova-sync -prune -o -print | sort | sed 's|^\./||;/^\.$/d')
+echo "The mirror holds the documents only; the pass's state is in $demo/mirror/.kova-sync/journal.db."
+echo "Run the same sync command again: it downloads only what changed on the server."

@@ -74,6 +74,9 @@ HttpReply GetContainerFullEx(OperationContext& context) {
     for (const Container* child : repository.ChildContainers(container.id)) {
         AppendContainerRow(rows, *child);
     }
+    for (const long linked : container.linkedContainerIds) {
+        AppendContainerRow(rows, RequireContainer(repository, linked));
+    }
     for (const Document* document : repository.DocumentsIn(container)) {
         AppendDocumentRow(rows, *document);
     }

@@ -36,6 +36,9 @@ std::string NewDimeId() {
 HttpReply GetLatestVersionFile(OperationContext& context) {
     const Document& document =
         RequireDocument(context.repository, RequiredNumber(context.request.operation, "docId"));
+    if (!document.downloadFault.empty()) {
+        throw ServerFault(document.downloadFault);
+    }
     const std::string envelope = OperationResponse(*context.request.service, context.request.action)
                                      .ResultText(document.Latest().fileName)
                                      .EnvelopeXml();

@@ -113,6 +113,8 @@ public:
             const std::string_view name = child.name();
             if (IsContainerElement(name)) {
                 LoadContainer(child, container.id, dir);
+            } else if (name == "link") {
+                container.linkedContainerIds.push_back(NumberAttribute(child, "container"));
             } else if (name == "document" || name == "reference") {
                 container.documentIds.push_back(LoadMember(child, dir));
             } else if (name == "access") {
@@ -183,6 +185,7 @@ private:
         document.created = DateAttribute(node, "created");
         document.canDo = static_cast<int>(NumberAttribute(node, "canDo", -1));
         document.isRecord = node.attribute("record").as_bool(false);
+        document.downloadFault = node.attribute("downloadFault").as_string();
         document.content = ReadFile(root_ / dir / PathFromUtf8(file));
         for (const pugi::xml_node child : node.children()) {
             const std::string_view name = child.name();

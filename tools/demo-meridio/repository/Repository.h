@@ -44,6 +44,7 @@ struct Document {
     std::vector<Version> versions;       // oldest first; the last is the latest
     std::string content;                 // the latest version's bytes
     std::vector<CustomValue> properties; // custom properties of object 9 (documents)
+    std::string downloadFault;           // when set, a download is answered with this server fault
 
     const Version& Latest() const { return versions.back(); }
     const CustomValue* Property(int type, int id) const;
@@ -79,7 +80,10 @@ struct Container {
     std::vector<AccessEntry> access;
     std::vector<ContainerProperty> properties;
     std::vector<long> documentIds; // document references of a document-management container
-    std::vector<Part> parts;       // parts of a records-management folder
+    // Containers its listing names as sub-containers besides its own (an ancestor makes a cycle);
+    // only the container listing shows them.
+    std::vector<long> linkedContainerIds;
+    std::vector<Part> parts; // parts of a records-management folder
     long currentPartId = 0;
     // A records-management folder's setting that new documents are declared as records (the T8 row of
     // its addition info); none: the folder's addition info has no T8 row.

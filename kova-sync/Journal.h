@@ -1,0 +1,67 @@
+// The driver's journal: one SQLite database in the mirror's hidden folder that keeps, for the main
+// folder and every folder and document below it, its property map, its parent, its UniqueId and the
+// local name it was given, and for documents what the last synced content was on disk (size,
+// modification time, content hash). Each item change is a single statement, so it commits as one
+// transaction.
+#pragma once
+
+#include "kova-sync/MapRef.h"
+#include "kova-sync/Sqlite.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace KovaSync {
+
+// What a document's file was when it was last synced.
+struct ContentState {
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0; // modification time, nanoseconds since the epoch
+    std::string hash;            // SHA-256, hexadecimal
+};
+
+struct JournalItem {
+    std::int64_t id = 0;                // 0 until stored
+    std::optional<std::int64_t> parent; // none for the main folder
+    bool isFolder = false;
+    std::wstring uniqueId;
+    std::string localName; // empty for the main folder
+    MapRef map;
+    std::optional<ContentState> content; // documents
+};
+
+class Journal {
+public:
+    // Opens the journal, making the file and its tables when they are not there.
+    explicit Journal(const std::filesystem::path& file);
+
+    Database& database() { return db_; }
+
+    std::optional<JournalItem> MainFolder();
+    // The folders and documents stored under the folder.
+    std::vector<JournalItem> Children(std::int64_t folderId);
+
+    // Stores a new item and gives its id.
+    std::int64_t Insert(const JournalItem& item);
+    // Stores the item's map, name and content state.
+    void Update(const JournalItem& item);
+    // Forgets the item and, for a folder, everything below it.
+    void Remove(std::int64_t id);
+
+    std::int64_t CountDocuments();
+    // The documents in the folder and the folders below it.
+    std::int64_t CountDocumentsUnder(std::int64_t folderId);
+
+    std::optional<std::string> Setting(const std::string& key);
+    void SetSetting(const std::string& key, const std::string& value);
+
+private:
+    JournalItem Read(const Statement& row) const;
+
+    Database db_;
+};
+
+} // namespace KovaSync

@@ -1,0 +1,30 @@
+// The texts the driver prints: failures in words and the summary line of a pass.
+#pragma once
+
+#include "kova-sync/PluginHost.h"
+
+#include <cstdint>
+#include <string>
+
+namespace KovaSync {
+
+// The platform's message text for the HRESULT, without the line end; empty when it has none.
+std::string SystemMessage(HRESULT hr);
+// "CALL failed for "ITEM": FILTER TEXT (0x80004005 Unspecified error)".
+std::string Describe(const HostCallError& error);
+
+struct PassSummary {
+    unsigned folders = 0;
+    unsigned downloaded = 0;
+    unsigned unchanged = 0;
+    unsigned removed = 0;
+    unsigned failed = 0;
+    unsigned listedDocuments = 0; // listed by the server in this pass
+    std::uintmax_t bytes = 0;
+    std::int64_t heldRemovals = 0; // documents the mass-deletion guard did not remove
+};
+
+// "Summary: 5 folders; documents: 8 downloaded, 0 unchanged, 0 removed, 0 failed; 1234 bytes".
+std::string SummaryLine(const PassSummary& summary);
+
+} // namespace KovaSync
