@@ -53,7 +53,8 @@ enum class PropertyMapMethod {
 // value" when it exists and is not an empty string. put_ItemVar takes VT_CY, VT_BSTR, VT_I4, VT_R8
 // and VT_DATE. put_ItemVariant takes a one-dimensional VT_ARRAY | VT_BSTR whose elements are the
 // name, a TAB and the value; an element without a TAB refuses the whole batch with E_INVALIDARG.
-class LSMemoryPropertyMap final : public HostObject<ILSPropertyMap> {
+// A mail item (Host/MailItem.h) is a map that serves one more interface.
+class LSMemoryPropertyMap : public HostObject<ILSPropertyMap> {
 public:
     // A new map holding one reference, which the caller releases.
     static LSMemoryPropertyMap* Create();
@@ -80,9 +81,10 @@ public:
     HRESULT STDMETHODCALLTYPE put_ItemVar(BSTR name, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE put_ItemVariant(VARIANT* nameValuePairs) override;
 
-private:
+protected:
     LSMemoryPropertyMap() = default;
 
+private:
     // The injected failure of the call, else E_INVALIDARG for a null name, else S_OK.
     HRESULT Admit(PropertyMapMethod method, BSTR name) const;
     HRESULT Store(PropertyMapMethod method, BSTR name, PropertyValue value);
