@@ -29,7 +29,7 @@ CStdStr<wchar_t> ServerOf(const CStdStr<wchar_t>& location) {
 }
 
 // Logs a failed call of the copy or move and gives its HRESULT back.
-HRESULT Unexpected(HRESULT hr) {
+HRESULT LogUnexpectedReturn(HRESULT hr) {
     LSDIAG_ERROR << kCopyMove << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
     return hr;
 }
@@ -134,7 +134,7 @@ HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item,
     for (const _bstr_t& name : {ItemProperty::MavistoSyncIssueType, ItemProperty::MavistoSyncIssueMessage}) {
         const HRESULT hr = item->put_ItemStr(name, nullptr);
         if (FAILED(hr)) {
-            return Unexpected(hr);
+            return LogUnexpectedReturn(hr);
         }
     }
 
@@ -205,11 +205,11 @@ HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item,
         LONG partCount = 0;
         hr = GetDocPartInfo(documentId, m_folderObjectId, partId, partCount);
         if (FAILED(hr)) {
-            return Unexpected(hr);
+            return LogUnexpectedReturn(hr);
         }
         hr = DeleteDocumentFromMeridio(m_folderObjectId, documentId, true, false, partId);
         if (FAILED(hr)) {
-            return Unexpected(hr);
+            return LogUnexpectedReturn(hr);
         }
     }
 
