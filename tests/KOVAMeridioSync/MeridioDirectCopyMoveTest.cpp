@@ -373,15 +373,22 @@ TEST(MeridioDirectCopyMove, RefusedBeforeAnythingIsSent) {
         std::wstring destinationKind; // empty: the destination has no location
         long destinationId;
         HRESULT hr;
+        HRESULT refusedIssueWrite = S_OK; // what the item answers to the clearing of its issue text
     };
     const Case cases[] = {
         {"moving a record", true, L"record", 107, L"container", 4, E_INVALIDARG},
         {"a destination without a location", false, L"document", 108, L"", 0, E_FAIL},
         {"a destination of another kind", false, L"document", 108, L"class", 20, E_INVALIDARG},
+        {"an item that refuses the clearing of its sync issue", false, L"document", 108, L"container", 4,
+         E_ACCESSDENIED, E_ACCESSDENIED},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CopyMoveScene scene(L"folder", 21);
+        if (FAILED(c.refusedIssueWrite)) {
+            scene.item->Failures().Fail(Host::PropertyMapMethod::PutItemStr, c.refusedIssueWrite,
+                                        L"Mavisto.SyncIssueMessage");
+        }
         const std::string before = StateOf(scene.host, c.id);
         EXPECT_EQ(scene.Run(c.move, scene.host.Location(c.kind, c.id),
                             c.destinationKind.empty()
