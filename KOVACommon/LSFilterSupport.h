@@ -65,6 +65,12 @@ inline HRESULT PutStr(ILSPropertyMap* map, const _bstr_t& name, const CStdStr<wc
     return map->put_ItemStr(name, _bstr_t(value.c_str()));
 }
 
+// Marks the item as a sync issue of type "ERROR" with the message; refused writes are not reported.
+inline void MarkSyncIssue(ILSPropertyMap* item, const CStdStr<wchar_t>& message) {
+    PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
+    PutStr(item, ItemProperty::MavistoSyncIssueMessage, message);
+}
+
 // Logs a refused property write with the method and text given, and throws its HRESULT.
 inline void ThrowIfWriteFailed(HRESULT hr, const char* method, const char* text) {
     if (FAILED(hr)) {

@@ -40,14 +40,6 @@ CStdStr<wchar_t> DeletedReferenceRow(LONG containerId, LONG documentId) {
         kMeridioDmDataSetNamespace, static_cast<long>(containerId), static_cast<long>(documentId));
 }
 
-// The before row that removes a document from a part.
-CStdStr<wchar_t> DeletedPartEntryRow(LONG partId, LONG documentId) {
-    return FormatString(
-        L"<rm2Part_Document diffgr:id=\"rm2Part_Document2\" msdata:rowOrder=\"0\" xmlns=\"%s\">"
-        L"<parentObjectId>%ld</parentObjectId><documentId>%ld</documentId></rm2Part_Document>",
-        kMeridioRmDataSetNamespace, static_cast<long>(partId), static_cast<long>(documentId));
-}
-
 } // namespace
 
 HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>& remoteId,
@@ -80,7 +72,7 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>& remo
     bool markForDelete = deleteType.markForDelete;
     if (deleteType.onlyWhenLastReference && partCount < 2) {
         LONG references = 0;
-        if (FAILED(CountDocumentReferences(documentId, references))) {
+        if (FAILED(CountDocumentReferences(documentId, L"//CONTAINER_DOCUMENTREFS", references))) {
             return E_INVALIDARG;
         }
         markForDelete = references + partCount == 1;
@@ -90,7 +82,8 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteFileRemote(const CStdStr<wchar_t>& remo
                                      partId);
 }
 
-HRESULT KOVAMeridioSyncFilterImpl::CountDocumentReferences(LONG documentId, LONG& references) {
+HRESULT KOVAMeridioSyncFilterImpl::CountDocumentReferences(LONG documentId, const CStdStr<wchar_t>& query,
+                                                           LONG& references) {
     const CStdStr<wchar_t> body = MeridioDocumentDataRefPathsBody(documentId, true, false);
     IXMLDOMDocument2Ptr reply;
     CStdStr<wchar_t> errorText;
@@ -100,7 +93,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CountDocumentReferences(LONG documentId, LONG
                      << " errorMessage: " << errorText;
         return hr;
     }
-    const IXMLDOMNodeListPtr nodes = reply->selectNodes(L"//CONTAINER_DOCUMENTREFS");
+    const IXMLDOMNodeListPtr nodes = reply->selectNodes(query.c_str());
     references = nodes ? nodes->Getlength() : 0;
     return S_OK;
 }
@@ -119,25 +112,6 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteDocumentFromMeridio(LONG containerId, L
         }
     }
     return RemoveDocumentFromContainer(containerId, documentId, markForDelete, deleteReference);
-}
-
-HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromPart(LONG folderId, LONG partId, LONG documentId) {
-    LSDIAG_DIAG << "RemoveDocumentFromPart folderId: " << folderId << " partId:" << partId
-                << " docId: " << documentId;
-    const CStdStr<wchar_t> body =
-        FormatString(L"<ApplyChanges xmlns=\"%s\"><ds>%s</ds></ApplyChanges>", kMeridioRmwsNamespace,
-                     MeridioDiffgram(L"RMDataSet", kMeridioRmDataSetNamespace, CStdStr<wchar_t>(),
-                                     DeletedPartEntryRow(partId, documentId))
-                         .c_str());
-    IXMLDOMDocument2Ptr reply;
-    CStdStr<wchar_t> errorText;
-    const HRESULT hr = SendRMWSRequest(body, L"ApplyChanges", reply, errorText);
-    if (FAILED(hr)) {
-        LSDIAG_ERROR << "Failed to remove document: " << documentId << "from part: " << partId
-                     << ". Error: " << errorText << " hr:" << std::hex << static_cast<DWORD>(hr);
-    }
-    LSDIAG_DIAG << "RemoveDocumentFromPart end";
-    return hr;
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromContainer(LONG containerId, LONG documentId,

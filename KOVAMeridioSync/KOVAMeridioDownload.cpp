@@ -90,8 +90,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
     if (FAILED(hr)) {
         LSDIAG_ERROR << "CopyFileToLocal failed error: " << errorText;
         if (item != nullptr) {
-            PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
-            PutStr(item, ItemProperty::MavistoSyncIssueMessage, errorText);
+            MarkSyncIssue(item, errorText);
         }
         return hr;
     }

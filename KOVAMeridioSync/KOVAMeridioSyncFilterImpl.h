@@ -9,7 +9,8 @@
 // KOVAMeridioInheritedAccess.cpp (access rows of new objects), KOVAMeridioDeletion.cpp and
 // KOVAMeridioParts.cpp (document deletion, records-management parts), KOVAMeridioQueries.cpp
 // (repository queries), KOVAMeridioUpload.cpp and KOVAMeridioUploadProperties.cpp (uploads and the
-// custom properties of uploaded mails).
+// custom properties of uploaded mails), KOVAMeridioDirectCopyMove.cpp (copies and moves between
+// folders on the server).
 #pragma once
 
 #include "KOVACommon/LSBaseFileSyncFilter.h"
@@ -194,6 +195,9 @@ public:
     HRESULT DeleteDocumentFromMeridio(LONG containerId, LONG documentId, bool deleteReference,
                                       bool markForDelete, LONG partId);
     HRESULT RemoveDocumentFromPart(LONG folderId, LONG partId, LONG documentId);
+    // Enters the document (or record) in the part; returns the request's HRESULT and error text.
+    HRESULT AddToPart(const CStdStr<wchar_t>& partId, const CStdStr<wchar_t>& objectId, bool asRecord,
+                      CStdStr<wchar_t>& errorText);
     HRESULT RemoveDocumentFromContainer(LONG containerId, LONG documentId, bool markForDelete,
                                         bool deleteReference);
     // The part of the folder that holds the object (-1 when none) and how many parts hold it.
@@ -209,6 +213,12 @@ public:
     // The part of a records-management folder that new entries go to; throws E_FAIL when the reply
     // names none.
     HRESULT GetCurrentPart(LONG folderId, CStdStr<wchar_t>& errorText, CStdStr<wchar_t>& currentPartId);
+
+    // Direct copy and move (KOVAMeridioDirectCopyMove.cpp): links the document that the source-action
+    // text names to the destination folder and, for a move, takes it out of the folder this object is
+    // bound to; a refused link marks the item as a sync issue.
+    HRESULT copyMoveMessageOnServer(ILSPropertyMap* item, ILSPropertyMap* destination,
+                                    const CStdStr<wchar_t>& sourceAction, bool move);
 
     // Custom properties of an uploaded mail (KOVAMeridioUploadProperties.cpp): appends the
     // DOCUMENT_CUSTOMPROPS rows of the mail's header data to `rows`.
@@ -259,8 +269,9 @@ private:
     // Sends a part-list request and reads the parts of its reply.
     HRESULT GetPartInfo(const CStdStr<wchar_t>& body, const wchar_t* action, const char* method,
                         LONG folderId, LONG& partId, LONG& partCount);
-    // How many containers reference the document; a failed request gives its HRESULT.
-    HRESULT CountDocumentReferences(LONG documentId, LONG& references);
+    // How many of the document's container references the XPath query selects in the reply that lists
+    // them; a failed request gives its HRESULT.
+    HRESULT CountDocumentReferences(LONG documentId, const CStdStr<wchar_t>& query, LONG& references);
     // The kind and id of the synced folder, from its location.
     void GetSyncedFolderDetails(LONG& objectType, LONG& objectId);
     // Whether documents added to the records-management folder are declared as records, from its

@@ -29,11 +29,6 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-void MarkSyncIssue(ILSPropertyMap* item, const CStdStr<wchar_t>& message) {
-    PutStr(item, ItemProperty::MavistoSyncIssueType, L"ERROR");
-    PutStr(item, ItemProperty::MavistoSyncIssueMessage, message);
-}
-
 // The file's content. Open and read errors are thrown as plain integers (the error number, or 2 for a
 // read error). A file that shrank since its size was taken gives the bytes it still has.
 std::vector<BYTE> ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName) {
@@ -276,17 +271,7 @@ void KOVAMeridioSyncFilterImpl::AddDocToParent(const CStdStr<wchar_t>& documentI
     if (folderType == MeridioObjectContainer) {
         hr = AddDocToContainer(folderId, ParseDecimal(documentId), errorText);
     } else if (folderType == MeridioObjectFolder) {
-        const wchar_t* table = declareAsRecord ? L"rm2Part_Record" : L"rm2Part_Document";
-        const CStdStr<wchar_t> row = FormatString(
-            L"<%s diffgr:id=\"%s1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
-            L"<parentObjectId>%s</parentObjectId><%s>%s</%s></%s>",
-            table, table, XmlEscape(currentPartId).c_str(), declareAsRecord ? L"recordId" : L"documentId",
-            XmlEscape(documentId).c_str(), declareAsRecord ? L"recordId" : L"documentId", table);
-        const CStdStr<wchar_t> body = FormatString(
-            L"<ApplyChanges xmlns=\"%s\"><ds>%s</ds></ApplyChanges>", kMeridioRmwsNamespace,
-            MeridioDiffgram(L"RMDataSet", kMeridioRmDataSetNamespace, row, CStdStr<wchar_t>()).c_str());
-        IXMLDOMDocument2Ptr reply;
-        hr = SendRMWSRequest(body, L"ApplyChanges", reply, errorText);
+        hr = AddToPart(currentPartId, documentId, declareAsRecord, errorText);
         if (declareAsRecord) {
             serverFileId = BuildDocumentUrl(true, documentId);
         }

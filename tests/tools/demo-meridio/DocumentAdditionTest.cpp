@@ -262,5 +262,61 @@ TEST_F(DocumentAdditionTest, InsertedRowsLinkADocumentToAContainerOrAPart) {
     ExpectFault(toFolder, "soap:Server", "records-management object 21");
 }
 
+// A link that exists already is refused as the server's keys refuse a second row: HTTP 200 with the row
+// marked in the data set and its error in diffgr:errors, and none of the request's rows applied.
+TEST_F(DocumentAdditionTest, ALinkThatExistsAlreadyIsARowErrorAndNothingIsApplied) {
+    struct Case {
+        const char* name;
+        Service service;
+        std::string changes;
+        const char* table;
+        const char* error;
+    };
+    const std::string dm = "http://www.meridio.com/DMDataSet.xsd";
+    const std::string rm = "http://www.meridio.com/RMDataSet.xsd";
+    // Each request first links document 104 anew (to container 3 or part 211), then a link that exists.
+    const Case cases[] = {
+        {"container reference", Service::DMWS,
+         Diffgram(
+             "changes", "DMDataSet", dm,
+             "<CONTAINER_DOCUMENTREFS diffgr:id=\"CONTAINER_DOCUMENTREFS1\" diffgr:hasChanges=\"inserted\">"
+             "<ContainerId>3</ContainerId><DocumentRefId>104</DocumentRefId></CONTAINER_DOCUMENTREFS>"
+             "<CONTAINER_DOCUMENTREFS diffgr:id=\"CONTAINER_DOCUMENTREFS2\" diffgr:hasChanges=\"inserted\">"
+             "<ContainerId>2</ContainerId><DocumentRefId>105</DocumentRefId></CONTAINER_DOCUMENTREFS>"),
+         "CONTAINER_DOCUMENTREFS", "The container 2 already references the document 105."},
+        {"document in a part", Service::RMWS,
+         Diffgram("ds", "RMDataSet", rm,
+                  "<rm2Part_Document diffgr:id=\"rm2Part_Document1\" diffgr:hasChanges=\"inserted\">"
+                  "<parentObjectId>211</parentObjectId><documentId>104</documentId></rm2Part_Document>"
+                  "<rm2Part_Document diffgr:id=\"rm2Part_Document2\" diffgr:hasChanges=\"inserted\">"
+                  "<parentObjectId>212</parentObjectId><documentId>108</documentId></rm2Part_Document>"),
+         "rm2Part_Document", "The part 212 already holds the document 108."},
+        {"record in a part", Service::RMWS,
+         Diffgram("ds", "RMDataSet", rm,
+                  "<rm2Part_Document diffgr:id=\"rm2Part_Document1\" diffgr:hasChanges=\"inserted\">"
+                  "<parentObjectId>211</parentObjectId><documentId>104</documentId></rm2Part_Document>"
+                  "<rm2Part_Record diffgr:id=\"rm2Part_Record1\" diffgr:hasChanges=\"inserted\">"
+                  "<parentObjectId>211</parentObjectId><recordId>107</recordId></rm2Part_Record>"),
+         "rm2Part_Record", "The part 211 already holds the document 107."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string reply = Call(c.service, "ApplyChanges", c.changes);
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(reply.c_str()));
+        const std::string refused = std::string("//") + c.table + "[@diffgr:hasErrors='true']";
+        const pugi::xml_node row = document.select_node(refused.c_str()).node();
+        ASSERT_TRUE(row) << reply;
+        const std::string error = "//diffgr:errors/" + std::string(c.table) + "[@diffgr:id='" +
+                                  row.attribute("diffgr:id").value() + "']";
+        EXPECT_STREQ(document.select_node(error.c_str()).node().attribute("diffgr:Error").value(), c.error)
+            << reply;
+        server_->ChangeRepository([](Repository& repository) {
+            EXPECT_THAT(repository.FindContainer(3)->documentIds, ::testing::Not(::testing::Contains(104)));
+            EXPECT_THAT(repository.FindPart(211)->documentIds, ::testing::ElementsAre(107));
+        });
+    }
+}
+
 } // namespace
 } // namespace DemoMeridio::Testing

@@ -1,7 +1,9 @@
 // DMWS and RMWS ApplyChanges: applies the changed rows of the diffgram in the request (DMWS: parameter
 // changes holding a DMDataSet; RMWS: ds holding an RMDataSet) through the registered table handlers.
 // The result holds a data set with the rows the server inserted or modified, as stored; it is empty
-// when the changes were only deletions. Every row must have a handler before any is applied.
+// when the changes were only deletions. Every row must have a handler before any is applied, and the
+// rows are applied together or not at all: a fault, or a row the server refuses (the result then holds
+// that row and its error in diffgr:errors), leaves the repository as it was.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
@@ -102,6 +104,17 @@ std::vector<DiffgramRow> ChangedRows(const pugi::xml_node& diffgram, const DataS
     return changed;
 }
 
+// The columns of a request row: its child elements and their texts.
+DataSetResult::Columns ColumnsOf(const pugi::xml_node& row) {
+    DataSetResult::Columns columns;
+    for (pugi::xml_node column = row.first_child(); column; column = column.next_sibling()) {
+        if (column.type() == pugi::node_element) {
+            columns.emplace_back(std::string(LocalName(column)), column.text().get());
+        }
+    }
+    return columns;
+}
+
 const char* ChangeName(RowChange change) {
     switch (change) {
     case RowChange::Inserted:
@@ -125,15 +138,27 @@ HttpReply ApplyChanges(const DiffgramTables& tables, const DataSetShape& shape, 
         }
         handlers.push_back(handler);
     }
+    Repository changed = context.repository;
+    OperationContext changing{context.request, changed, context.sessions, context.settings};
     DataSetResult stored(shape.kind);
     bool anyStored = false;
+    OperationResponse response(*context.request.service, context.request.action);
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        if (std::optional<StoredRow> row = (*handlers[index])(context, rows[index])) {
-            stored.AddRow(row->table, std::move(row->columns));
-            anyStored = true;
+        const DiffgramRow& row = rows[index];
+        try {
+            if (std::optional<StoredRow> storedRow = (*handlers[index])(changing, row)) {
+                stored.AddRow(storedRow->table, std::move(storedRow->columns));
+                anyStored = true;
+            }
+        } catch (const RowRefused& refused) {
+            DataSetResult refusal(shape.kind);
+            refusal.AddRefusedRow(row.Table(), DiffgramId(row.row), ChangeName(row.change),
+                                  ColumnsOf(row.row), refused.what());
+            refusal.WriteInto(response.Result());
+            return response.ToHttpReply();
         }
     }
-    OperationResponse response(*context.request.service, context.request.action);
+    context.repository = std::move(changed);
     const pugi::xml_node result = response.Result();
     if (anyStored) {
         stored.WriteInto(result);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <pugixml.hpp>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,16 @@ struct DiffgramRow {
     std::optional<std::string> Column(std::string_view name) const;
 };
 
+// A row the server refuses without a fault, as it does a row that breaks one of its keys (a link that
+// exists already): the reply holds the row, marked, and its error text in diffgr:errors.
+class RowRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Applies one row to the repository; gives the stored row for an insertion or modification, nothing
-// for a deletion. Refusals are SoapFaults.
+// for a deletion. Refusals are SoapFaults or RowRefused; either way none of the request's rows stays
+// applied.
 using RowHandler = std::function<std::optional<StoredRow>(OperationContext&, const DiffgramRow&)>;
 
 class DiffgramTables {

@@ -1,7 +1,8 @@
 // Inserted rows of ApplyChanges that link a document: DMWS CONTAINER_DOCUMENTREFS (ContainerId,
 // DocumentRefId) adds a container's reference to it; RMWS rm2Part_Document (parentObjectId the part,
 // documentId) enters it in a part, rm2Part_Record (parentObjectId, recordId) enters it as a record. The
-// reply holds the row as stored; a link that exists already is kept once.
+// reply holds the row as stored. A link that exists already is refused as a row error, as the server's
+// keys refuse a second row.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/operations/Lookups.h"
@@ -13,10 +14,8 @@
 namespace DemoMeridio {
 namespace {
 
-void AddOnce(std::vector<long>& ids, long id) {
-    if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
-        ids.push_back(id);
-    }
+bool Holds(const std::vector<long>& ids, long id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 std::optional<StoredRow> InsertDocumentReference(OperationContext& context, const DiffgramRow& row) {
@@ -27,7 +26,11 @@ std::optional<StoredRow> InsertDocumentReference(OperationContext& context, cons
             "API Error 22011: A document reference cannot be added to the records-management object " +
             std::to_string(container.id) + ".");
     }
-    AddOnce(container.documentIds, document.id);
+    if (Holds(container.documentIds, document.id)) {
+        throw RowRefused("The container " + std::to_string(container.id) +
+                         " already references the document " + std::to_string(document.id) + ".");
+    }
+    container.documentIds.push_back(document.id);
     return StoredRow{
         "CONTAINER_DOCUMENTREFS",
         {{"ContainerId", std::to_string(container.id)}, {"DocumentRefId", std::to_string(document.id)}}};
@@ -41,10 +44,14 @@ std::optional<StoredRow> InsertPartEntry(OperationContext& context, const Diffgr
     }
     const char* idColumn = asRecord ? "recordId" : "documentId";
     Document& document = RequireDocument(context.repository, RequiredNumber(row.row, idColumn));
+    if (Holds(part->documentIds, document.id)) {
+        throw RowRefused("The part " + std::to_string(part->id) + " already holds the document " +
+                         std::to_string(document.id) + ".");
+    }
     if (asRecord) {
         document.isRecord = true;
     }
-    AddOnce(part->documentIds, document.id);
+    part->documentIds.push_back(document.id);
     return StoredRow{asRecord ? "rm2Part_Record" : "rm2Part_Document",
                      {{"parentObjectId", std::to_string(part->id)}, {idColumn, std::to_string(document.id)}}};
 }

@@ -64,7 +64,14 @@ void WriteSchema(pugi::xml_node result, const std::string& dataSetName, const st
 } // namespace
 
 DataSetResult& DataSetResult::AddRow(std::string_view table, Columns columns) {
-    rows_.push_back(Row{std::string(table), std::move(columns)});
+    rows_.push_back(Row{std::string(table), std::move(columns), {}, {}, {}});
+    return *this;
+}
+
+DataSetResult& DataSetResult::AddRefusedRow(std::string_view table, std::string diffgramId,
+                                            std::string change, Columns columns, std::string error) {
+    rows_.push_back(Row{std::string(table), std::move(columns), std::move(diffgramId), std::move(change),
+                        std::move(error)});
     return *this;
 }
 
@@ -80,11 +87,25 @@ void DataSetResult::WriteInto(pugi::xml_node result) const {
     dataSet.append_attribute("xmlns") = ns.c_str();
 
     std::map<std::string, int> rowsPerTable;
+    pugi::xml_node errors;
     for (const Row& row : rows_) {
         const int index = rowsPerTable[row.table]++;
+        const std::string id =
+            row.diffgramId.empty() ? row.table + std::to_string(index + 1) : row.diffgramId;
         pugi::xml_node element = dataSet.append_child(row.table.c_str());
-        element.append_attribute("diffgr:id") = (row.table + std::to_string(index + 1)).c_str();
+        element.append_attribute("diffgr:id") = id.c_str();
         element.append_attribute("msdata:rowOrder") = index;
+        if (!row.error.empty()) {
+            element.append_attribute("diffgr:hasChanges") = row.change.c_str();
+            element.append_attribute("diffgr:hasErrors") = "true";
+            if (!errors) {
+                errors = diffgram.append_child("diffgr:errors");
+            }
+            pugi::xml_node entry = errors.append_child(row.table.c_str());
+            entry.append_attribute("xmlns") = ns.c_str();
+            entry.append_attribute("diffgr:id") = id.c_str();
+            entry.append_attribute("diffgr:Error") = row.error.c_str();
+        }
         for (const auto& [column, value] : row.columns) {
             element.append_child(column.c_str()).text().set(value.c_str());
         }

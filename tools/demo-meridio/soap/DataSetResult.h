@@ -1,6 +1,7 @@
 #pragma once
 // Data-set results as the services write them: an inline xs:schema of the tables, then a
-// diffgr:diffgram wrapping the DMDataSet or RMDataSet with one element per row.
+// diffgr:diffgram wrapping the DMDataSet or RMDataSet with one element per row, and after it the
+// diffgr:errors of refused rows.
 
 #include <pugixml.hpp>
 #include <string>
@@ -21,6 +22,11 @@ public:
     // One row of the table; its columns become child elements in the order given.
     DataSetResult& AddRow(std::string_view table, Columns columns);
 
+    // A row of a request that the server refused: written under the request's diffgr:id and change,
+    // marked diffgr:hasErrors, with the text as its diffgr:Error in diffgr:errors.
+    DataSetResult& AddRefusedRow(std::string_view table, std::string diffgramId, std::string change,
+                                 Columns columns, std::string error);
+
     // Writes the schema and the diffgram into the result element.
     void WriteInto(pugi::xml_node result) const;
 
@@ -28,6 +34,10 @@ private:
     struct Row {
         std::string table;
         Columns columns;
+        // Refused rows only.
+        std::string diffgramId;
+        std::string change;
+        std::string error;
     };
     DataSetKind kind_;
     std::vector<Row> rows_;
