@@ -8,6 +8,7 @@
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioCustomPropRows.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -108,9 +109,9 @@ using DisplayNames = std::map<std::pair<LONG, LONG>, CStdStr<wchar_t>>;
 // Looked up on the first mail upload of the process and kept. The initialisation of a function's
 // static is safe against a concurrent first use, and one that throws is not kept: a failed lookup
 // leaves the names to be looked up again by the next upload.
-template <class Configuration> const DisplayNames& MailDisplayNames(const Configuration& configuration) {
+const DisplayNames& MailDisplayNames(const std::function<IXMLDOMDocument2Ptr()>& configuration) {
     static const DisplayNames names = [&configuration] {
-        IXMLDOMDocument* const document = configuration();
+        const IXMLDOMDocument2Ptr document = configuration();
         DisplayNames found;
         for (const MailRow& row : kMailRows) {
             GetCustomPropertyDisplayName(found[{row.propertyType, row.propertyId}], document,
