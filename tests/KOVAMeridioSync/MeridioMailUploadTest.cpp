@@ -218,7 +218,8 @@ TEST_P(MeridioMailCategories, AreSentWithEllipsesForTabs) {
     const auto mail = NewMailItem();
     mail->keywords = c.keywords;
     ASSERT_EQ(AddNew(L"mail.eml", "From: x", mail.get()), S_OK);
-    const DemoMeridio::CustomValue* stored = Newest().document.Property(6, 151);
+    const DemoMeridio::Document document = Newest().document;
+    const DemoMeridio::CustomValue* stored = document.Property(6, 151);
     EXPECT_EQ(stored ? std::optional(stored->value) : std::nullopt, c.sent);
 }
 
