@@ -15,6 +15,7 @@
 
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 #include "KOVACommon/LSHttpRequest.h"
+#include "KOVAMeridioSync/MeridioCustomPropRows.h"
 #include "KOVAMeridioSync/MeridioSoap.h"
 #include "KOVASyncBasicsLib/RepositoryExtensions.h"
 
@@ -223,6 +224,14 @@ public:
     // Custom properties of an uploaded mail (KOVAMeridioUploadProperties.cpp): appends the
     // DOCUMENT_CUSTOMPROPS rows of the mail's header data to `rows`.
     void SetMailCustomProperties(CStdStr<wchar_t>& rows, LONG categoryId, ILSPropertyMap* item);
+    // The row of a named property of the mail: property set 0 (common) or 1 (task), the property's
+    // numeric id, value kind 1 (text), 2 (number) or 3 (date). The resolver gives the property's tag,
+    // under which (with the type part of the kind) the item's property map holds the value. Another
+    // set or kind throws E_FAIL; a failed resolution (also a null resolver) is logged and gives no
+    // row.
+    static void SetPropInCommonPropertySet(ILSMessageItem* resolver, MeridioCustomPropRows& rows,
+                                           LONG valueKind, LONG propertySet, LONG namedId,
+                                           const CStdStr<wchar_t>& displayName, ILSPropertyMap* item);
 
     // Locations on the server the object is bound to.
     CStdStr<wchar_t> BuildDocumentUrl(bool isRecord, const CStdStr<wchar_t>& documentId) const;

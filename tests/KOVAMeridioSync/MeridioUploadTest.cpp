@@ -1,8 +1,6 @@
 // Uploads: the host adds a new local item to a synced folder or updates a changed one, and the filter
 // sends the content as a DIME message (DMWS AddObject2), then links a new document to the folder.
-#include "tests/KOVAMeridioSync/MeridioServerFixture.h"
-#include "tests/Support/TempDirectory.h"
-#include "tests/VantrelCommon/ChildScenarios.h"
+#include "tests/KOVAMeridioSync/MeridioUploadFixture.h"
 
 #include <algorithm>
 #include <fstream>
@@ -10,60 +8,6 @@
 namespace {
 
 using namespace MeridioTest;
-
-class MeridioUpload : public ::testing::Test {
-protected:
-    // Writes the local file and adds it as a new item of the listed folder.
-    HRESULT AddNew(const std::wstring& name, const std::string& content, ILSPropertyMap* item) {
-        const auto localPath = temp.path() / "upload.bin";
-        std::ofstream(localPath, std::ios::binary) << content;
-        return host.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(name.c_str()), nullptr,
-                                               item);
-    }
-
-    // The document the server stored last, with the containers and parts that hold it.
-    struct Stored {
-        DemoMeridio::Document document;
-        std::vector<long> containers;
-        std::vector<long> parts;
-    };
-    Stored Newest() {
-        Stored stored;
-        host.Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
-            long id = 0;
-            for (long candidate = 1; candidate < 10000; ++candidate) {
-                if (repository.FindDocument(candidate)) {
-                    id = candidate;
-                }
-            }
-            stored.document = *repository.FindDocument(id);
-            for (long containerId : {1L, 2L, 3L, 4L}) {
-                const DemoMeridio::Container* container = repository.FindContainer(containerId);
-                if (container && std::find(container->documentIds.begin(), container->documentIds.end(),
-                                           id) != container->documentIds.end()) {
-                    stored.containers.push_back(containerId);
-                }
-            }
-            for (const auto& place : repository.PartsHolding(id)) {
-                stored.parts.push_back(place.partId);
-            }
-        });
-        return stored;
-    }
-
-    std::string LastBodyOf(const std::string& action) {
-        const auto requests = host.Server().ReceivedRequests();
-        for (auto it = requests.rbegin(); it != requests.rend(); ++it) {
-            if (ActionOf(*it) == action) {
-                return it->body;
-            }
-        }
-        return {};
-    }
-
-    MeridioHost host;
-    TestSupport::TempDirectory temp;
-};
 
 struct NewDocumentCase {
     const char* label;
@@ -107,80 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       4, "false"},
                       NewDocumentCase{"mail", L"note.msg", "mail body", "note", 5, "true"}),
     [](const auto& info) { return std::string(info.param.label); });
-
-// The display names of a mail's custom properties are looked up on the first mail upload of the process
-// and kept: without them in the system configuration the upload fails before anything is sent; once
-// found, they serve a later upload whose configuration lacks them.
-KOVA_CHILD_SCENARIO(MeridioMailDisplayNames) {
-    TestSupport::TempDirectory temp;
-    const auto localPath = temp.path() / "mail.msg";
-    std::ofstream(localPath) << "mail";
-    const auto upload = [&](MeridioHost& host) {
-        const auto item = NewMap();
-        return host.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(L"mail.msg"), nullptr,
-                                               item.get());
-    };
-    {
-        MeridioHost host;
-        ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
-        EXPECT_EQ(upload(host), E_INVALIDARG);
-        const auto actions = host.Actions();
-        EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject2"), 0);
-    }
-    {
-        MeridioHost host;
-        ASSERT_EQ(host.Register(host.Location(L"container", 2)), S_OK);
-        ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
-        EXPECT_EQ(upload(host), S_OK);
-    }
-    MeridioHost host;
-    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
-    EXPECT_EQ(upload(host), S_OK);
-}
-
-TEST(MeridioMailUpload, DisplayNamesAreLookedUpOnceAndKept) {
-    TestSupport::TempDirectory work;
-    const ChildScenarios::Result result = ChildScenarios::Run("MeridioMailDisplayNames", work, {});
-    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
-}
-
-TEST_F(MeridioUpload, AMailCarriesItsHeaderValuesAsCustomProperties) {
-    ASSERT_EQ(host.Register(host.Location(L"container", 2)), S_OK);
-    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
-    const auto item = NewMap();
-    item->Set(L"0x0037001f", std::wstring(L"Budget <Q1> & more"));
-    item->Set(L"0x0e04001f", std::wstring(L"Anna"));
-    item->Set(L"0x0c1a001f", std::wstring(L"Jonas"));
-    item->Set(L"0x0c1f001f", std::wstring(L"jonas@example.com"));
-    SYSTEMTIME sent{2024, 3, 0, 5, 7, 8, 9, 0};
-    DATE sentDate = 0.0;
-    ASSERT_TRUE(SystemTimeToVariantTime(&sent, &sentDate));
-    item->Set(L"0x00390040", Host::DateValue{sentDate});
-    item->Set(L"0x00260003", LONG(2));
-    ASSERT_EQ(AddNew(L"budget.eml", "From: x", item.get()), S_OK);
-
-    const DemoMeridio::Document document = Newest().document;
-    const auto value = [&](int type, int id) {
-        const DemoMeridio::CustomValue* found = document.Property(type, id);
-        return found ? found->value : std::string("<none>");
-    };
-    EXPECT_EQ(value(3, 106), "Budget <Q1> & more");
-    EXPECT_EQ(value(6, 101), "Anna");
-    EXPECT_EQ(value(6, 102), ""); // a text that is not on the item gives an empty row
-    EXPECT_EQ(value(5, 107), "2024-03-05T07:08:09+00:00");
-    EXPECT_EQ(value(4, 105), "2");
-    EXPECT_EQ(value(4, 120), "<none>"); // a number that is not on the item gives no row
-    EXPECT_EQ(value(5, 108), "<none>"); // nor does a date
-    EXPECT_EQ(value(3, 159), "Jonas <jonas@example.com>");
-    const std::string body = LastBodyOf("AddObject2");
-    EXPECT_NE(
-        body.find("<DOCUMENT_CUSTOMPROPS diffgr:id=\"DOCUMENT_CUSTOMPROPS3\" msdata:rowOrder=\"2\" "
-                  "diffgr:hasChanges=\"inserted\"><objectId>0</objectId><propertyName>Cc</propertyName>"
-                  "<categoryId>5</categoryId><valueColumn>textValue</valueColumn><textValue></textValue>"),
-        std::string::npos)
-        << body;
-    EXPECT_NE(body.find("<textValue>Budget &lt;Q1&gt; &amp; more</textValue>"), std::string::npos) << body;
-}
 
 struct RecordsFolderCase {
     const char* label;
