@@ -13,7 +13,8 @@ public:
     explicit SafeArrayData(SAFEARRAY* array) : array_(array) {
         void* data = nullptr;
         result_ = SafeArrayAccessData(array_, &data);
-        data_ = SUCCEEDED(result_) ? data : nullptr;
+        accessed_ = SUCCEEDED(result_);
+        data_ = accessed_ ? data : nullptr;
     }
     // Ends the access when Release has not; a failure then has no one to tell.
     ~SafeArrayData() { (void)Release(); }
@@ -25,16 +26,18 @@ public:
 
     // Ends the access now: S_OK when there was none left to end, else SafeArrayUnaccessData's answer.
     HRESULT Release() {
-        if (data_ == nullptr) {
+        if (!accessed_) {
             return S_OK;
         }
+        accessed_ = false;
         data_ = nullptr;
         return SafeArrayUnaccessData(array_);
     }
 
 private:
     SAFEARRAY* array_;
-    void* data_ = nullptr;
+    void* data_ = nullptr; // null also for an accessed array of no elements
+    bool accessed_ = false;
     HRESULT result_ = E_UNEXPECTED;
 };
 

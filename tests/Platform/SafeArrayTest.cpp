@@ -191,6 +191,13 @@ TEST(SafeArrayData, HoldsTheDataAccessedUntilReleasedOrDestroyed) {
     } // the destructor ends the access
     EXPECT_EQ(SafeArrayDestroy(array), S_OK);
 
+    SAFEARRAY* empty = SafeArrayCreateVector(VT_BSTR, 0, 0);
+    {
+        const Platform::SafeArrayData data(empty);
+        EXPECT_EQ(data.Result(), S_OK);
+    } // an array without elements is released too
+    EXPECT_EQ(SafeArrayDestroy(empty), S_OK);
+
     Platform::SafeArrayData none(nullptr);
     EXPECT_EQ(none.Result(), E_INVALIDARG);
     EXPECT_EQ(none.Data(), nullptr);
