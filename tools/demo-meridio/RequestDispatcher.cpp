@@ -58,11 +58,15 @@ HttpReply RequestDispatcher::Serve(const ServiceInfo& service, const IncomingReq
         if (!soap.token) {
             throw ClientFault(soap.action + " needs a soap:Header with a MeridioCredentialHeader");
         }
+        if (switches_.expireSessionAt == soap.action) {
+            switches_.expireSessionAt.reset();
+            sessions_.Expire(*soap.token);
+        }
         if (!sessions_.Use(*soap.token)) {
             throw ServerFault(std::string(soap.service->sessionExpiredText));
         }
     }
-    OperationContext context{soap, repository_, sessions_, settings_};
+    OperationContext context{soap, repository_, sessions_, settings_, switches_};
     return operation->handler(context);
 }
 
