@@ -1,5 +1,6 @@
 #include "tools/demo-meridio/RequestDispatcher.h"
 
+#include "tools/demo-meridio/soap/ParameterOrder.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
 #include "tools/demo-meridio/soap/XmlText.h"
 
@@ -54,6 +55,7 @@ HttpReply RequestDispatcher::Serve(const ServiceInfo& service, const IncomingReq
         throw ClientFault("SOAPAction " + soap.action + " needs the body element " +
                           Joined(operation->bodyElements) + ", got " + std::string(bodyName));
     }
+    CheckParameterOrder(soap.service->service, soap.action, soap.operation);
     if (operation->needsSession) {
         if (!soap.token) {
             throw ClientFault(soap.action + " needs a soap:Header with a MeridioCredentialHeader");

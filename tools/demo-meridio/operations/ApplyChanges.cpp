@@ -1,7 +1,9 @@
 // DMWS and RMWS ApplyChanges: applies the changed rows of the diffgram in the request (DMWS: parameter
 // changes holding a DMDataSet; RMWS: ds holding an RMDataSet) through the registered table handlers.
 // The result holds a data set with the rows the server inserted or modified, as stored; it is empty
-// when the changes were only deletions. Every row must have a handler before any is applied.
+// when the changes were only deletions. Every row must have a handler before any is applied. A row
+// the server cannot apply (its handler's soap:Server refusal) refuses the whole change: the result's
+// diffgram lists it under diffgr:errors and nothing is applied.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
@@ -125,16 +127,35 @@ HttpReply ApplyChanges(const DiffgramTables& tables, const DataSetShape& shape, 
         }
         handlers.push_back(handler);
     }
+    // The rows are applied to a copy that replaces the repository only when no row was refused.
+    Repository changed = context.repository;
+    OperationContext rowContext{context.request, changed, context.sessions, context.settings,
+                                context.switches};
     DataSetResult stored(shape.kind);
+    DataSetResult refused(shape.kind);
     bool anyStored = false;
+    bool anyRefused = false;
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        if (std::optional<StoredRow> row = (*handlers[index])(context, rows[index])) {
-            stored.AddRow(row->table, std::move(row->columns));
-            anyStored = true;
+        try {
+            if (std::optional<StoredRow> row = (*handlers[index])(rowContext, rows[index])) {
+                stored.AddRow(row->table, std::move(row->columns));
+                anyStored = true;
+            }
+        } catch (const SoapFault& fault) {
+            if (fault.code() == SoapFault::Code::Client) {
+                throw;
+            }
+            refused.AddRowError(rows[index].Table(), DiffgramId(rows[index].row), fault.what());
+            anyRefused = true;
         }
     }
     OperationResponse response(*context.request.service, context.request.action);
     const pugi::xml_node result = response.Result();
+    if (anyRefused) {
+        refused.WriteInto(result);
+        return response.ToHttpReply();
+    }
+    context.repository = std::move(changed);
     if (anyStored) {
         stored.WriteInto(result);
     }

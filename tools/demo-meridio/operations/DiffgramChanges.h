@@ -29,10 +29,14 @@ struct DiffgramRow {
     std::string_view Table() const;
     // The text of a column; nullopt when the row has no such column.
     std::optional<std::string> Column(std::string_view name) const;
+    // The id in the column: a missing column or one that is not a number is a client fault; an empty
+    // one names nothing, so the server refuses the row (soap:Server).
+    long Id(const char* column) const;
 };
 
 // Applies one row to the repository; gives the stored row for an insertion or modification, nothing
-// for a deletion. Refusals are SoapFaults.
+// for a deletion. Refusals are SoapFaults: a soap:Server one refuses the row (ApplyChanges answers it
+// in diffgr:errors), a soap:Client one the request.
 using RowHandler = std::function<std::optional<StoredRow>(OperationContext&, const DiffgramRow&)>;
 
 class DiffgramTables {

@@ -20,8 +20,8 @@ void AddOnce(std::vector<long>& ids, long id) {
 }
 
 std::optional<StoredRow> InsertDocumentReference(OperationContext& context, const DiffgramRow& row) {
-    Container& container = RequireContainer(context.repository, RequiredNumber(row.row, "ContainerId"));
-    const Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "DocumentRefId"));
+    Container& container = RequireContainer(context.repository, row.Id("ContainerId"));
+    const Document& document = RequireDocument(context.repository, row.Id("DocumentRefId"));
     if (container.kind != ContainerKind::Container) {
         throw ServerFault(
             "API Error 22011: A document reference cannot be added to the records-management object " +
@@ -34,13 +34,13 @@ std::optional<StoredRow> InsertDocumentReference(OperationContext& context, cons
 }
 
 std::optional<StoredRow> InsertPartEntry(OperationContext& context, const DiffgramRow& row, bool asRecord) {
-    const long partId = RequiredNumber(row.row, "parentObjectId");
+    const long partId = row.Id("parentObjectId");
     Part* part = context.repository.FindPart(partId);
     if (!part) {
         throw ServerFault("The part " + std::to_string(partId) + " does not exist.");
     }
     const char* idColumn = asRecord ? "recordId" : "documentId";
-    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, idColumn));
+    Document& document = RequireDocument(context.repository, row.Id(idColumn));
     if (asRecord) {
         document.isRecord = true;
     }

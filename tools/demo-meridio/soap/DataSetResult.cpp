@@ -68,6 +68,12 @@ DataSetResult& DataSetResult::AddRow(std::string_view table, Columns columns) {
     return *this;
 }
 
+DataSetResult& DataSetResult::AddRowError(std::string_view table, std::string_view diffgramId,
+                                          std::string_view text) {
+    errors_.push_back(RowError{std::string(table), std::string(diffgramId), std::string(text)});
+    return *this;
+}
+
 void DataSetResult::WriteInto(pugi::xml_node result) const {
     const std::string dataSetName = kind_ == DataSetKind::DM ? "DMDataSet" : "RMDataSet";
     const std::string ns(kind_ == DataSetKind::DM ? kDmDataSetNs : kRmDataSetNs);
@@ -88,6 +94,16 @@ void DataSetResult::WriteInto(pugi::xml_node result) const {
         for (const auto& [column, value] : row.columns) {
             element.append_child(column.c_str()).text().set(value.c_str());
         }
+    }
+    if (errors_.empty()) {
+        return;
+    }
+    pugi::xml_node errors = diffgram.append_child("diffgr:errors");
+    for (const RowError& error : errors_) {
+        pugi::xml_node element = errors.append_child(error.table.c_str());
+        element.append_attribute("xmlns") = ns.c_str();
+        element.append_attribute("diffgr:id") = error.diffgramId.c_str();
+        element.append_attribute("diffgr:Error") = error.text.c_str();
     }
 }
 

@@ -21,6 +21,10 @@ public:
     // One row of the table; its columns become child elements in the order given.
     DataSetResult& AddRow(std::string_view table, Columns columns);
 
+    // A row the server refused: an entry of the diffgram's diffgr:errors, naming the request's row by
+    // its table and diffgr:id.
+    DataSetResult& AddRowError(std::string_view table, std::string_view diffgramId, std::string_view text);
+
     // Writes the schema and the diffgram into the result element.
     void WriteInto(pugi::xml_node result) const;
 
@@ -29,8 +33,14 @@ private:
         std::string table;
         Columns columns;
     };
+    struct RowError {
+        std::string table;
+        std::string diffgramId;
+        std::string text;
+    };
     DataSetKind kind_;
     std::vector<Row> rows_;
+    std::vector<RowError> errors_;
 };
 
 } // namespace DemoMeridio
