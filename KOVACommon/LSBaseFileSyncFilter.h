@@ -218,6 +218,9 @@ protected:
                               const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& fromUser,
                               const CStdStr<wchar_t>& toUser, const CStdStr<wchar_t>& permission,
                               const LSExtraProperties* extra, bool skipUsers);
+    // The repository's field set for typing the item's field values; null when there is no main
+    // folder or the field set cannot be had (e.g. no content-type information).
+    ILSKOVAFieldSetInfoPtr FieldSetForItemProperties();
     ILSKOVAFieldSetInfoPtr
     GetFieldSetInfoInternal(LSFieldSetInfoCache& cache, ILSPropertyMap* mainFolderMap,
                             ILSPropertyMap* currentFolderMap,

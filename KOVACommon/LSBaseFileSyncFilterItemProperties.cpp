@@ -179,12 +179,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
 
     if (extra != nullptr) {
         const CStdStr<wchar_t> prefix = GetRepositoryType() + L"-";
-        const ILSKOVAFieldSetInfoPtr fieldSet =
-            m_mainFolderMap == nullptr
-                ? ILSKOVAFieldSetInfoPtr()
-                : GetFieldSetInfoInternal(
-                      m_fieldSetCache, m_mainFolderMap, m_currentFolderMap,
-                      [this](ILSKOVAFieldSetInfo** created) { return CreateFieldSetInfo(created); });
+        const ILSKOVAFieldSetInfoPtr fieldSet = FieldSetForItemProperties();
         for (const auto& [key, value] : *extra) {
             if (key.compare(0, prefix.size(), prefix) != 0) {
                 continue;
@@ -244,6 +239,22 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
     }
     batch.WriteTo(item);
     return S_OK;
+}
+
+ILSKOVAFieldSetInfoPtr LSBaseFileSyncFilter::FieldSetForItemProperties() {
+    if (m_mainFolderMap == nullptr) {
+        return ILSKOVAFieldSetInfoPtr();
+    }
+    try {
+        return GetFieldSetInfoInternal(
+            m_fieldSetCache, m_mainFolderMap, m_currentFolderMap,
+            [this](ILSKOVAFieldSetInfo** created) { return CreateFieldSetInfo(created); });
+    } catch (...) {
+        // Logged; the field values are then stored as text only and the item's properties still written.
+        (void)HResultFromCurrentException("LSBaseFileSyncFilter::FieldSetForItemProperties", __FILE__,
+                                          __LINE__, nullptr);
+        return ILSKOVAFieldSetInfoPtr();
+    }
 }
 
 ILSKOVAFieldSetInfoPtr

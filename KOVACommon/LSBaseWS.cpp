@@ -19,6 +19,9 @@ constexpr DWORD kCreationContext =
 // The namespace of SharePoint's SOAP web services; cut from the timing line's action text.
 constexpr const wchar_t* kSharePointSoapNamespace = L"http://schemas.microsoft.com/sharepoint/soap/";
 
+// The status of a reply that HTTP accepted but whose content is unusable.
+constexpr long kAcceptedStatus = 200;
+
 const CStdStr<wchar_t>& UserAgent() {
     static const CStdStr<wchar_t> userAgent = GetUserAgent();
     return userAgent;
@@ -123,6 +126,16 @@ void CreateDOMDocument(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xm
         unknown->QueryInterface(__uuidof(IXMLDOMDocument2), reinterpret_cast<void**>(&document)));
     if (!xml.empty()) {
         (void)document->loadXML(_bstr_t(xml.c_str()));
+    }
+}
+
+void LoadReplyXmlText(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xml, const wchar_t* action) {
+    CreateDOMDocument(document, CStdStr<wchar_t>());
+    if (document->loadXML(_bstr_t(xml.c_str())) != VARIANT_TRUE) {
+        const CStdStr<wchar_t> message = FormatString(L"The reply of %s holds text that is not XML", action);
+        LSDIAG_ERROR << message;
+        document = nullptr;
+        throw LSHttpError(kAcceptedStatus, message);
     }
 }
 

@@ -111,7 +111,13 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteDocumentFromMeridio(LONG containerId, L
             return hr;
         }
     }
-    return RemoveDocumentFromContainer(containerId, documentId, markForDelete, deleteReference);
+    // In a records-management folder the part entry is the folder's reference: the folder holds no
+    // container reference, and the server refuses to remove one that is not there.
+    const bool deleteContainerReference = deleteReference && partId < 0;
+    if (!markForDelete && !deleteContainerReference) {
+        return S_OK;
+    }
+    return RemoveDocumentFromContainer(containerId, documentId, markForDelete, deleteContainerReference);
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromContainer(LONG containerId, LONG documentId,

@@ -89,12 +89,14 @@ HRESULT KOVAMeridioSyncFilterImpl::CreateDirectoryRemoteStatic(const CStdStr<wch
                      << " errorMessage: " << errorText;
         return hr;
     }
-    const IXMLDOMNodePtr newId = reply->selectSingleNode(L"//CONTAINERS/PROP_containerId");
-    if (!newId) {
+    const IXMLDOMNodePtr newIdNode = reply->selectSingleNode(L"//CONTAINERS/PROP_containerId");
+    // Ids start at 1: an empty or unreadable id names no container.
+    const LONG newId = newIdNode ? ParseDecimal(CStdStr<wchar_t>(newIdNode->Gettext())) : 0;
+    if (newId < 1) {
         LSDIAG_ERROR << "Failed to locate new container info when adding to parent container: " << parentId;
         return E_FAIL;
     }
-    newUrl = MakeContainerUrl(serverName, L"100", ParseDecimal(CStdStr<wchar_t>(newId->Gettext())));
+    newUrl = MakeContainerUrl(serverName, L"100", newId);
     LSDIAG_DIAG << "CreateDirectoryRemoteStatic end ";
     return S_OK;
 }
@@ -107,6 +109,11 @@ HRESULT KOVAMeridioSyncFilterImpl::DeleteFolderRemote(ILSPropertyMap* item, CStd
     Login(false);
     if (objectType == MeridioObjectFolder || objectType == MeridioObjectClass) {
         LSDIAG_ERROR << "Cannot delete RM folder or class";
+        return E_INVALIDARG;
+    }
+    // The id of a document, record or other object would name an unrelated container.
+    if (objectType != MeridioObjectContainer) {
+        LSDIAG_ERROR << "Only a Meridio container can be deleted as a folder: " << GetFolderLocation(item);
         return E_INVALIDARG;
     }
     const CStdStr<wchar_t> body =

@@ -164,7 +164,7 @@ HRESULT KOVAMeridioSyncFilterImpl::LoadContentsDocument(const CStdStr<wchar_t>& 
         LSDIAG_ERROR << missingResultText;
         ThrowHResult(E_INVALIDARG);
     }
-    CreateDOMDocument(m_contentsDocument, CStdStr<wchar_t>(result->Gettext()));
+    LoadReplyXmlText(m_contentsDocument, CStdStr<wchar_t>(result->Gettext()), action);
     return S_OK;
 }
 

@@ -131,19 +131,35 @@ HRESULT KOVAMeridioSyncFilterImpl::SendRMWSRequest(const CStdStr<wchar_t>& body,
                               errorText);
 }
 
+HRESULT KOVAMeridioSyncFilterImpl::SendDMWSUpload(const MessageForToken& message, const wchar_t* action,
+                                                  IXMLDOMDocument2Ptr& reply, CStdStr<wchar_t>& errorText) {
+    std::unique_ptr<ILSHttpRequest> request;
+    return ExecuteServiceRequest(kMeridioDmws, message(SessionToken()), reply, request, action,
+                                 L"application/dime", m_dmwsUrl, SessionToken(), m_shutdownInformer,
+                                 errorText, true, nullptr, &message);
+}
+
 HRESULT KOVAMeridioSyncFilterImpl::ExecuteServiceRequest(
     const MeridioService& service, const _variant_t& body, IXMLDOMDocument2Ptr& reply,
     std::unique_ptr<ILSHttpRequest>& request, const wchar_t* action, const CStdStr<wchar_t>& contentType,
     const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
-    CStdStr<wchar_t>& errorText, bool reloginAllowed, const CStdStr<wchar_t>* loggedBody) {
+    CStdStr<wchar_t>& errorText, bool reloginAllowed, const CStdStr<wchar_t>* loggedBody,
+    const MessageForToken* resentMessage) {
     const CStdStr<wchar_t> soapAction = MeridioSoapAction(service, action);
+    bool connectionFailed = false;
     HRESULT hr = ExecuteWebRequest(body, reply, request, url, soapAction, service.headerTemplate, contentType,
-                                   token, informer, errorText, loggedBody);
+                                   token, informer, errorText, loggedBody, connectionFailed);
     if (FAILED(hr) && reloginAllowed && IsMeridioSessionExpired(service, errorText)) {
         LSDIAG_DIAG << "Session has expired so obtaining new webtoken";
         LoginToMeridio(m_dmwsUrl, m_shutdownInformer);
-        hr = ExecuteWebRequest(body, reply, request, url, soapAction, service.headerTemplate, contentType,
-                               SessionToken(), informer, errorText, loggedBody);
+        const _variant_t resentBody = resentMessage != nullptr ? (*resentMessage)(SessionToken()) : body;
+        hr =
+            ExecuteWebRequest(resentBody, reply, request, url, soapAction, service.headerTemplate,
+                              contentType, SessionToken(), informer, errorText, loggedBody, connectionFailed);
+    }
+    // An expired session that the renewal mended is no lost connection.
+    if (FAILED(hr) && connectionFailed) {
+        ReportConnectionFailure(informer);
     }
     return hr;
 }
@@ -152,7 +168,8 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
     const _variant_t& body, IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request,
     const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& soapAction, const wchar_t* headerTemplate,
     const CStdStr<wchar_t>& contentType, const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
-    CStdStr<wchar_t>& errorText, const CStdStr<wchar_t>* loggedBody) {
+    CStdStr<wchar_t>& errorText, const CStdStr<wchar_t>* loggedBody, bool& connectionFailed) {
+    connectionFailed = false;
     if (!request) {
         LSHttpRequestFactory::Create(request);
     }
@@ -185,13 +202,21 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
             CLSBaseWS::PerformAsyncVariantSend(request, url, body, true, informer);
         }
     } catch (const LSHttpError& error) {
-        ReportConnectionFailure(informer);
+        connectionFailed = true;
         errorText = FormatHttpErrorText(error);
         LSDIAG_ERROR << kExecuteWebRequest << ":Connection to Server failed Error : " << errorText;
         errorText = CutMeridioErrorText(errorText);
         return E_FAIL;
+    } catch (long value) {
+        // A shutdown is no failure of the server: the host must see E_ABORT.
+        if (static_cast<HRESULT>(value) == E_ABORT) {
+            throw;
+        }
+        connectionFailed = true;
+        LSDIAG_ERROR << kExecuteWebRequest << ":Unexpected Error : ";
+        return E_FAIL;
     } catch (...) {
-        ReportConnectionFailure(informer);
+        connectionFailed = true;
         LSDIAG_ERROR << kExecuteWebRequest << ":Unexpected Error : ";
         return E_FAIL;
     }

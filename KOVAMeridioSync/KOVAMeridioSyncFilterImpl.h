@@ -19,6 +19,7 @@
 #include "KOVAMeridioSync/MeridioSoap.h"
 #include "KOVASyncBasicsLib/RepositoryExtensions.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -136,7 +137,8 @@ public:
                                    ILSShutdownInformer* informer);
 
     // Session and senders. The senders return the request's HRESULT and an error text; they throw
-    // only what a session renewal's login throws and _com_error from the COM wrappers.
+    // only what a session renewal's login throws, _com_error from the COM wrappers, and E_ABORT when
+    // the host shuts down during the request.
     void Login(bool force);
     void LoginToMeridio(const CStdStr<wchar_t>& dmwsUrl, ILSShutdownInformer* informer);
     HRESULT ExecuteDMWSRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
@@ -156,6 +158,11 @@ public:
                             CStdStr<wchar_t>& errorText);
     HRESULT SendRMWSRequest(const CStdStr<wchar_t>& body, const wchar_t* action, IXMLDOMDocument2Ptr& reply,
                             CStdStr<wchar_t>& errorText);
+    // A DIME upload to DMWS: the message carries the envelope with the token, so it is built for the
+    // token of each attempt, a resend after a session renewal for the new one.
+    using MessageForToken = std::function<_variant_t(const CStdStr<wchar_t>& token)>;
+    HRESULT SendDMWSUpload(const MessageForToken& message, const wchar_t* action, IXMLDOMDocument2Ptr& reply,
+                           CStdStr<wchar_t>& errorText);
 
     // The process-wide session token, shared by every filter object.
     static CStdStr<wchar_t>& SessionToken();
@@ -252,14 +259,16 @@ private:
                                   const wchar_t* action, const CStdStr<wchar_t>& contentType,
                                   const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& token,
                                   ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
-                                  bool reloginAllowed, const CStdStr<wchar_t>* loggedBody);
+                                  bool reloginAllowed, const CStdStr<wchar_t>* loggedBody,
+                                  const MessageForToken* resentMessage = nullptr);
     // With request logging on, `loggedBody` (when given) is logged in place of the body.
+    // `connectionFailed` tells whether a failure was the transport's (not a diffgram error).
     HRESULT ExecuteWebRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
                               std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& url,
                               const CStdStr<wchar_t>& soapAction, const wchar_t* headerTemplate,
                               const CStdStr<wchar_t>& contentType, const CStdStr<wchar_t>& token,
                               ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
-                              const CStdStr<wchar_t>* loggedBody);
+                              const CStdStr<wchar_t>* loggedBody, bool& connectionFailed);
 
     // Sends an SCWS listing request and loads the XML text of its result element as the contents
     // document.
@@ -284,8 +293,8 @@ private:
     // The kind and id of the synced folder, from its location.
     void GetSyncedFolderDetails(LONG& objectType, LONG& objectId);
     // Whether documents added to the records-management folder are declared as records, from its
-    // addition info; also gives the folder's current part. A failed request answers false.
-    bool GetDeclareAsRecords(LONG folderId, CStdStr<wchar_t>& currentPartId);
+    // addition info. A failed request answers false.
+    bool GetDeclareAsRecords(LONG folderId);
     // Writes the folder-creation switch (non-zero: no folders may be created) on the folder map.
     void SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled);
 

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -60,6 +61,25 @@ std::vector<BYTE> ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr
     }
     return content;
 }
+
+// Runs the release when it goes out of scope still set: a lock taken for an upload is released on
+// every way out but the one that releases it itself.
+struct ReleaseOnFailure {
+    std::function<void()> release;
+    ReleaseOnFailure() = default;
+    ReleaseOnFailure(const ReleaseOnFailure&) = delete;
+    ReleaseOnFailure& operator=(const ReleaseOnFailure&) = delete;
+    ~ReleaseOnFailure() {
+        if (!release) {
+            return;
+        }
+        try {
+            release();
+        } catch (...) {
+            LSDIAG_ERROR << "Unable to release the lock after a failed upload";
+        }
+    }
+};
 
 // The body of an upload as a byte-array VARIANT.
 _variant_t ByteArrayBody(const std::vector<BYTE>& bytes) {
@@ -133,7 +153,6 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
                                                   CStdStr<wchar_t>& remoteName) {
     LSDIAG_DIAG << "CopyFileRemote start";
     Login(false);
-    const CStdStr<wchar_t> header = MeridioCredentialHeader(kMeridioDmws.headerTemplate, SessionToken());
     const bool isMail = IsMailFile(encodedFileName);
     const LONG categoryId = isMail ? kMailCategory : kDocumentCategory;
 
@@ -152,9 +171,6 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
         CStdStr<wchar_t> serverName;
         LONG objectType = MeridioObjectOther;
         ExtractUrlDetails(existingId, serverName, objectType, documentId);
-        if (!IsCheckoutInternal(existingId)) {
-            CheckoutInternal(documentId);
-        }
         body = NewVersionBody(documentId, encodedFileName);
     } else {
         CStdStr<wchar_t> customPropertyRows;
@@ -167,7 +183,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
         IXMLDOMNodeListPtr inheritedProperties;
         CStdStr<wchar_t> accessRows;
         CStdStr<wchar_t> errorText;
-        const HRESULT hr =
+        HRESULT hr =
             GetInheritedACLForObject(folderId, m_dmwsUrl, SessionToken(), m_shutdownInformer,
                                      MeridioObjectDocument, inheritedProperties, accessRows, errorText);
         if (FAILED(hr)) {
@@ -180,20 +196,38 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
             return S_FALSE;
         }
         if (folderType == MeridioObjectFolder) {
-            declareAsRecords = GetDeclareAsRecords(folderId, currentPartId);
+            // Without the current part the new document could not be entered anywhere.
+            hr = GetCurrentPart(folderId, errorText, currentPartId);
+            if (FAILED(hr)) {
+                LSDIAG_ERROR << "GetCurrentPart failed hr: " << std::hex << static_cast<DWORD>(hr)
+                             << " errMessage: " << errorText;
+                if (item == nullptr) {
+                    return hr;
+                }
+                MarkSyncIssue(item, errorText);
+                return S_FALSE;
+            }
+            declareAsRecords = GetDeclareAsRecords(folderId);
         }
         body = NewDocumentBody(encodedFileName, categoryId, accessRows, customPropertyRows,
                                isMail || declareAsRecords);
     }
 
-    const std::string envelope = Platform::WideToUtf8(MeridioSoapEnvelope(header, body));
+    // The file is read before a lock is taken, so that an unreadable file leaves no lock behind.
     const std::vector<BYTE> content = ReadLocalFile(localPath, encodedFileName);
-    std::unique_ptr<ILSHttpRequest> request;
+    ReleaseOnFailure releaseLock;
+    if (existsOnServer && !IsCheckoutInternal(existingId)) {
+        CheckoutInternal(documentId);
+        releaseLock.release = [this, documentId] { CancelCheckoutInternal(documentId); };
+    }
+    const MessageForToken message = [&body, &content](const CStdStr<wchar_t>& token) {
+        const CStdStr<wchar_t> header = MeridioCredentialHeader(kMeridioDmws.headerTemplate, token);
+        return ByteArrayBody(
+            BuildUploadDimeMessage(Platform::WideToUtf8(MeridioSoapEnvelope(header, body)), content));
+    };
     IXMLDOMDocument2Ptr reply;
     CStdStr<wchar_t> errorText;
-    const HRESULT hr = ExecuteDMWSRequest(ByteArrayBody(BuildUploadDimeMessage(envelope, content)), reply,
-                                          request, L"AddObject2", L"application/dime", m_dmwsUrl,
-                                          SessionToken(), m_shutdownInformer, errorText, true);
+    const HRESULT hr = SendDMWSUpload(message, L"AddObject2", reply, errorText);
     if (FAILED(hr)) {
         if (item == nullptr) {
             ThrowHResult(hr);
@@ -211,6 +245,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
         ThrowHResult(E_INVALIDARG);
     }
     if (existsOnServer) {
+        releaseLock.release = nullptr;
         CancelCheckoutInternal(ParseDecimal(newId));
         remoteName = existingId;
     } else {
@@ -223,11 +258,8 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
     return S_OK;
 }
 
-bool KOVAMeridioSyncFilterImpl::GetDeclareAsRecords(LONG folderId, CStdStr<wchar_t>& currentPartId) {
+bool KOVAMeridioSyncFilterImpl::GetDeclareAsRecords(LONG folderId) {
     CStdStr<wchar_t> errorText;
-    if (FAILED(GetCurrentPart(folderId, errorText, currentPartId))) {
-        return false;
-    }
     IXMLDOMDocument2Ptr reply;
     const HRESULT hr = ExecuteSCWSRequest(
         _variant_t(FormatString(L"<OutlookGetDocAdditionInfo xmlns=\"%s\"><containerId>%ld</containerId>"
@@ -325,7 +357,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetCurrentPart(LONG folderId, CStdStr<wchar_t
         return hr;
     }
     const IXMLDOMNodePtr part = reply->selectSingleNode(L"//RMDataSet/rm2vFolder/currentPartId");
-    if (!part) {
+    if (!part || CStdStr<wchar_t>(part->Gettext()).empty()) {
         LSDIAG_ERROR << "Unable to get current partId for folder: " << folderId;
         ThrowHResult(E_FAIL);
     }

@@ -37,7 +37,7 @@ CStdStr<wchar_t> MeridioSoapAction(const MeridioService& service, const wchar_t*
 }
 
 CStdStr<wchar_t> MeridioCredentialHeader(const wchar_t* headerTemplate, const CStdStr<wchar_t>& token) {
-    return token.empty() ? CStdStr<wchar_t>() : FormatString(headerTemplate, token.c_str());
+    return token.empty() ? CStdStr<wchar_t>() : FormatString(headerTemplate, XmlEscape(token).c_str());
 }
 
 CStdStr<wchar_t> MeridioSoapEnvelope(const CStdStr<wchar_t>& header, const CStdStr<wchar_t>& body) {

@@ -30,7 +30,7 @@ extern const MeridioService kMeridioScws;
 // The service's namespace URI, "/" and the action name.
 CStdStr<wchar_t> MeridioSoapAction(const MeridioService& service, const wchar_t* action);
 
-// The header template filled with the token (inserted as it is); empty for an empty token.
+// The header template filled with the XML-escaped token; empty for an empty token.
 CStdStr<wchar_t> MeridioCredentialHeader(const wchar_t* headerTemplate, const CStdStr<wchar_t>& token);
 
 // The XML declaration and the soap:Envelope holding the header text (may be empty) and the body.

@@ -1,5 +1,5 @@
-// What the host sees when things go wrong or go away: a failed listing, deletion questions before and
-// after a listing, and item URLs asked for by index.
+// What the host sees when things go wrong or go away: a failed or unreadable listing, a shutdown,
+// deletion questions before and after a listing, and item URLs asked for by index.
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
 
 #include "Platform/Utf.h"
@@ -21,6 +21,24 @@ TEST_F(MeridioFailures, ServerFaultDuringListingAbortsThePass) {
     USHORT count = 1;
     ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
     EXPECT_EQ(count, 0);
+}
+
+TEST_F(MeridioFailures, AListingWhoseContentsAreNotXmlFailsAndReportsNothingDeleted) {
+    const _bstr_t live(host.Location(L"document", 102).c_str());
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    host.Server().BreakNextListings(1);
+    EXPECT_TRUE(FAILED(host.ListFolder(host.Location(L"container", 2))));
+    USHORT count = 1;
+    ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(live, 0), E_FAIL);
+}
+
+TEST_F(MeridioFailures, AShutdownDuringARequestReachesTheHostAsAbort) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    host.Informer().SetShutdownRequested(true);
+    EXPECT_EQ(host.ListFolder(host.Location(L"container", 2)), E_ABORT);
+    EXPECT_TRUE(host.Informer().AbortMessages().empty());
 }
 
 TEST_F(MeridioFailures, DeletionIsUnknownBeforeAnyListing) {

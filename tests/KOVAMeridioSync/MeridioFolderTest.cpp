@@ -1,7 +1,9 @@
 // Folders made and deleted through the host's interfaces: a new container under a container with the
 // parent's access rows and custom properties, names the server gets unchanged, refusals under and of
-// records-management classes and folders, and the deletion request.
+// records-management classes and folders, and the deletion request, which only containers get.
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
+
+#include "Platform/Utf.h"
 
 #include <gmock/gmock.h>
 
@@ -164,6 +166,20 @@ TEST(MeridioFolders, RecordsManagementParentsAndFailuresAreRefused) {
     }
 }
 
+TEST(MeridioFolders, AReplyWithoutTheNewContainersIdFailsTheCreation) {
+    for (const char* replaced : {"<PROP_containerId />", "<PROP_containerId>x</PROP_containerId>", ""}) {
+        SCOPED_TRACE(replaced);
+        MeridioHost host;
+        host.Server().RewriteNextReply("AddObject", [replaced](DemoMeridio::HttpReply& reply) {
+            const std::string id = "<PROP_containerId>22</PROP_containerId>";
+            reply.body.replace(reply.body.find(id), id.size(), replaced);
+        });
+        const Created created = CreateFolder(host, host.Location(L"container", 2), L"Minutes");
+        EXPECT_EQ(created.hr, E_FAIL);
+        EXPECT_EQ(created.location, L"");
+    }
+}
+
 TEST(MeridioFolders, DeletingAFolderDeletesItsContainer) {
     MeridioHost host;
     ASSERT_EQ(DeleteFolder(host, host.Location(L"container", 4)), S_OK);
@@ -184,9 +200,13 @@ TEST(MeridioFolders, DeletingAFolderDeletesItsContainer) {
     EXPECT_TRUE(ContainerOnServer(host, 4).title.empty());
 }
 
-TEST(MeridioFolders, RecordsManagementFoldersAndClassesAreNotDeleted) {
-    for (const auto& [kind, id] : {std::pair{L"folder", 21}, std::pair{L"class", 20}}) {
-        SCOPED_TRACE(id);
+TEST(MeridioFolders, OnlyContainersAreDeleted) {
+    // A location of another kind names no container: its number must not delete the container that
+    // happens to have it.
+    const std::pair<const wchar_t*, long> refused[] = {
+        {L"folder", 21}, {L"class", 20}, {L"document", 2}, {L"record", 2}, {L"shortcut", 2}};
+    for (const auto& [kind, id] : refused) {
+        SCOPED_TRACE(Platform::WideToUtf8(kind));
         MeridioHost host;
         EXPECT_EQ(DeleteFolder(host, host.Location(kind, id)), E_INVALIDARG);
         EXPECT_THAT(host.Actions(), ElementsAre("Login"));

@@ -184,4 +184,16 @@ TEST_F(MeridioListing, RightsMaskAndRecordsDecideWhatIsReadOnly) {
     }
 }
 
+TEST_F(MeridioListing, ItemPropertiesAreWrittenWhenTheRepositoryHasNoFieldDefinitions) {
+    // Without content-type information no field set can type the values; they are stored as text.
+    host.mainFolder->Set(L"CTInfo", std::wstring());
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const USHORT index = IndexOf(host, 102);
+    auto item = NewMap();
+    ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+    EXPECT_EQ(host.Sync()->raw_SetItemProperties(index, item.get()), S_OK);
+    EXPECT_EQ(StrProp(*item, L"Meridio-DOCID"), L"102");
+    EXPECT_TRUE(StrProp(*item, L"Mavisto.FromServerFileUrl"));
+}
+
 } // namespace

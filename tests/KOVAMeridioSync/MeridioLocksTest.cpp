@@ -78,16 +78,17 @@ TEST_F(MeridioLocks, CheckoutLocksTheDocumentAndCancelUnlocksIt) {
     EXPECT_EQ(checkedOut, VARIANT_FALSE);
 }
 
-TEST_F(MeridioLocks, EachLockIsListedOnceAndOneUnlockRemovesOneEntry) {
+TEST_F(MeridioLocks, ASecondLockIsRefusedAndOneUnlockReleasesTheDocument) {
     const auto item = ItemOf(104);
     ASSERT_EQ(locking->raw_Checkout(item.get()), S_OK);
-    ASSERT_EQ(locking->raw_Checkout(item.get()), S_OK);
+    // The server refuses to lock a locked document; the refused lock is not listed.
+    EXPECT_TRUE(FAILED(locking->raw_Checkout(item.get())));
     ASSERT_EQ(locking->raw_CancelCheckout(item.get()), S_OK);
     EXPECT_EQ(LockHolder(104), "");
-    EXPECT_EQ(StateOf(item.get()), kCheckedOut);
-    // The server has no lock left to remove; the entry stays.
+    EXPECT_EQ(StateOf(item.get()), kNotCheckedOut);
+    // The server has no lock left to remove.
     EXPECT_TRUE(FAILED(locking->raw_CancelCheckout(item.get())));
-    EXPECT_EQ(StateOf(item.get()), kCheckedOut);
+    EXPECT_EQ(StateOf(item.get()), kNotCheckedOut);
 }
 
 TEST_F(MeridioLocks, TheListingsLockFlagCountsWithoutALockOfThisObject) {

@@ -1,10 +1,14 @@
-// An expired session is renewed once: one new login and one resend with the new token; a resend
-// that meets an expired session again is the request's failure.
+// An expired session is renewed once: one new login and one resend with the new token (an upload's
+// message built anew for it); a resend that meets an expired session again is the request's failure,
+// and only then is the host told that the connection failed.
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
 
 #include "Platform/Utf.h"
 
+#include "tests/Support/TempDirectory.h"
+
 #include <cstring>
+#include <fstream>
 #include <functional>
 
 namespace {
@@ -58,7 +62,36 @@ TEST(MeridioSessionRenewal, ExpiredTokenIsRenewedOnceAndTheRequestResent) {
         EXPECT_EQ(TokenOf(requests[2]), first);
         EXPECT_NE(TokenOf(requests[4]), first);
         EXPECT_EQ(TokenOf(requests[4]), Platform::WideToUtf8(KOVAMeridioSyncFilterImpl::SessionToken()));
+        EXPECT_TRUE(host.Informer().AbortMessages().empty()); // the renewal mended the failure
     }
+}
+
+TEST(MeridioSessionRenewal, AnUploadIsResentWithTheNewToken) {
+    // The upload's envelope travels inside its DIME message, so the resend must be built anew.
+    MeridioHost host;
+    TestSupport::TempDirectory temp;
+    const auto localPath = temp.path() / "notes.txt";
+    std::ofstream(localPath) << "notes";
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    host.Server().ExpireSessionAt("AddObject2");
+    const auto item = NewMap();
+    ASSERT_EQ(host.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(L"notes.txt"), nullptr,
+                                              item.get()),
+              S_OK);
+    EXPECT_EQ(TestSupport::StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"");
+
+    std::vector<std::string> uploadTokens;
+    for (const DemoMeridio::IncomingRequest& request : host.Server().ReceivedRequests()) {
+        if (ActionOf(request) == "AddObject2") {
+            uploadTokens.push_back(TokenOf(request));
+        }
+    }
+    ASSERT_EQ(uploadTokens.size(), 2u);
+    EXPECT_NE(uploadTokens[1], uploadTokens[0]);
+    EXPECT_EQ(uploadTokens[1], Platform::WideToUtf8(KOVAMeridioSyncFilterImpl::SessionToken()));
+    const long id = DocumentIdOf(TestSupport::StrProp(*item, L"Mavisto.FromServerFileId").value_or(L"/0"));
+    EXPECT_EQ(host.ContentOf(id), "notes");
+    EXPECT_TRUE(host.Informer().AbortMessages().empty());
 }
 
 TEST(MeridioSessionRenewal, SecondExpiryInTheResendIsTheFailure) {
@@ -70,6 +103,8 @@ TEST(MeridioSessionRenewal, SecondExpiryInTheResendIsTheFailure) {
     USHORT count = 1;
     ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
     EXPECT_EQ(count, 0);
+    EXPECT_EQ(host.Informer().AbortMessages(),
+              std::vector<std::wstring>{L"Sync aborted - connection to Server failed"});
 }
 
 } // namespace

@@ -16,8 +16,8 @@ TEST(MeridioSoap, EnvelopeHasNoWhiteSpaceBetweenItsParts) {
 TEST(MeridioSoap, CredentialHeaderPerServiceAndNoneWithoutToken) {
     EXPECT_EQ(CStdStr<wchar_t>(
                   L"<soap:Header><MeridioCredentialHeader xmlns=\"http://www.meridio.com/MeridioDMWS\">"
-                  L"<token>t&1</token></MeridioCredentialHeader></soap:Header>"),
-              MeridioCredentialHeader(kMeridioDmws.headerTemplate, L"t&1"));
+                  L"<token>t&amp;1&lt;2</token></MeridioCredentialHeader></soap:Header>"),
+              MeridioCredentialHeader(kMeridioDmws.headerTemplate, L"t&1<2"));
     EXPECT_EQ(CStdStr<wchar_t>(
                   L"<soap:Header><MeridioCredentialHeader xmlns=\"http://www.meridio.com/MeridioSCWS\">"
                   L"<Token>abc</Token></MeridioCredentialHeader></soap:Header>"),

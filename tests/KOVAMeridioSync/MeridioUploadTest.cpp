@@ -1,9 +1,13 @@
 // Uploads: the host adds a new local item to a synced folder or updates a changed one, and the filter
 // sends the content as a DIME message (DMWS AddObject2), then links a new document to the folder.
 #include "tests/KOVAMeridioSync/MeridioUploadFixture.h"
+#include "tests/Support/TempDirectory.h"
+#include "tests/VantrelCommon/ChildScenarios.h"
+#include "tools/demo-meridio/soap/SoapReply.h"
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -184,6 +188,93 @@ TEST_F(MeridioUpload, AFileTooLargeForOneDimeRecordIsRefusedBeforeItsContentIsSe
               E_INVALIDARG);
     const auto actions = host.Actions();
     EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject2"), 0);
+}
+
+struct FailedUpdateCase {
+    const char* label;
+    bool localFileMissing;
+    // Applied to the reply of AddObject2 when given.
+    std::function<void(DemoMeridio::HttpReply&)> rewrite;
+};
+
+class MeridioFailedUpdate : public MeridioUpload, public ::testing::WithParamInterface<FailedUpdateCase> {};
+
+TEST_P(MeridioFailedUpdate, LeavesTheDocumentUnlocked) {
+    const FailedUpdateCase& c = GetParam();
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const auto item = host.Item(IndexOf(host, 102));
+    item->Set(L"Mavisto.IsContentChanged", LONG(1));
+    const auto localPath = temp.path() / "plan.md";
+    if (!c.localFileMissing) {
+        std::ofstream(localPath) << "new plan";
+    }
+    if (c.rewrite) {
+        host.Server().RewriteNextReply("AddObject2", c.rewrite);
+    }
+    host.Sync()->raw_UpdateDocument(_bstr_t(localPath.c_str()), _bstr_t(L"Project plan 2024.md"), nullptr,
+                                    item.get());
+    host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {
+        EXPECT_FALSE(repository.FindDocument(102)->lock.has_value());
+    });
+    if (c.localFileMissing) {
+        // The file is read before the lock would be taken.
+        const auto actions = host.Actions();
+        EXPECT_EQ(std::count(actions.begin(), actions.end(), "ApplyChanges"), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, MeridioFailedUpdate,
+    ::testing::Values(FailedUpdateCase{"localFileMissing", true, nullptr},
+                      FailedUpdateCase{"uploadRefused", false,
+                                       [](DemoMeridio::HttpReply& reply) {
+                                           reply = DemoMeridio::FaultReply(DemoMeridio::ServerFault(
+                                               "API Error 21050: The disk is full."));
+                                       }},
+                      FailedUpdateCase{"replyWithoutDocumentId", false,
+                                       [](DemoMeridio::HttpReply& reply) {
+                                           const std::string id = "<docId>102</docId>";
+                                           reply.body.replace(reply.body.find(id), id.size(), "");
+                                       }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(MeridioUpload, ARecordsFolderWithoutItsCurrentPartStoresNothing) {
+    // The document could not be entered in any part: it would be stored in no folder at all.
+    const struct {
+        const char* label;
+        std::function<void(DemoMeridio::HttpReply&)> rewrite;
+        HRESULT hr;
+        const wchar_t* issue; // the sync issue marked on the item
+    } cases[] = {
+        {"refused",
+         [](DemoMeridio::HttpReply& reply) {
+             reply =
+                 DemoMeridio::FaultReply(DemoMeridio::ServerFault("API Error 30001: Folder unavailable."));
+         },
+         S_OK, L"ERROR"},
+        {"noPart",
+         [](DemoMeridio::HttpReply& reply) {
+             const std::string part = "<currentPartId>212</currentPartId>";
+             reply.body.replace(reply.body.find(part), part.size(), "<currentPartId />");
+         },
+         E_FAIL, L""},
+    };
+    const auto localPath = temp.path() / "contract.pdf";
+    std::ofstream(localPath) << "signed";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        MeridioHost fresh;
+        ASSERT_EQ(fresh.ListFolder(fresh.Location(L"folder", 21)), S_OK);
+        fresh.Server().RewriteNextReply("GetFolder2", c.rewrite);
+        const auto item = NewMap();
+        EXPECT_EQ(fresh.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(L"contract.pdf"),
+                                                   nullptr, item.get()),
+                  c.hr);
+        EXPECT_EQ(TestSupport::StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), c.issue);
+        const auto actions = fresh.Actions();
+        EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject2"), 0);
+        EXPECT_EQ(std::count(actions.begin(), actions.end(), "ApplyChanges"), 0);
+    }
 }
 
 } // namespace

@@ -28,6 +28,12 @@ IncomingRequest ToIncoming(const httplib::Request& request) {
     return incoming;
 }
 
+// The SOAPAction's last segment ("Login"); empty without the header.
+std::string ActionOf(const IncomingRequest& request) {
+    const std::string action = request.soapAction.value_or("");
+    return action.substr(action.rfind('/') + 1);
+}
+
 // Announces the whole length but sends only the first half of the body, then drops the connection.
 void SetCutOffContent(httplib::Response& response, const HttpReply& reply) {
     auto body = std::make_shared<std::string>(reply.body);
@@ -114,6 +120,22 @@ void DemoServer::ExpireSessionsAfter(std::optional<int> requests) {
     dispatcher_.sessions().ExpireAfter(requests);
 }
 
+void DemoServer::BreakNextListings(int count) {
+    std::lock_guard lock(mutex_);
+    dispatcher_.switches().brokenListings = count;
+}
+
+void DemoServer::ExpireSessionAt(const std::string& action) {
+    std::lock_guard lock(mutex_);
+    dispatcher_.switches().expireSessionAt = action;
+}
+
+void DemoServer::RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite) {
+    std::lock_guard lock(mutex_);
+    rewrittenAction_ = action;
+    rewrite_ = std::move(rewrite);
+}
+
 void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {
     std::lock_guard lock(mutex_);
     change(dispatcher_.repository());
@@ -143,6 +165,11 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
             reply = BusyReply(faults_);
         } else {
             reply = dispatcher_.Dispatch(received_.back());
+        }
+        if (rewrite_ && ActionOf(received_.back()) == rewrittenAction_) {
+            const auto rewrite = std::move(rewrite_);
+            rewrite_ = nullptr;
+            rewrite(reply);
         }
         if (faults_.cutOffReplies > 0) {
             --faults_.cutOffReplies;

@@ -48,6 +48,15 @@ public:
     void SetLatency(std::chrono::milliseconds latency);
     void CutOffNextReplies(int count);
     void ExpireSessionsAfter(std::optional<int> requests);
+    // The next count container listings (OutlookGetContainerFullEx) carry contents text that stops
+    // half-way, inside a well-formed reply.
+    void BreakNextListings(int count);
+    // The next request of the action (e.g. "AddObject2") meets an expired session; a new login's
+    // token serves again.
+    void ExpireSessionAt(const std::string& action);
+    // The next reply to a request of the action passes through the rewrite before it is sent, for a
+    // reply no repository state gives (a missing id, a fault in place of a result).
+    void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
 
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);
@@ -61,6 +70,8 @@ private:
     mutable std::mutex mutex_; // guards the dispatcher (repository, sessions), the faults and the log
     RequestDispatcher dispatcher_;
     FaultSettings faults_;
+    std::string rewrittenAction_;
+    std::function<void(HttpReply&)> rewrite_;
     std::vector<IncomingRequest> received_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;

@@ -1,5 +1,6 @@
 #include "tools/demo-meridio/RequestDispatcher.h"
 
+#include "tools/demo-meridio/soap/ParameterOrder.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
 #include "tools/demo-meridio/soap/XmlText.h"
 
@@ -54,15 +55,20 @@ HttpReply RequestDispatcher::Serve(const ServiceInfo& service, const IncomingReq
         throw ClientFault("SOAPAction " + soap.action + " needs the body element " +
                           Joined(operation->bodyElements) + ", got " + std::string(bodyName));
     }
+    CheckParameterOrder(soap.service->service, soap.action, soap.operation);
     if (operation->needsSession) {
         if (!soap.token) {
             throw ClientFault(soap.action + " needs a soap:Header with a MeridioCredentialHeader");
+        }
+        if (switches_.expireSessionAt == soap.action) {
+            switches_.expireSessionAt.reset();
+            sessions_.Expire(*soap.token);
         }
         if (!sessions_.Use(*soap.token)) {
             throw ServerFault(std::string(soap.service->sessionExpiredText));
         }
     }
-    OperationContext context{soap, repository_, sessions_, settings_};
+    OperationContext context{soap, repository_, sessions_, settings_, switches_};
     return operation->handler(context);
 }
 

@@ -28,6 +28,7 @@ public:
 
     Repository& repository() { return repository_; }
     SessionTable& sessions() { return sessions_; }
+    ReplySwitches& switches() { return switches_; }
 
 private:
     HttpReply Serve(const ServiceInfo& service, const IncomingRequest& request);
@@ -36,6 +37,7 @@ private:
     Repository repository_;
     SessionTable sessions_;
     ServerSettings settings_;
+    ReplySwitches switches_;
 };
 
 } // namespace DemoMeridio

@@ -18,6 +18,8 @@ public:
     bool Use(const std::string& token);
     // Applies to every token, counting the requests each has served so far; nullopt: no limit.
     void ExpireAfter(std::optional<int> requests) { limit_ = requests; }
+    // Ends the token's session at once: later requests with it are refused as an expired session.
+    void Expire(const std::string& token) { requestsServed_.erase(token); }
 
 private:
     std::map<std::string, int> requestsServed_;

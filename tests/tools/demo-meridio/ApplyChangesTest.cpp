@@ -84,9 +84,9 @@ TEST_F(ApplyChangesTest, AnInsertedLockLocksForTheUserAndADeletedOneUnlocks) {
     EXPECT_EQ(LockFlagInListing(102), "1");
     EXPECT_EQ(LockFlagInPreview(102), "1");
 
-    // Locking again keeps the user's lock.
-    EXPECT_EQ(ElementText(Call(Service::DMWS, "ApplyChanges", Changes(LockRow(102))), "PROP_userName"),
-              "demo");
+    // A locked document cannot be locked again, not even by the lock's holder.
+    ExpectRefusedChanges(Service::DMWS, Changes(LockRow(102)), "102 is already locked");
+    EXPECT_EQ(LockFlagInListing(102), "1");
 
     const std::string unlocked = Call(Service::DMWS, "ApplyChanges", UnlockChanges(102));
     EXPECT_EQ(ElementText(unlocked, "ApplyChangesResult"), "");
@@ -96,11 +96,22 @@ TEST_F(ApplyChangesTest, AnInsertedLockLocksForTheUserAndADeletedOneUnlocks) {
 }
 
 TEST_F(ApplyChangesTest, LocksOfOtherUsersAndMissingLocksAreRefused) {
-    ExpectFault(Service::DMWS, Changes(LockRow(103)), "soap:Server", "locked by Jonas Berg");
-    ExpectFault(Service::DMWS, UnlockChanges(103), "soap:Server", "locked by Jonas Berg");
-    ExpectFault(Service::DMWS, UnlockChanges(102), "soap:Server", "is not locked");
-    ExpectFault(Service::DMWS, Changes(LockRow(999)), "soap:Server", "999 does not exist");
+    ExpectRefusedChanges(Service::DMWS, Changes(LockRow(103)), "locked by Jonas Berg");
+    ExpectRefusedChanges(Service::DMWS, UnlockChanges(103), "locked by Jonas Berg");
+    ExpectRefusedChanges(Service::DMWS, UnlockChanges(102), "is not locked");
+    ExpectRefusedChanges(Service::DMWS, Changes(LockRow(999)), "999 does not exist");
+    ExpectRefusedChanges(Service::DMWS, Changes(LockRow(102).replace(LockRow(102).find("102"), 3, "")),
+                         "has no docId");
     EXPECT_EQ(LockFlagInListing(103), "1");
+    EXPECT_EQ(LockFlagInListing(102), "0");
+}
+
+TEST_F(ApplyChangesTest, ARefusedRowRefusesTheWholeChange) {
+    // The lock of 102 would be applicable alone; with the refused lock of 103 nothing is applied.
+    const std::string second = "<LOCKS diffgr:id=\"LOCKS2\" msdata:rowOrder=\"1\" "
+                               "diffgr:hasChanges=\"inserted\"><docId>103</docId></LOCKS>";
+    ExpectRefusedChanges(Service::DMWS, Changes(LockRow(102) + second), "locked by Jonas Berg");
+    EXPECT_EQ(LockFlagInListing(102), "0");
 }
 
 TEST_F(ApplyChangesTest, AModifiedDocumentRowChangesTheTitle) {
@@ -115,7 +126,7 @@ TEST_F(ApplyChangesTest, AModifiedDocumentRowChangesTheTitle) {
     EXPECT_EQ(
         ElementText(Call(Service::DMWS, "ApplyChanges", Changes(TitleRow(102, " Plan  "))), "PROP_W_title"),
         "Plan");
-    ExpectFault(Service::DMWS, Changes(TitleRow(102, " ")), "soap:Server", "title cannot be empty");
+    ExpectRefusedChanges(Service::DMWS, Changes(TitleRow(102, " ")), "title cannot be empty");
     ExpectFault(
         Service::DMWS,
         Changes("<DOCUMENTS diffgr:id=\"DOCUMENTS1\" diffgr:hasChanges=\"modified\"><PROP_documentId>102"
@@ -162,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, MalformedChangesTest,
     ::testing::Values(
         MalformedChanges{"NoChanges", Service::DMWS, "", "ApplyChanges has no parameter changes"},
-        MalformedChanges{"RmWithoutDs", Service::RMWS, Changes(""), "ApplyChanges has no parameter ds"},
+        MalformedChanges{"RmWithoutDs", Service::RMWS, Changes(""),
+                         "ApplyChanges takes no parameter changes"},
         MalformedChanges{"NoDiffgram", Service::DMWS, "<changes><DMDataSet/></changes>",
                          "holds no diffgr:diffgram"},
         MalformedChanges{"DataSetOfTheOtherService", Service::DMWS, Changes("", {}, "changes", "RMDataSet"),

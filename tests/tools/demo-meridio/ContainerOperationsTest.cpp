@@ -195,24 +195,53 @@ TEST_F(ContainerOperationsTest, DeletedRowsRemoveContainersDocumentsReferencesAn
     EXPECT_THAT(Listed(21, "T1", "DOCID"), ElementsAre("107"));
 }
 
-TEST_F(ContainerOperationsTest, DeletedRowsOfRecordsAndUnknownObjectsAreRefused) {
-    ExpectFault(
-        Service::DMWS, "ApplyChanges",
-        Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINERS", "<PROP_containerId>20</PROP_containerId>"),
-        "soap:Server", "records-management");
-    ExpectFault(
-        Service::DMWS, "ApplyChanges",
-        Deletion("changes", "DMDataSet", kDmDataSet, "DOCUMENTS", "<PROP_documentId>107</PROP_documentId>"),
-        "soap:Server", "record");
-    ExpectFault(Service::DMWS, "ApplyChanges",
-                Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINER_DOCUMENTREFS",
-                         "<ContainerId>99</ContainerId><DocumentRefId>105</DocumentRefId>"),
-                "soap:Server", "99");
-    ExpectFault(Service::RMWS, "ApplyChanges",
-                Deletion("ds", "RMDataSet", kRmDataSet, "rm2Part_Document",
-                         "<parentObjectId>999</parentObjectId><documentId>108</documentId>"),
-                "soap:Server", "999");
+TEST_F(ContainerOperationsTest, DeletedRowsOfRecordsAndOfWhatIsNotThereAreRefused) {
+    const struct {
+        Service service;
+        std::string children;
+        std::string text;
+    } cases[] = {
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINERS",
+                  "<PROP_containerId>20</PROP_containerId>"),
+         "records-management"},
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINERS",
+                  "<PROP_containerId>99</PROP_containerId>"),
+         "container 99 does not exist"},
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINERS", "<PROP_containerId></PROP_containerId>"),
+         "has no PROP_containerId"},
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "DOCUMENTS", "<PROP_documentId>107</PROP_documentId>"),
+         "record"},
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINER_DOCUMENTREFS",
+                  "<ContainerId>99</ContainerId><DocumentRefId>105</DocumentRefId>"),
+         "99"},
+        {Service::DMWS,
+         Deletion("changes", "DMDataSet", kDmDataSet, "CONTAINER_DOCUMENTREFS",
+                  "<ContainerId>4</ContainerId><DocumentRefId>105</DocumentRefId>"),
+         "holds no reference to the document 105"},
+        {Service::RMWS,
+         Deletion("ds", "RMDataSet", kRmDataSet, "rm2Part_Document",
+                  "<parentObjectId>999</parentObjectId><documentId>108</documentId>"),
+         "999"},
+        {Service::RMWS,
+         Deletion("ds", "RMDataSet", kRmDataSet, "rm2Part_Document",
+                  "<parentObjectId>211</parentObjectId><documentId>108</documentId>"),
+         "does not hold the document 108"},
+        {Service::RMWS,
+         Deletion("ds", "RMDataSet", kRmDataSet, "rm2Part_Document",
+                  "<parentObjectId /><documentId>108</documentId>"),
+         "has no parentObjectId"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ExpectRefusedChanges(c.service, c.children, c.text);
+    }
     EXPECT_THAT(Listed(1, "T0", "CONTAINERID"), ElementsAre("1", "2", "3", "4", "20"));
+    EXPECT_THAT(Listed(21, "T1", "DOCID"), ElementsAre("107", "108"));
 }
 
 } // namespace

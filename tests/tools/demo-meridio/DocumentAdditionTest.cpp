@@ -251,15 +251,12 @@ TEST_F(DocumentAdditionTest, InsertedRowsLinkADocumentToAContainerOrAPart) {
         EXPECT_TRUE(repository.FindDocument(101)->isRecord);
         EXPECT_FALSE(repository.FindDocument(102)->isRecord);
     });
-    const auto toFolder =
-        Post(Service::DMWS, "ApplyChanges",
-             Operation(Service::DMWS, "ApplyChanges",
-                       Diffgram("changes", "DMDataSet", "http://www.meridio.com/DMDataSet.xsd",
-                                "<CONTAINER_DOCUMENTREFS diffgr:hasChanges=\"inserted\">"
-                                "<ContainerId>21</ContainerId><DocumentRefId>101</DocumentRefId>"
-                                "</CONTAINER_DOCUMENTREFS>")),
-             Login());
-    ExpectFault(toFolder, "soap:Server", "records-management object 21");
+    ExpectRefusedChanges(Service::DMWS,
+                         Diffgram("changes", "DMDataSet", "http://www.meridio.com/DMDataSet.xsd",
+                                  "<CONTAINER_DOCUMENTREFS diffgr:hasChanges=\"inserted\">"
+                                  "<ContainerId>21</ContainerId><DocumentRefId>101</DocumentRefId>"
+                                  "</CONTAINER_DOCUMENTREFS>"),
+                         "records-management object 21");
 }
 
 // A link that exists already is refused as the server's keys refuse a second row: HTTP 200 with the row

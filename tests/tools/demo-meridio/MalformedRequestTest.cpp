@@ -112,6 +112,31 @@ TEST_F(RawRequestTest, CredentialHeaderWithTheOtherServicesTokenElementIsRefused
                 HasSubstr("must hold the element Token"));
 }
 
+TEST_F(RawRequestTest, ParametersOutOfTheirDeclaredOrderOrNotDeclaredAreRefused) {
+    // DMWS and RMWS read their parameters in the order their descriptions declare.
+    const struct {
+        Service service;
+        const char* action;
+        std::string children;
+        std::string faultText;
+    } cases[] = {
+        {Service::RMWS, "GetFolder2",
+         "<getPropDefs>false</getPropDefs><id>21</id><getActivities>true</getActivities><getParts>false"
+         "</getParts><getRecords>false</getRecords><getCustomProperties>true</getCustomProperties>",
+         "parameter id of GetFolder2 stands out of the declared order"},
+        {Service::DMWS, "GetLatestVersionFile", "<docId>102</docId><lifetime>5</lifetime>",
+         "GetLatestVersionFile takes no parameter lifetime"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.action);
+        const auto reply = Post(c.service, c.action, Operation(c.service, c.action, c.children), Login());
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->status, 500);
+        EXPECT_EQ(ElementText(reply->body, "faultcode"), "soap:Client");
+        EXPECT_THAT(ElementText(reply->body, "faultstring").value_or(""), HasSubstr(c.faultText));
+    }
+}
+
 TEST_F(RawRequestTest, GetIsRefused) {
     const auto reply = client_->Get("/dmws/meridiodmws.asmx");
     ASSERT_TRUE(reply);

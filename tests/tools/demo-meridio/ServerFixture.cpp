@@ -114,4 +114,18 @@ ServerFixture::ScwsResult(const std::string& action, const std::string& children
     return document;
 }
 
+void ServerFixture::ExpectRefusedChanges(Service service, const std::string& children,
+                                         const std::string& text) {
+    const auto reply = Post(service, "ApplyChanges", Operation(service, "ApplyChanges", children), Login());
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200) << reply->body;
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(reply->body.c_str()));
+    const pugi::xml_node error =
+        document.select_node("//ApplyChangesResult/diffgr:diffgram/diffgr:errors/*").node();
+    ASSERT_TRUE(error) << reply->body;
+    EXPECT_NE(std::string(error.attribute("diffgr:Error").value()).find(text), std::string::npos)
+        << reply->body;
+}
+
 } // namespace DemoMeridio::Testing

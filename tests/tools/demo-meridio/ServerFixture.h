@@ -42,6 +42,10 @@ protected:
     std::string Login();
     // Logs in and calls the operation; expects HTTP 200 and gives the body.
     std::string Call(Service service, const std::string& action, const std::string& children);
+    // Posts ApplyChanges with these children and expects the change refused as a real server refuses
+    // a row it cannot apply: HTTP 200, the result's diffgram lists the row under diffgr:errors with an
+    // error text that holds the part.
+    void ExpectRefusedChanges(Service service, const std::string& children, const std::string& text);
     // The result text of a SCWS operation, loaded as the XML it holds.
     std::unique_ptr<pugi::xml_document> ScwsResult(const std::string& action, const std::string& children,
                                                    const char* element = nullptr);

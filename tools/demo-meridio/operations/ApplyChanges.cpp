@@ -1,9 +1,9 @@
 // DMWS and RMWS ApplyChanges: applies the changed rows of the diffgram in the request (DMWS: parameter
 // changes holding a DMDataSet; RMWS: ds holding an RMDataSet) through the registered table handlers.
 // The result holds a data set with the rows the server inserted or modified, as stored; it is empty
-// when the changes were only deletions. Every row must have a handler before any is applied, and the
-// rows are applied together or not at all: a fault, or a row the server refuses (the result then holds
-// that row and its error in diffgr:errors), leaves the repository as it was.
+// when the changes were only deletions. Every row must have a handler before any is applied. A row
+// the server cannot apply (its handler's soap:Server refusal) refuses the whole change: the result's
+// diffgram lists it under diffgr:errors and nothing is applied.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
@@ -138,28 +138,37 @@ HttpReply ApplyChanges(const DiffgramTables& tables, const DataSetShape& shape, 
         }
         handlers.push_back(handler);
     }
+    // The rows are applied to a copy that replaces the repository only when no row was refused.
     Repository changed = context.repository;
-    OperationContext changing{context.request, changed, context.sessions, context.settings};
+    OperationContext rowContext{context.request, changed, context.sessions, context.settings,
+                                context.switches};
     DataSetResult stored(shape.kind);
+    DataSetResult refused(shape.kind);
     bool anyStored = false;
-    OperationResponse response(*context.request.service, context.request.action);
+    bool anyRefused = false;
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        const DiffgramRow& row = rows[index];
         try {
-            if (std::optional<StoredRow> storedRow = (*handlers[index])(changing, row)) {
-                stored.AddRow(storedRow->table, std::move(storedRow->columns));
+            if (std::optional<StoredRow> row = (*handlers[index])(rowContext, rows[index])) {
+                stored.AddRow(row->table, std::move(row->columns));
                 anyStored = true;
             }
-        } catch (const RowRefused& refused) {
-            DataSetResult refusal(shape.kind);
-            refusal.AddRefusedRow(row.Table(), DiffgramId(row.row), ChangeName(row.change),
-                                  ColumnsOf(row.row), refused.what());
-            refusal.WriteInto(response.Result());
-            return response.ToHttpReply();
+        } catch (const SoapFault& fault) {
+            if (fault.code() == SoapFault::Code::Client) {
+                throw;
+            }
+            const DiffgramRow& row = rows[index];
+            refused.AddRefusedRow(row.Table(), DiffgramId(row.row), ChangeName(row.change),
+                                  ColumnsOf(row.row), fault.what());
+            anyRefused = true;
         }
     }
-    context.repository = std::move(changed);
+    OperationResponse response(*context.request.service, context.request.action);
     const pugi::xml_node result = response.Result();
+    if (anyRefused) {
+        refused.WriteInto(result);
+        return response.ToHttpReply();
+    }
+    context.repository = std::move(changed);
     if (anyStored) {
         stored.WriteInto(result);
     }

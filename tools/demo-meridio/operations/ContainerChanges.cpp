@@ -10,8 +10,7 @@ namespace DemoMeridio {
 namespace {
 
 std::optional<StoredRow> DeleteContainer(OperationContext& context, const DiffgramRow& row) {
-    const Container& container =
-        RequireContainer(context.repository, RequiredNumber(row.row, "PROP_containerId"));
+    const Container& container = RequireContainer(context.repository, row.Id("PROP_containerId"));
     if (container.kind != ContainerKind::Container) {
         throw ServerFault("API Error 22011: The records-management object " + std::to_string(container.id) +
                           " cannot be deleted as a container.");

@@ -80,9 +80,12 @@ HttpReply GetContainerFullEx(OperationContext& context) {
     for (const Document* document : repository.DocumentsIn(container)) {
         AppendDocumentRow(rows, *document);
     }
-    return OperationResponse(*context.request.service, context.request.action)
-        .ResultText(ToXmlText(contents))
-        .ToHttpReply();
+    std::string text = ToXmlText(contents);
+    if (context.switches.brokenListings > 0) {
+        --context.switches.brokenListings;
+        text.resize(text.size() / 2); // the rows stop in the middle: the text is not XML
+    }
+    return OperationResponse(*context.request.service, context.request.action).ResultText(text).ToHttpReply();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 
+#include "tools/demo-meridio/soap/Parameters.h"
+#include "tools/demo-meridio/soap/SoapFault.h"
 #include "tools/demo-meridio/soap/XmlText.h"
 
 #include <algorithm>
@@ -18,6 +20,13 @@ std::optional<std::string> DiffgramRow::Column(std::string_view name) const {
         }
     }
     return std::nullopt;
+}
+
+long DiffgramRow::Id(const char* column) const {
+    if (const std::optional<std::string> text = Column(column); text && text->empty()) {
+        throw ServerFault("API Error 20002: The row " + std::string(Table()) + " has no " + column + ".");
+    }
+    return RequiredNumber(row, column);
 }
 
 void DiffgramTables::Add(DataSetKind dataSet, std::string table, RowChange change, RowHandler handler) {

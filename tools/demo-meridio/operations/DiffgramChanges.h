@@ -30,18 +30,15 @@ struct DiffgramRow {
     std::string_view Table() const;
     // The text of a column; nullopt when the row has no such column.
     std::optional<std::string> Column(std::string_view name) const;
-};
-
-// A row the server refuses without a fault, as it does a row that breaks one of its keys (a link that
-// exists already): the reply holds the row, marked, and its error text in diffgr:errors.
-class RowRefused : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+    // The id in the column: a missing column or one that is not a number is a client fault; an empty
+    // one names nothing, so the server refuses the row (soap:Server).
+    long Id(const char* column) const;
 };
 
 // Applies one row to the repository; gives the stored row for an insertion or modification, nothing
-// for a deletion. Refusals are SoapFaults or RowRefused; either way none of the request's rows stays
-// applied.
+// for a deletion. Refusals are SoapFaults: a soap:Server one refuses the row, as a real server refuses
+// a row that breaks one of its keys (a link that exists already): ApplyChanges answers the row, marked,
+// with its error text in diffgr:errors; a soap:Client one refuses the request.
 using RowHandler = std::function<std::optional<StoredRow>(OperationContext&, const DiffgramRow&)>;
 
 class DiffgramTables {

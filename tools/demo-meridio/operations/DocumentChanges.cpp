@@ -18,7 +18,7 @@ std::optional<StoredRow> ModifyDocument(OperationContext& context, const Diffgra
             throw ClientFault("the column " + std::string(name) + " of DOCUMENTS cannot be changed");
         }
     }
-    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "PROP_documentId"));
+    Document& document = RequireDocument(context.repository, row.Id("PROP_documentId"));
     if (const std::optional<std::string> title = row.Column("PROP_W_title")) {
         // The server stores a title without the blanks around it.
         const auto first = title->find_first_not_of(" \t");

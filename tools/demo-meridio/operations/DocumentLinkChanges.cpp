@@ -19,16 +19,16 @@ bool Holds(const std::vector<long>& ids, long id) {
 }
 
 std::optional<StoredRow> InsertDocumentReference(OperationContext& context, const DiffgramRow& row) {
-    Container& container = RequireContainer(context.repository, RequiredNumber(row.row, "ContainerId"));
-    const Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "DocumentRefId"));
+    Container& container = RequireContainer(context.repository, row.Id("ContainerId"));
+    const Document& document = RequireDocument(context.repository, row.Id("DocumentRefId"));
     if (container.kind != ContainerKind::Container) {
         throw ServerFault(
             "API Error 22011: A document reference cannot be added to the records-management object " +
             std::to_string(container.id) + ".");
     }
     if (Holds(container.documentIds, document.id)) {
-        throw RowRefused("The container " + std::to_string(container.id) +
-                         " already references the document " + std::to_string(document.id) + ".");
+        throw ServerFault("The container " + std::to_string(container.id) +
+                          " already references the document " + std::to_string(document.id) + ".");
     }
     container.documentIds.push_back(document.id);
     return StoredRow{
@@ -37,16 +37,16 @@ std::optional<StoredRow> InsertDocumentReference(OperationContext& context, cons
 }
 
 std::optional<StoredRow> InsertPartEntry(OperationContext& context, const DiffgramRow& row, bool asRecord) {
-    const long partId = RequiredNumber(row.row, "parentObjectId");
+    const long partId = row.Id("parentObjectId");
     Part* part = context.repository.FindPart(partId);
     if (!part) {
         throw ServerFault("The part " + std::to_string(partId) + " does not exist.");
     }
     const char* idColumn = asRecord ? "recordId" : "documentId";
-    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, idColumn));
+    Document& document = RequireDocument(context.repository, row.Id(idColumn));
     if (Holds(part->documentIds, document.id)) {
-        throw RowRefused("The part " + std::to_string(part->id) + " already holds the document " +
-                         std::to_string(document.id) + ".");
+        throw ServerFault("The part " + std::to_string(part->id) + " already holds the document " +
+                          std::to_string(document.id) + ".");
     }
     if (asRecord) {
         document.isRecord = true;

@@ -1,9 +1,8 @@
 // Deleted rows of ApplyChanges that take a document away: DMWS DOCUMENTS (PROP_documentId) marks the
 // document for deletion, so it leaves every listing; DMWS CONTAINER_DOCUMENTREFS (ContainerId,
 // DocumentRefId) removes a container's reference; RMWS rm2Part_Document (parentObjectId the part,
-// documentId) removes the document from a part. Removing what is not there leaves things as they are
-// (a document of a records-management folder has no container reference); an unknown container or part
-// is a fault. Records cannot be marked for deletion.
+// documentId) removes the document from a part. Removing a reference or entry that is not there, and
+// an unknown container or part, are refused. Records cannot be marked for deletion.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/operations/Lookups.h"
@@ -14,7 +13,7 @@ namespace DemoMeridio {
 namespace {
 
 std::optional<StoredRow> MarkDocumentForDelete(OperationContext& context, const DiffgramRow& row) {
-    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "PROP_documentId"));
+    Document& document = RequireDocument(context.repository, row.Id("PROP_documentId"));
     if (document.isRecord) {
         throw ServerFault("API Error 21030: The document " + std::to_string(document.id) +
                           " is a record and cannot be deleted.");
@@ -24,17 +23,25 @@ std::optional<StoredRow> MarkDocumentForDelete(OperationContext& context, const 
 }
 
 std::optional<StoredRow> DeleteDocumentReference(OperationContext& context, const DiffgramRow& row) {
-    const Container& container = RequireContainer(context.repository, RequiredNumber(row.row, "ContainerId"));
-    context.repository.RemoveReference(container.id, RequiredNumber(row.row, "DocumentRefId"));
+    const Container& container = RequireContainer(context.repository, row.Id("ContainerId"));
+    const long documentId = row.Id("DocumentRefId");
+    if (!context.repository.RemoveReference(container.id, documentId)) {
+        throw ServerFault("API Error 22021: The container " + std::to_string(container.id) +
+                          " holds no reference to the document " + std::to_string(documentId) + ".");
+    }
     return std::nullopt;
 }
 
 std::optional<StoredRow> DeletePartDocument(OperationContext& context, const DiffgramRow& row) {
-    const long partId = RequiredNumber(row.row, "parentObjectId");
+    const long partId = row.Id("parentObjectId");
     if (!context.repository.FindPart(partId)) {
         throw ServerFault("The part " + std::to_string(partId) + " does not exist.");
     }
-    context.repository.RemoveFromPart(partId, RequiredNumber(row.row, "documentId"));
+    const long documentId = row.Id("documentId");
+    if (!context.repository.RemoveFromPart(partId, documentId)) {
+        throw ServerFault("The part " + std::to_string(partId) + " does not hold the document " +
+                          std::to_string(documentId) + ".");
+    }
     return std::nullopt;
 }
 

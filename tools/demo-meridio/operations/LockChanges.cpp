@@ -1,6 +1,6 @@
 // LOCKS rows of DMWS ApplyChanges: an inserted row locks the document (docId) for the logged-in user, a
-// deleted row unlocks it. A lock that another user holds refuses both; unlocking an unlocked document
-// is refused too.
+// deleted row unlocks it. A lock that another user holds refuses both; locking a locked document (the
+// user's own lock too) and unlocking an unlocked one are refused as well.
 
 #include "tools/demo-meridio/operations/DiffgramChanges.h"
 #include "tools/demo-meridio/operations/Lookups.h"
@@ -12,7 +12,7 @@ namespace DemoMeridio {
 namespace {
 
 Document& DocumentOfOwnLock(OperationContext& context, const DiffgramRow& row) {
-    Document& document = RequireDocument(context.repository, RequiredNumber(row.row, "docId"));
+    Document& document = RequireDocument(context.repository, row.Id("docId"));
     if (document.lock && document.lock->user != context.repository.credentials.userName) {
         throw ServerFault("API Error 21010: The document " + std::to_string(document.id) + " is locked by " +
                           document.lock->user + ".");
@@ -22,9 +22,11 @@ Document& DocumentOfOwnLock(OperationContext& context, const DiffgramRow& row) {
 
 std::optional<StoredRow> InsertLock(OperationContext& context, const DiffgramRow& row) {
     Document& document = DocumentOfOwnLock(context, row);
-    if (!document.lock) {
-        document.lock = Lock{context.repository.credentials.userName, NowUtc()};
+    if (document.lock) {
+        throw ServerFault("API Error 21012: The document " + std::to_string(document.id) +
+                          " is already locked.");
     }
+    document.lock = Lock{context.repository.credentials.userName, NowUtc()};
     return LocksRow(document);
 }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,19 @@ struct ServerSettings {
     std::filesystem::path uncRoot;
 };
 
+// Switches that tests set to make single replies go wrong in ways a real server's can.
+struct ReplySwitches {
+    int brokenListings = 0; // so many next container listings carry contents text that is not XML
+    // The next request of this action finds its session expired (its token is refused from then on).
+    std::optional<std::string> expireSessionAt;
+};
+
 struct OperationContext {
     const SoapRequest& request;
     Repository& repository;
     SessionTable& sessions;
     const ServerSettings& settings;
+    ReplySwitches& switches;
 };
 
 using OperationHandler = std::function<HttpReply(OperationContext&)>;

@@ -23,8 +23,12 @@ template <typename Map> auto* PartIn(Map& containers, long partId) {
     return found;
 }
 
-void Erase(std::vector<long>& ids, long id) {
-    ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
+// False when the id was not there.
+bool Erase(std::vector<long>& ids, long id) {
+    const auto kept = std::remove(ids.begin(), ids.end(), id);
+    const bool found = kept != ids.end();
+    ids.erase(kept, ids.end());
+    return found;
 }
 
 } // namespace
@@ -165,16 +169,14 @@ Part* Repository::FindPart(long partId) {
     return PartIn(containers_, partId);
 }
 
-void Repository::RemoveReference(long containerId, long documentId) {
-    if (Container* container = FindContainer(containerId)) {
-        Erase(container->documentIds, documentId);
-    }
+bool Repository::RemoveReference(long containerId, long documentId) {
+    Container* container = FindContainer(containerId);
+    return container != nullptr && Erase(container->documentIds, documentId);
 }
 
-void Repository::RemoveFromPart(long partId, long documentId) {
-    if (Part* part = PartIn(containers_, partId)) {
-        Erase(part->documentIds, documentId);
-    }
+bool Repository::RemoveFromPart(long partId, long documentId) {
+    Part* part = PartIn(containers_, partId);
+    return part != nullptr && Erase(part->documentIds, documentId);
 }
 
 const Version& Repository::AddVersion(long documentId, std::string content, const std::string& date,

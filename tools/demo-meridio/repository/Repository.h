@@ -152,10 +152,10 @@ public:
     std::vector<PartPlace> PartsHolding(long documentId) const;
     const Part* FindPart(long partId) const;
     Part* FindPart(long partId);
-    // Removes a container's reference to a document, or a part's entry of it; nothing happens when the
-    // container or part does not hold it.
-    void RemoveReference(long containerId, long documentId);
-    void RemoveFromPart(long partId, long documentId);
+    // Removes a container's reference to a document, or a part's entry of it; false (and nothing
+    // changes) when the container or part does not hold it.
+    bool RemoveReference(long containerId, long documentId);
+    bool RemoveFromPart(long partId, long documentId);
 
     // Makes new content the document's latest version (a new version id, file name and date).
     // Fails (std::invalid_argument) for an unknown document.
