@@ -138,6 +138,8 @@ HRESULT LSHttpRequestMockBase::Open(const _bstr_t& method, const _bstr_t& url, c
                                     const _variant_t&, const _variant_t&) {
     method_ = CStdStr<wchar_t>(method);
     url_ = CStdStr<wchar_t>(url);
+    requestHeaders_.clear();
+    soapAction_.clear();
     return S_OK;
 }
 

@@ -20,12 +20,26 @@ protected:
     std::unique_ptr<ILSHttpRequest> OpenedRequest() {
         std::unique_ptr<ILSHttpRequest> request;
         LSHttpRequestFactory::Create(request);
-        EXPECT_EQ(S_OK, request->Open(L"POST", server.Url("/scws/meridioscws.asmx").c_str(), _variant_t(true),
-                                      _variant_t(L"demo"), _variant_t(L"secret")));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"SOAPAction", L"urn:scws/OutlookGetContainerFullEx"));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"first"));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"second"));
+        Open(*request);
         return request;
+    }
+
+    void Open(ILSHttpRequest& request) {
+        EXPECT_EQ(S_OK, request.Open(L"POST", server.Url("/scws/meridioscws.asmx").c_str(), _variant_t(true),
+                                     _variant_t(L"demo"), _variant_t(L"secret")));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"SOAPAction", L"urn:scws/OutlookGetContainerFullEx"));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"X-Twice", L"first"));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"X-Twice", L"second"));
+    }
+
+    static std::vector<std::string> Values(const ReceivedRequest& request, const std::string& name) {
+        std::vector<std::string> values;
+        for (const auto& [headerName, value] : request.headers) {
+            if (headerName == name) {
+                values.push_back(value);
+            }
+        }
+        return values;
     }
 
     void Send(std::unique_ptr<ILSHttpRequest>& request) {
@@ -73,13 +87,21 @@ TEST_F(ServerBusyTest, FiveBusyRepliesWaitFourTimesThenFail) {
         EXPECT_EQ("/scws/meridioscws.asmx", attempt.path);
         EXPECT_EQ("<Get/>", attempt.body);
         EXPECT_EQ("urn:scws/OutlookGetContainerFullEx", attempt.Header("SOAPAction"));
-        std::vector<std::string> twice;
-        for (const auto& [name, value] : attempt.headers) {
-            if (name == "X-Twice") {
-                twice.push_back(value);
-            }
-        }
-        EXPECT_EQ((std::vector<std::string>{"first", "second"}), twice);
+        EXPECT_EQ((std::vector<std::string>{"first", "second"}), Values(attempt, "X-Twice"));
+    }
+}
+
+TEST_F(ServerBusyTest, RequestOpenedAgainRetriesWithTheHeadersOfItsLastOpenOnly) {
+    server.Script({{503, {}, "", "text/plain"}, {200, {}, kOk}});
+    auto request = OpenedRequest();
+    Open(*request); // as a session renewal re-sends on the same object
+    Send(request);
+    const auto received = server.Received();
+    ASSERT_EQ(2u, received.size());
+    for (const ReceivedRequest& attempt : received) {
+        EXPECT_EQ((std::vector<std::string>{"first", "second"}), Values(attempt, "X-Twice"));
+        EXPECT_EQ((std::vector<std::string>{"urn:scws/OutlookGetContainerFullEx"}),
+                  Values(attempt, "SOAPAction"));
     }
 }
 

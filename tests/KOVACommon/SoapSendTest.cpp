@@ -4,6 +4,7 @@
 #include "VantrelCommon/Exceptions.h"
 #include "tests/KOVACommon/TransportTestServer.h"
 #include "tests/KOVACommon/TransportTestSupport.h"
+#include "tests/Support/ScopedEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -224,6 +225,32 @@ TEST_F(SoapSendTest, RefusedConnectionGivesTheWinInetCode) {
     ASSERT_TRUE(error);
     EXPECT_EQ(12029, error->status);
     EXPECT_EQ(L"Error (12029)\n(" + CStdStr<wchar_t>(4018) + L")", FormatHttpErrorText(*error));
+}
+
+TEST_F(SoapSendTest, ReplyWithoutProgressTimesOutNamingTheServer) {
+    const TestSupport::ScopedEnvironment stall("KOVA_HTTP_STALL_TIMEOUT", "1");
+    server.Script({{200, {}, kLoginReply, "text/xml", std::chrono::milliseconds(3000)}});
+    LogRecords log;
+    // No body: what was sent would count as progress for a few seconds.
+    std::unique_ptr<ILSHttpRequest> request;
+    LSHttpRequestFactory::Create(request);
+    ASSERT_EQ(S_OK, request->Open(L"GET", server.Url("/dmws/meridiodmws.asmx").c_str(), _variant_t(true),
+                                  _variant_t(), _variant_t()));
+    std::optional<LSHttpError> error;
+    try {
+        request->PerformAsyncVariantSend(L"Login", _variant_t(), false, informer, false, false, true);
+    } catch (const LSHttpError& thrown) {
+        error = thrown;
+    }
+    ASSERT_TRUE(error);
+    EXPECT_EQ(12002, error->status);
+    const std::wstring url = server.Url("/");
+    const std::wstring server = url.substr(7, url.size() - 8); // "127.0.0.1:port"
+    EXPECT_EQ(L"No reply from " + server, error->message);
+    EXPECT_EQ(L"No reply from " + server + L" (12002)\n(" + CStdStr<wchar_t>(4010) + L")",
+              FormatHttpErrorText(*error));
+    EXPECT_TRUE(log.Contains("Request timed out: no reply from " + std::string(server.begin(), server.end())))
+        << log.All();
 }
 
 TEST_F(SoapSendTest, ShutdownDuringASlowReplyAbortsWithinOnePoll) {
