@@ -35,11 +35,16 @@ CStdStr<wchar_t> decodeFPRpcString(const CStdStr<wchar_t>& text);
 
 } // namespace CLSBaseWS
 
+// The longest the filter waits for a loaded server at a time: the busy retry's longest delay, and the
+// most a Retry-After or the health pause can ask for.
+constexpr std::uint32_t kLongestServerWaitSeconds = 120;
+
 // Runs the attempt until it ends without an LSHttpError 503 or 429, at most five times, waiting
-// 30, 60, 120, 120 seconds (or the server's Retry-After) between runs.
+// 30, 60, 120, 120 seconds (or the server's Retry-After, at most 120) between runs.
 void RunWithServerUnavailableRetry(ILSShutdownInformer* informer, std::function<void()> attempt);
 
-// A health score at or above the threshold switches Light Sync mode on and pauses the caller.
+// A health score at or above the threshold switches Light Sync mode on and pauses the caller (at most
+// 120 s). A header that is not a plain decimal score from 0 to 10 is ignored.
 void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer);
 
 // Waits, asking the informer every 100 ms whether to give up; long E_ABORT when interrupted or when

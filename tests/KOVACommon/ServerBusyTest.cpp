@@ -128,6 +128,44 @@ TEST_F(ServerBusyTest, RetryAfterOnEveryReplyWaitsItEachTime) {
     EXPECT_EQ((std::vector<LONG>{120000, 120000, 120000, 120000}), informer->DelaysBegun());
 }
 
+struct RetryAfterCase {
+    const char* header;
+    LONG waitMs;
+};
+
+class RetryAfterTest : public ServerBusyTest, public ::testing::WithParamInterface<RetryAfterCase> {};
+
+// Only a plain number of seconds counts, and no wait is longer than the retry's longest delay.
+TEST_P(RetryAfterTest, WaitIsAPlainNumberOfSecondsAtMostTheLongestDelay) {
+    server.Script({{503, {{"Retry-After", GetParam().header}}, "", "text/plain"}, {200, {}, kOk}});
+    auto request = OpenedRequest();
+    Send(request);
+    EXPECT_EQ((std::vector<LONG>{GetParam().waitMs}), informer->DelaysBegun());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, RetryAfterTest,
+    ::testing::Values(RetryAfterCase{"10", 10000}, RetryAfterCase{"10 \t", 10000},
+                      RetryAfterCase{"120", 120000}, RetryAfterCase{"121", 120000},
+                      RetryAfterCase{"2147483647", 120000}, RetryAfterCase{"4294967296000", 120000},
+                      RetryAfterCase{"99999999999999999999999", 120000}, RetryAfterCase{"0", 30000},
+                      RetryAfterCase{"-5", 30000}, RetryAfterCase{"+10", 30000}, RetryAfterCase{"10s", 30000},
+                      RetryAfterCase{"1e3", 30000}, RetryAfterCase{"Wed, 21 Oct 2015 07:28:00 GMT", 30000}));
+
+TEST_F(ServerBusyTest, ShutdownEndsAWaitTheServerAskedForAtOnce) {
+    server.Script({{503, {{"Retry-After", "2147483647"}}, "", "text/plain"}});
+    clock.OnSleep([this](DWORD milliseconds) {
+        if (milliseconds == 100) {
+            informer->SetShutdownRequested(true);
+        }
+    });
+    auto request = OpenedRequest();
+    EXPECT_THROW(Send(request), long);
+    EXPECT_EQ((std::vector<LONG>{120000}), informer->DelaysBegun());
+    EXPECT_EQ(1u, informer->DelaysEnded());
+    EXPECT_EQ((std::vector<DWORD>{100}), DelayPolls());
+}
+
 TEST_F(ServerBusyTest, ServerErrorIsNeverRetried) {
     server.Script({{500, {}, "<soap:Envelope/>"}});
     auto request = OpenedRequest();
@@ -189,8 +227,10 @@ TEST_P(HealthScoreTest, HighScoreSwitchesLightSyncAndPauses) {
 
 INSTANTIATE_TEST_SUITE_P(Scores, HealthScoreTest,
                          ::testing::Values(HealthCase{"9", true}, HealthCase{"10", true},
-                                           HealthCase{"8", false}, HealthCase{"11", false},
-                                           HealthCase{"-1", false}, HealthCase{"busy", false}));
+                                           HealthCase{"10 ", true}, HealthCase{"8", false},
+                                           HealthCase{"11", false}, HealthCase{"4294967305", false},
+                                           HealthCase{"-1", false}, HealthCase{"9x", false},
+                                           HealthCase{"busy", false}));
 
 TEST_F(ServerBusyTest, ZeroDelayReturnsAfterTheTimerCheck) {
     DelayWithShutdownCheck(informer, 0);
