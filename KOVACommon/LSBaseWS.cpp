@@ -10,6 +10,8 @@
 #include "VantrelCommon/TextUtils.h"
 
 #include <cwchar>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -28,6 +30,17 @@ void RemoveAll(CStdStr<wchar_t>& text, const std::wstring& part) {
     for (auto found = text.find(part); found != std::wstring::npos; found = text.find(part, found)) {
         text.erase(found, part.size());
     }
+}
+
+// The character a decimal reference names; none for anything but digits naming a Unicode scalar
+// value other than NUL.
+std::optional<wchar_t> CharacterOfReference(std::wstring_view digits) {
+    constexpr std::uint32_t kHighestCodePoint = 0x10FFFF;
+    const std::optional<std::uint32_t> code = ParseDigits(digits, kHighestCodePoint + 1);
+    if (!code || *code == 0 || *code > kHighestCodePoint || (*code >= 0xD800 && *code <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return static_cast<wchar_t>(*code);
 }
 
 ULONGLONG ElapsedSince(ULONGLONG start) {
@@ -103,8 +116,15 @@ CStdStr<wchar_t> decodeFPRpcString(const CStdStr<wchar_t>& text) {
             return decoded;
         }
         decoded.append(text, position, escape - position);
-        const int code = ToInt(CStdStr<wchar_t>(text.substr(escape + 2, end - escape - 2)));
-        decoded += static_cast<wchar_t>(code);
+        const std::optional<wchar_t> character =
+            CharacterOfReference(std::wstring_view(text).substr(escape + 2, end - escape - 2));
+        if (!character) {
+            // Not a reference to a character: kept as written, and what follows is decoded.
+            decoded += L"&#";
+            position = escape + 2;
+            continue;
+        }
+        decoded += *character;
         position = end + 1;
     }
 }

@@ -30,7 +30,8 @@ void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CSt
 void ThrowErrorMessage(ILSHttpRequest* request, bool checkFpRpcStatus, ILSShutdownInformer* informer,
                        bool allow404, bool logResponseBody);
 
-// Replaces each "&#n;" by the character n.
+// Replaces each "&#n;" by the character n (decimal). A reference that names no character (no digits,
+// other characters, NUL, a surrogate, beyond U+10FFFF) is kept as written.
 CStdStr<wchar_t> decodeFPRpcString(const CStdStr<wchar_t>& text);
 
 } // namespace CLSBaseWS

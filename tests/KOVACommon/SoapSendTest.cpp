@@ -315,5 +315,18 @@ TEST_F(SoapSendTest, FrontPageRpcFailureInsideA200) {
     }
 }
 
+TEST_F(SoapSendTest, FrontPageRpcFailureWithABrokenReferenceKeepsItsMessage) {
+    server.Script(
+        {{200, {}, "<li>osstatus=-1\n<li>msg=File &#; &#abc; &#60;a&#62; not found\n", "text/html"}});
+    auto request = OpenedRequest();
+    try {
+        request->PerformAsyncVariantSend(L"RPC", _variant_t(L"method=list"), true, informer, false, false,
+                                         true);
+        FAIL() << "the reply was accepted";
+    } catch (const LSHttpError& error) {
+        EXPECT_EQ(L"File &#; &#abc; <a> not found", error.message);
+    }
+}
+
 } // namespace
 } // namespace TransportTest
