@@ -72,7 +72,7 @@ void PerformAsyncSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wc
 }
 
 void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& action,
-                             const VARIANT& body, bool checkFpRpcStatus, ILSShutdownInformer* informer) {
+                             const _variant_t& body, bool checkFpRpcStatus, ILSShutdownInformer* informer) {
     if (informer != nullptr) {
         (void)informer->raw_NotifyRequest();
     }
@@ -87,8 +87,7 @@ void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CSt
             timingText = action;
         }
     }
-    request->PerformAsyncVariantSend(action, _variant_t(body), checkFpRpcStatus, informer, false, false,
-                                     true);
+    request->PerformAsyncVariantSend(action, body, checkFpRpcStatus, informer, false, false, true);
     if (LSDiag::perfEnabled) {
         RemoveAll(timingText, kSharePointSoapNamespace);
         const ULONGLONG elapsed = ElapsedSince(start);

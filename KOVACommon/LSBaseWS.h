@@ -23,8 +23,9 @@ void PerformAsyncSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wc
 
 // Tells the informer, sets the User-Agent header, sends, waits and checks the reply, and writes the
 // timing line when performance logging is on.
+// The body goes to the request as it is, not copied (an upload's body can be large).
 void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& action,
-                             const VARIANT& body, bool checkFpRpcStatus, ILSShutdownInformer* informer);
+                             const _variant_t& body, bool checkFpRpcStatus, ILSShutdownInformer* informer);
 
 // Returns for an accepted reply (2xx, or 404 with allow404); throws LSHttpError otherwise.
 void ThrowErrorMessage(ILSHttpRequest* request, bool checkFpRpcStatus, ILSShutdownInformer* informer,

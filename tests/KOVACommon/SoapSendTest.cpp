@@ -77,6 +77,43 @@ TEST_F(SoapSendTest, ReplyReadsAsTextBytesAndXml) {
     EXPECT_EQ(1u, informer->RequestNotices());
 }
 
+// A request that keeps the array of the body it is given and sends nothing.
+class ArrayKeepingRequest final : public ILSHttpRequest {
+public:
+    void SetConfig(const CStdStr<wchar_t>&) override {}
+    HRESULT Open(const _bstr_t&, const _bstr_t&, const _variant_t&, const _variant_t&,
+                 const _variant_t&) override {
+        return S_OK;
+    }
+    HRESULT SetRequestHeader(const _bstr_t&, const _bstr_t&) override { return S_OK; }
+    _bstr_t GetResponseHeader(const _bstr_t&) override { return _bstr_t(); }
+    _bstr_t GetAllResponseHeaders() override { return _bstr_t(); }
+    _bstr_t GetRequestHeader(const _bstr_t&) override { return _bstr_t(); }
+    _variant_t GetResponseBody() override { return _variant_t(); }
+    _variant_t GetResponseStream() override { return _variant_t(); }
+    _bstr_t GetResponseText() override { return _bstr_t(); }
+    IDispatchPtr GetResponseXML() override { return IDispatchPtr(); }
+    long GetStatus() override { return 200; }
+    _bstr_t GetStatusText() override { return _bstr_t(); }
+    void PerformAsyncVariantSend(const CStdStr<wchar_t>&, const _variant_t& body, bool, ILSShutdownInformer*,
+                                 bool, bool, bool) override {
+        sentArray = body.parray;
+    }
+
+    SAFEARRAY* sentArray = nullptr;
+};
+
+TEST_F(SoapSendTest, ByteArrayBodyReachesTheRequestUncopied) {
+    _variant_t body;
+    body.parray = SafeArrayCreateVector(VT_UI1, 0, 1024);
+    body.vt = VT_ARRAY | VT_UI1;
+    auto keeping = std::make_unique<ArrayKeepingRequest>();
+    ArrayKeepingRequest& seen = *keeping;
+    std::unique_ptr<ILSHttpRequest> request = std::move(keeping);
+    CLSBaseWS::PerformAsyncVariantSend(request, L"AddObject2", body, true, informer);
+    EXPECT_EQ(body.parray, seen.sentArray);
+}
+
 TEST_F(SoapSendTest, EmptyTextBodyGoesOutAsNoBody) {
     server.Script({{200, {}, kLoginReply}});
     std::unique_ptr<ILSHttpRequest> request;
