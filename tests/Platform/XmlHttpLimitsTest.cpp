@@ -1,5 +1,6 @@
 // A hostile or broken server against the XMLHTTP object: bodies past the limit, endless or foreign
-// redirects, replies that stall. The limits are set short through the environment.
+// redirects, replies that stall, a document type in the reply. The limits are set short through the
+// environment.
 #include "Platform/MsXml.h"
 #include "tests/Platform/TestHttpServer.h"
 #include "tests/Platform/XmlHttpTestSupport.h"
@@ -79,6 +80,9 @@ protected:
         routes.Get("/stall-before-headers", [this](const httplib::Request&, httplib::Response& response) {
             gate_.Wait();
             response.set_content("late", "text/plain");
+        });
+        routes.Get("/doctype", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<!DOCTYPE a [<!ENTITY x \"x\">]><a>&x;</a>", "text/xml");
         });
         server_.Start();
     }
@@ -161,6 +165,20 @@ TEST_F(XmlHttpLimitsTest, ConnectionThatIsNeverAcceptedEndsAsATimeOut) {
     EXPECT_EQ(12002, Status(request.get()));
     close(filler);
     close(listener);
+}
+
+TEST_F(XmlHttpLimitsTest, ReplyWithADocumentTypeParsesToNoDocument) {
+    Ref<IXMLHTTPRequest> request = NewRequest();
+    ASSERT_EQ(S_OK, Open(request.get(), L"GET", server_.Url("/doctype")));
+    VARIANT none{};
+    ASSERT_EQ(S_OK, request->send(none));
+    PollUntilDone(request.get());
+    Ref<IDispatch> xml;
+    ASSERT_EQ(S_OK, request->get_responseXML(xml.Out()));
+    Ref<IXMLDOMDocument2> document;
+    ASSERT_EQ(S_OK, xml->QueryInterface(document.Out()));
+    Ref<IXMLDOMElement> root;
+    EXPECT_EQ(S_FALSE, document->get_documentElement(root.Out()));
 }
 
 } // namespace
