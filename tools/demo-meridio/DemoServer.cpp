@@ -45,7 +45,8 @@ void SetCutOffContent(httplib::Response& response, const HttpReply& reply) {
 } // namespace
 
 DemoServer::DemoServer(const ServerOptions& options)
-    : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir), ServerSettings{options.uncRoot}),
+    : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir),
+                  ServerSettings{options.uncRoot, {}}),
       faults_(options.faults), http_(std::make_unique<httplib::Server>()), port_(options.port) {
     dispatcher_.sessions().ExpireAfter(faults_.sessionRequests);
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
@@ -112,6 +113,11 @@ void DemoServer::CutOffNextReplies(int count) {
 void DemoServer::ExpireSessionsAfter(std::optional<int> requests) {
     std::lock_guard lock(mutex_);
     dispatcher_.sessions().ExpireAfter(requests);
+}
+
+void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
+    std::lock_guard lock(mutex_);
+    dispatcher_.settings().byReferencePath = path.value_or(std::string());
 }
 
 void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {

@@ -48,6 +48,8 @@ public:
     void SetLatency(std::chrono::milliseconds latency);
     void CutOffNextReplies(int count);
     void ExpireSessionsAfter(std::optional<int> requests);
+    // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
+    void HandOutByReferencePath(std::optional<std::string> path);
 
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);

@@ -28,6 +28,7 @@ public:
 
     Repository& repository() { return repository_; }
     SessionTable& sessions() { return sessions_; }
+    ServerSettings& settings() { return settings_; }
 
 private:
     HttpReply Serve(const ServiceInfo& service, const IncomingRequest& request);
