@@ -1,7 +1,7 @@
 // The limits of an HTTP exchange: how long a connection may take, how long a reply may go without
-// progress, and how large its body may be. Each can be lowered through the environment (tests set
-// short time-outs and a small body limit this way); a value that is not a positive decimal number
-// leaves the default.
+// progress, and how large its body may be. Each can be set through the environment (tests set short
+// time-outs and a small body limit this way): the time-outs up to a day, the body limit only lower. A
+// value that is not a positive decimal number within that range leaves the default.
 #pragma once
 
 #include <cstdint>
