@@ -10,6 +10,8 @@
 #include "VantrelCommon/TextUtils.h"
 
 #include <cwchar>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -31,6 +33,17 @@ void RemoveAll(CStdStr<wchar_t>& text, const std::wstring& part) {
     for (auto found = text.find(part); found != std::wstring::npos; found = text.find(part, found)) {
         text.erase(found, part.size());
     }
+}
+
+// The character a decimal reference names; none for anything but digits naming a Unicode scalar
+// value other than NUL.
+std::optional<wchar_t> CharacterOfReference(std::wstring_view digits) {
+    constexpr std::uint32_t kHighestCodePoint = 0x10FFFF;
+    const std::optional<std::uint32_t> code = ParseDigits(digits, kHighestCodePoint + 1);
+    if (!code || *code == 0 || *code > kHighestCodePoint || (*code >= 0xD800 && *code <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return static_cast<wchar_t>(*code);
 }
 
 ULONGLONG ElapsedSince(ULONGLONG start) {
@@ -62,7 +75,7 @@ void PerformAsyncSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wc
 }
 
 void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& action,
-                             const VARIANT& body, bool checkFpRpcStatus, ILSShutdownInformer* informer) {
+                             const _variant_t& body, bool checkFpRpcStatus, ILSShutdownInformer* informer) {
     if (informer != nullptr) {
         (void)informer->raw_NotifyRequest();
     }
@@ -77,8 +90,7 @@ void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CSt
             timingText = action;
         }
     }
-    request->PerformAsyncVariantSend(action, _variant_t(body), checkFpRpcStatus, informer, false, false,
-                                     true);
+    request->PerformAsyncVariantSend(action, body, checkFpRpcStatus, informer, false, false, true);
     if (LSDiag::perfEnabled) {
         RemoveAll(timingText, kSharePointSoapNamespace);
         const ULONGLONG elapsed = ElapsedSince(start);
@@ -106,8 +118,15 @@ CStdStr<wchar_t> decodeFPRpcString(const CStdStr<wchar_t>& text) {
             return decoded;
         }
         decoded.append(text, position, escape - position);
-        const int code = ToInt(CStdStr<wchar_t>(text.substr(escape + 2, end - escape - 2)));
-        decoded += static_cast<wchar_t>(code);
+        const std::optional<wchar_t> character =
+            CharacterOfReference(std::wstring_view(text).substr(escape + 2, end - escape - 2));
+        if (!character) {
+            // Not a reference to a character: kept as written, and what follows is decoded.
+            decoded += L"&#";
+            position = escape + 2;
+            continue;
+        }
+        decoded += *character;
         position = end + 1;
     }
 }

@@ -23,23 +23,30 @@ void PerformAsyncSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wc
 
 // Tells the informer, sets the User-Agent header, sends, waits and checks the reply, and writes the
 // timing line when performance logging is on.
+// The body goes to the request as it is, not copied (an upload's body can be large).
 void PerformAsyncVariantSend(std::unique_ptr<ILSHttpRequest>& request, const CStdStr<wchar_t>& action,
-                             const VARIANT& body, bool checkFpRpcStatus, ILSShutdownInformer* informer);
+                             const _variant_t& body, bool checkFpRpcStatus, ILSShutdownInformer* informer);
 
 // Returns for an accepted reply (2xx, or 404 with allow404); throws LSHttpError otherwise.
 void ThrowErrorMessage(ILSHttpRequest* request, bool checkFpRpcStatus, ILSShutdownInformer* informer,
                        bool allow404, bool logResponseBody);
 
-// Replaces each "&#n;" by the character n.
+// Replaces each "&#n;" by the character n (decimal). A reference that names no character (no digits,
+// other characters, NUL, a surrogate, beyond U+10FFFF) is kept as written.
 CStdStr<wchar_t> decodeFPRpcString(const CStdStr<wchar_t>& text);
 
 } // namespace CLSBaseWS
 
+// The longest the filter waits for a loaded server at a time: the busy retry's longest delay, and the
+// most a Retry-After or the health pause can ask for.
+constexpr std::uint32_t kLongestServerWaitSeconds = 120;
+
 // Runs the attempt until it ends without an LSHttpError 503 or 429, at most five times, waiting
-// 30, 60, 120, 120 seconds (or the server's Retry-After) between runs.
+// 30, 60, 120, 120 seconds (or the server's Retry-After, at most 120) between runs.
 void RunWithServerUnavailableRetry(ILSShutdownInformer* informer, std::function<void()> attempt);
 
-// A health score at or above the threshold switches Light Sync mode on and pauses the caller.
+// A health score at or above the threshold switches Light Sync mode on and pauses the caller (at most
+// 120 s). A header that is not a plain decimal score from 0 to 10 is ignored.
 void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer);
 
 // Waits, asking the informer every 100 ms whether to give up; long E_ABORT when interrupted or when

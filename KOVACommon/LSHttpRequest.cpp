@@ -9,6 +9,7 @@
 #include "VantrelCommon/TextUtils.h"
 
 #include <cwchar>
+#include <string_view>
 
 namespace {
 
@@ -62,6 +63,19 @@ void ThrowIfShutdownRequested(ILSShutdownInformer* informer) {
     }
 }
 
+// The host (and port) of a URL: what stands between "//" and the next "/", without user details.
+CStdStr<wchar_t> ServerOf(const _bstr_t& url) {
+    std::wstring_view text(url.length() == 0 ? L"" : static_cast<const wchar_t*>(url), url.length());
+    if (const std::size_t scheme = text.find(L"//"); scheme != std::wstring_view::npos) {
+        text.remove_prefix(scheme + 2);
+    }
+    text = text.substr(0, text.find(L'/'));
+    if (const std::size_t at = text.rfind(L'@'); at != std::wstring_view::npos) {
+        text.remove_prefix(at + 1);
+    }
+    return CStdStr<wchar_t>(std::wstring(text));
+}
+
 } // namespace
 
 IXMLHTTPRequest& LSHttpRequest::XmlHttp() const {
@@ -109,6 +123,7 @@ void LSHttpRequest::SetConfig(const CStdStr<wchar_t>&) {}
 HRESULT LSHttpRequest::Open(const _bstr_t& method, const _bstr_t& url, const _variant_t& async,
                             const _variant_t& user, const _variant_t& password) {
     openArgs_ = OpenArgs{method, url, async, user, password};
+    headers_.clear(); // the platform object forgets its headers too; a retry must not send old ones
     return OpenRaw(XmlHttp(), *openArgs_);
 }
 
@@ -194,6 +209,7 @@ void LSHttpRequest::SendAndWait(const CStdStr<wchar_t>& description, const _vari
             ThrowIfShutdownRequested(informer);
         } while (xmlHttp.GetreadyState() != kReadyStateCompleted);
         LSDIAG_DIAG << "Back from " << description;
+        ThrowIfTimedOut();
         CLSBaseWS::ThrowErrorMessage(this, checkFpRpcStatus, informer, allow404, logResponseBody);
     } catch (const _com_error& error) {
         LSDIAG_ERROR << "Failed to call on: " << description << ":" << std::hex
@@ -202,4 +218,13 @@ void LSHttpRequest::SendAndWait(const CStdStr<wchar_t>& description, const _vari
         CLSBaseWS::ThrowErrorMessage(this, checkFpRpcStatus, informer, allow404, logResponseBody);
         throw;
     }
+}
+
+void LSHttpRequest::ThrowIfTimedOut() {
+    if (XmlHttp().Getstatus() != ERROR_INTERNET_TIMEOUT) {
+        return;
+    }
+    const CStdStr<wchar_t> server = openArgs_ ? ServerOf(openArgs_->url) : CStdStr<wchar_t>();
+    LSDIAG_ERROR << "Request timed out: no reply from " << server;
+    throw LSHttpError(ERROR_INTERNET_TIMEOUT, CStdStr<wchar_t>(L"No reply from ") + server);
 }

@@ -81,6 +81,8 @@ protected:
     // One send with its wait and reply check.
     void SendAndWait(const CStdStr<wchar_t>& description, const _variant_t& body, bool checkFpRpcStatus,
                      ILSShutdownInformer* informer, bool noWait, bool allow404, bool logResponseBody);
+    // A reply that timed out (no connection, or no progress) throws LSHttpError 12002 naming the server.
+    void ThrowIfTimedOut();
 
 private:
     std::optional<OpenArgs> openArgs_;

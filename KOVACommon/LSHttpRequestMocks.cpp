@@ -9,6 +9,7 @@
 #include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/TextUtils.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <sstream>
@@ -137,6 +138,8 @@ HRESULT LSHttpRequestMockBase::Open(const _bstr_t& method, const _bstr_t& url, c
                                     const _variant_t&, const _variant_t&) {
     method_ = CStdStr<wchar_t>(method);
     url_ = CStdStr<wchar_t>(url);
+    requestHeaders_.clear();
+    soapAction_.clear();
     return S_OK;
 }
 
@@ -195,7 +198,10 @@ void LSResponseFake::ReadFromFile(const CStdStr<wchar_t>& path, LSResponseFake& 
         std::wistringstream statusLine(headerText.substr(0, lineEnd));
         std::wstring protocol;
         long status = 0;
-        statusLine >> protocol >> status;
+        if (lineEnd == std::wstring::npos || !(statusLine >> protocol >> status)) {
+            LSDIAG_ERROR << "Malformed status line in recording " << path;
+            ThrowHResult(E_FAIL);
+        }
         std::wstring rest;
         std::getline(statusLine, rest);
         CStdStr<wchar_t> statusText(rest);
@@ -215,7 +221,9 @@ void LSResponseFake::ReadFromFile(const CStdStr<wchar_t>& path, LSResponseFake& 
         return;
     }
     if (headerText.rfind(HttpErrorMarker, 0) == 0) {
-        const CStdStr<wchar_t> recorded(headerText.substr(HttpErrorMarker.size() + 1));
+        // The marker's line, then "status<TAB>message"; a marker alone is an empty, malformed record.
+        const CStdStr<wchar_t> recorded(
+            headerText.substr(std::min(headerText.size(), HttpErrorMarker.size() + 1)));
         const LSHttpError error = HttpErrorFromString(recorded);
         LSDIAG_DIAG << "Loaded http error, throwing " << recorded;
         throw error;

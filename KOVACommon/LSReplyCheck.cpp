@@ -8,6 +8,7 @@
 #include "VantrelCommon/TextUtils.h"
 
 #include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -33,14 +34,19 @@ CStdStr<wchar_t> Header(ILSHttpRequest* request, const wchar_t* name) {
     return CStdStr<wchar_t>(request->GetResponseHeader(name));
 }
 
-// The Retry-After header as seconds; 0 without one. A negative number counts as none, so that it
-// cannot turn into a wait of years.
-std::uint32_t RetryAfterSeconds(const CStdStr<wchar_t>& header) {
+// The Retry-After header as seconds, held at the longest wait of the busy retry; 0 without one. Only
+// a plain decimal number counts (blanks around it allowed): a date, a sign or any other text counts as
+// none, so that the retry's own delays apply and no wait is ever longer than they are.
+std::uint32_t RetryAfterSeconds(CStdStr<wchar_t> header) {
+    header.Trim(L" \t");
     if (header.empty()) {
         return 0;
     }
-    const int seconds = ToInt(header);
-    return seconds > 0 ? static_cast<std::uint32_t>(seconds) : 0;
+    const std::optional<std::uint32_t> seconds = ParseDigits(header, kLongestServerWaitSeconds);
+    if (!seconds) {
+        LSDIAG_DIAG << "Retry-After not a number of seconds, ignored: " << header;
+    }
+    return seconds.value_or(0);
 }
 
 // A FrontPage RPC reply reports failure inside a 2xx body.

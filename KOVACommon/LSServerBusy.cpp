@@ -9,6 +9,7 @@
 #include "VantrelCommon/TextUtils.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -16,9 +17,8 @@ constexpr long kServiceUnavailable = 503;
 constexpr long kTooManyRequests = 429;
 constexpr unsigned kMaximumRuns = 5;
 constexpr std::uint32_t kFirstDelaySeconds = 30;
-constexpr std::uint32_t kLongestDelaySeconds = 120;
 constexpr DWORD kShutdownPollMs = 100;
-constexpr int kHighestHealthScore = 10;
+constexpr std::uint32_t kHighestHealthScore = 10;
 
 DWORD DwordSetting(const wchar_t* name, DWORD defaultValue) {
     return LSSetting::GetInstance()->GetUserDwordConfigDetails(name, defaultValue).value;
@@ -81,10 +81,10 @@ void RunWithServerUnavailableRetry(ILSShutdownInformer* informer, std::function<
                 LSDIAG_ERROR << "Server unavailable - exceeded retries";
                 throw;
             }
-            std::uint32_t waitSeconds = error.retryAfterSeconds;
+            std::uint32_t waitSeconds = std::min(error.retryAfterSeconds, kLongestServerWaitSeconds);
             if (waitSeconds == 0) {
                 waitSeconds = delaySeconds;
-                delaySeconds = std::min(2 * delaySeconds, kLongestDelaySeconds);
+                delaySeconds = std::min(2 * delaySeconds, kLongestServerWaitSeconds);
             }
             LSDIAG_ERROR << "Server unavailable - " << tries << " delaying " << waitSeconds;
             DelayNotice notice(informer, waitSeconds * 1000);
@@ -96,20 +96,22 @@ void RunWithServerUnavailableRetry(ILSShutdownInformer* informer, std::function<
 }
 
 void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer) {
-    const CStdStr<wchar_t> header(request->GetResponseHeader(L"X-SharePointHealthScore"));
+    CStdStr<wchar_t> header(request->GetResponseHeader(L"X-SharePointHealthScore"));
+    header.Trim(L" \t");
     if (header.empty()) {
         return;
     }
-    const int score = ToInt(header);
-    if (score > kHighestHealthScore || score < 0) {
-        LSDIAG_DIAG << "Invalid health score returned " << score;
+    const std::optional<std::uint32_t> parsed = ParseDigits(header, kHighestHealthScore + 1);
+    if (!parsed || *parsed > kHighestHealthScore) {
+        LSDIAG_DIAG << "Invalid health score returned " << header;
         return;
     }
+    const int score = static_cast<int>(*parsed);
     const int threshold = HealthScoreThreshold();
     if (threshold == 0) {
         return;
     }
-    if (threshold > kHighestHealthScore) {
+    if (threshold > static_cast<int>(kHighestHealthScore)) {
         LSDIAG_ERROR << "Invalid SharePointSync.HeathScoreThreshold value " << threshold;
         return;
     }
@@ -117,7 +119,7 @@ void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer) {
         return;
     }
     EnableLightSyncMode();
-    const DWORD pause = ThresholdExceededDelayMs();
+    const DWORD pause = std::min<DWORD>(ThresholdExceededDelayMs(), kLongestServerWaitSeconds * 1000);
     if (pause != 0) {
         LSDIAG_DIAG << "Delaying due to healthscore level " << score;
         DelayWithShutdownCheck(informer, pause);

@@ -60,6 +60,26 @@ void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wch
     }
 }
 
+[[noreturn]] void RefuseFileLocation(const CStdStr<wchar_t>& path) {
+    LSDIAG_ERROR << "Refusing file location outside the file shares: " << path;
+    ThrowHResult(E_ACCESSDENIED);
+}
+
+// The file a server's by-reference path names, links resolved, when it lies on a file share. Anything
+// else (a local path, a climb out of the share, a link leaving the shares) would let the server have
+// any local file copied into the mirror, and is refused with E_ACCESSDENIED. Empty, the last error
+// set, when the file cannot be opened.
+CStdStr<wchar_t> FileOnShare(const CStdStr<wchar_t>& uncPath) {
+    if (!IsUncPath(uncPath)) {
+        RefuseFileLocation(uncPath);
+    }
+    const CStdStr<wchar_t> finalPath = GetFinalPath(MakeLongPath(uncPath));
+    if (!finalPath.empty() && !IsUncPath(finalPath)) {
+        RefuseFileLocation(uncPath + L" (" + finalPath + L")");
+    }
+    return finalPath;
+}
+
 } // namespace
 
 HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remoteName,
@@ -103,7 +123,12 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
             ThrowHResult(E_INVALIDARG);
         }
         LSDIAG_DIAG << "Unc path: " << uncPath;
-        return CopyLocalFile(MakeLongPath(uncPath), localPath, item, m_shutdownInformer);
+        const CStdStr<wchar_t> source = FileOnShare(uncPath);
+        if (source.empty()) {
+            LSDIAG_ERROR << "Unable to open file location " << uncPath << ": " << std::hex << GetLastError();
+            return E_FAIL;
+        }
+        return CopyLocalFile(source, localPath, item, m_shutdownInformer);
     }
 
     const LocalFile file(_wfopen(localPath.c_str(), L"wb"));

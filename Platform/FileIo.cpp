@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <string>
 
 namespace {
@@ -226,6 +227,34 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
     }
     lpFileSize->QuadPart = status.st_size;
     return TRUE;
+}
+
+DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFilePath, DWORD dwFlags) {
+    FileObject* file = FileFromHandle(hFile, 0);
+    if (file == nullptr) {
+        return 0;
+    }
+    if (dwFlags != (FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) ||
+        (lpszFilePath == nullptr && cchFilePath != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    // The kernel keeps the resolved path of every open descriptor.
+    const std::string link = "/proc/self/fd/" + std::to_string(file->Descriptor());
+    std::string native(PATH_MAX, '\0');
+    const ssize_t length = readlink(link.c_str(), native.data(), native.size());
+    if (length <= 0 || static_cast<std::size_t>(length) == native.size()) {
+        Platform::SetLastErrorFromErrno();
+        return 0;
+    }
+    native.resize(static_cast<std::size_t>(length));
+    const std::wstring windows = Platform::WindowsPath(native);
+    if (windows.size() >= cchFilePath) {
+        return static_cast<DWORD>(windows.size() + 1);
+    }
+    windows.copy(lpszFilePath, windows.size());
+    lpszFilePath[windows.size()] = L'\0';
+    return static_cast<DWORD>(windows.size());
 }
 
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {

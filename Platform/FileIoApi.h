@@ -47,6 +47,15 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 
 BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
 
+constexpr DWORD FILE_NAME_NORMALIZED = 0x0;
+constexpr DWORD VOLUME_NAME_DOS = 0x0;
+
+// The open file's path with every link resolved: "\\?\UNC\server\share\rest" for a file under the UNC
+// root, else "\\?\C:\path" (Platform::WindowsPath). Returns the characters written without the NUL;
+// when the buffer is too small, the size needed with the NUL and nothing written. Only
+// FILE_NAME_NORMALIZED | VOLUME_NAME_DOS is served (other flags: ERROR_INVALID_PARAMETER).
+DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFilePath, DWORD dwFlags);
+
 // Without lpDistanceToMoveHigh the distance is a signed 32-bit value; with it, the two form one
 // signed 64-bit distance and the new position's high part is written back. A position before the
 // start fails with ERROR_NEGATIVE_SEEK. The last error is NO_ERROR on success, so that a position

@@ -1,6 +1,7 @@
 #include "Platform/HttpTransfer.h"
 
 #include "Platform/HttpErrors.h"
+#include "Platform/HttpLimits.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -11,10 +12,9 @@ namespace Platform::Http {
 
 namespace {
 
-// Timings of the XMLHTTP object: a connection must be made within a minute; a reply that stalls
-// (under one byte a second) for five minutes ends as a time-out.
-constexpr long kConnectTimeoutSeconds = 60;
-constexpr long kStallSeconds = 300;
+// Redirects are followed this many times at most, and only to these schemes.
+constexpr long kMostRedirects = 5;
+constexpr const char* kRedirectSchemes = "http,https";
 // One Poll stops after this long even when more data keeps arriving, so the caller stays responsive.
 constexpr auto kPollBudget = std::chrono::milliseconds(100);
 constexpr long kReceiveBufferBytes = 512 * 1024;
@@ -60,6 +60,7 @@ Transfer::~Transfer() {
 HRESULT Transfer::Start(RequestSpec spec) {
     InitialiseCurlOnce();
     spec_ = std::move(spec);
+    limits_ = CurrentLimits();
     multi_ = curl_multi_init();
     easy_ = curl_easy_init();
     if (multi_ == nullptr || easy_ == nullptr) {
@@ -77,10 +78,13 @@ void Transfer::Configure() {
     curl_easy_setopt(easy_, CURLOPT_URL, spec_.url.c_str());
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMostRedirects);
+    curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, kRedirectSchemes);
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    // A reply that makes no progress (under one byte a second) for the stall time ends as a time-out.
+    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, limits_.connectTimeoutSeconds);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, limits_.stallSeconds);
     curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
     curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
@@ -143,9 +147,14 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
             transfer.headersReceived_ = transfer.headersReceived_ || transfer.status_ >= 200;
         } else {
             transfer.headerLines_.emplace_back(line);
-            if (strncasecmp(line.data(), "Content-Length:", 15) == 0 && transfer.status_ >= 200) {
+            if (strncasecmp(line.data(), "Content-Length:", 15) == 0 && transfer.status_ >= 200 &&
+                strcasecmp(transfer.spec_.method.c_str(), "HEAD") != 0) {
                 const unsigned long long length =
                     std::strtoull(std::string(line.substr(15)).c_str(), nullptr, 10);
+                if (length > transfer.limits_.largestBody) {
+                    transfer.tooLarge_ = true;
+                    return 0;
+                }
                 transfer.body_.Reserve(static_cast<std::size_t>(length)); // a hint only: growth still works
             }
         }
@@ -158,6 +167,10 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
 
 size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
     auto& transfer = *static_cast<Transfer*>(self);
+    if (size * count > transfer.limits_.largestBody - transfer.body_.Size()) {
+        transfer.tooLarge_ = true;
+        return 0;
+    }
     if (!transfer.body_.Append(data, size * count)) {
         transfer.outOfMemory_ = true;
         return 0;
@@ -169,7 +182,9 @@ void Transfer::CollectResult() {
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
-            failure_ = WinInetErrorFromCurl(message->data.result);
+            // A body too large to hand out is a reply the caller cannot use.
+            failure_ =
+                tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(message->data.result);
             done_ = true;
             headersReceived_ = true;
             curl_multi_remove_handle(multi_, easy_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Platform/ByteBuffer.h"
+#include "Platform/HttpLimits.h"
 #include "Platform/WinError.h"
 
 #include <curl/curl.h>
@@ -45,7 +46,8 @@ public:
     bool HeadersReceived() const { return headersReceived_; }
     bool BodyStarted() const { return body_.Size() != 0; }
     bool Done() const { return done_; }
-    // After Done: 0 for a reply, else the WinINet code of the transport failure.
+    // After Done: 0 for a reply, else the WinINet code of the transport failure (12152 for a body
+    // larger than the limit, declared or received; it is refused before it is held).
     LONG Failure() const { return failure_; }
     bool OutOfMemory() const { return outOfMemory_; }
 
@@ -63,12 +65,14 @@ private:
     void CollectResult();
 
     RequestSpec spec_;
+    Limits limits_{};
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
     bool headersReceived_ = false;
     bool done_ = false;
     bool outOfMemory_ = false;
+    bool tooLarge_ = false;
     LONG failure_ = 0;
     LONG status_ = 0;
     std::string statusText_;

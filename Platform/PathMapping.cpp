@@ -39,6 +39,16 @@ std::string WithSlashes(std::wstring_view path) {
     return native;
 }
 
+std::wstring WithBackslashes(std::string_view path) {
+    std::wstring windows = Utf8ToWide(path);
+    for (wchar_t& c : windows) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    return windows;
+}
+
 std::string UncRoot() {
     const char* root = std::getenv("KOVA_UNC_ROOT");
     std::string result = (root != nullptr && *root != '\0') ? root : "/mnt";
@@ -48,7 +58,29 @@ std::string UncRoot() {
     return result;
 }
 
+// The UNC root with its links resolved; as configured when it does not exist.
+std::string ResolvedUncRoot() {
+    const std::string root = UncRoot();
+    char* resolved = realpath(root.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return root;
+    }
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
 } // namespace
+
+std::wstring WindowsPath(std::string_view nativePath) {
+    const std::string root = ResolvedUncRoot();
+    const std::string_view rootDir = root == "/" ? std::string_view() : std::string_view(root);
+    if (nativePath.size() > rootDir.size() + 1 && nativePath.substr(0, rootDir.size()) == rootDir &&
+        nativePath[rootDir.size()] == '/') {
+        return L"\\\\?\\UNC" + WithBackslashes(nativePath.substr(rootDir.size()));
+    }
+    return L"\\\\?\\C:" + WithBackslashes(nativePath);
+}
 
 std::string NativePath(std::wstring_view path) {
     if (StartsWithIgnoringCase(path, L"\\\\?\\UNC\\")) {

@@ -12,4 +12,8 @@ namespace Platform {
 // separators. The result is UTF-8.
 std::string NativePath(std::wstring_view windowsPath);
 
+// The Windows form of a native absolute path whose links are resolved, as GetFinalPathNameByHandleW
+// gives it: under the UNC root (itself resolved) "\\?\UNC\server\share\rest", else "\\?\C:\path".
+std::wstring WindowsPath(std::string_view nativePath);
+
 } // namespace Platform

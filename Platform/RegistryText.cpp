@@ -27,13 +27,17 @@ std::string_view Trim(std::string_view s) {
 
 std::vector<BYTE> UnitsToBytes(std::wstring_view units) {
     std::vector<BYTE> bytes(units.size() * sizeof(wchar_t));
-    std::memcpy(bytes.data(), units.data(), bytes.size());
+    if (!bytes.empty()) { // an empty view or vector may hold no pointer, which memcpy must not get
+        std::memcpy(bytes.data(), units.data(), bytes.size());
+    }
     return bytes;
 }
 
 std::wstring BytesToUnits(const std::vector<BYTE>& bytes) {
     std::wstring units(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(units.data(), bytes.data(), units.size() * sizeof(wchar_t));
+    if (!units.empty()) {
+        std::memcpy(units.data(), bytes.data(), units.size() * sizeof(wchar_t));
+    }
     return units;
 }
 

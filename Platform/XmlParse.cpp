@@ -1,6 +1,8 @@
 // Loading text into a tree. pugixml accepts some input that is not well-formed XML with namespaces
 // (several top-level elements, top-level text, repeated attributes, undeclared prefixes); such input
-// is refused here as MSXML refuses it.
+// is refused here as MSXML refuses it. As MSXML 6 does by default, a document type declaration is
+// refused (no reply of a web service carries one; it is where entity bombs live), and so is element
+// nesting deeper than 256 levels.
 #include "Platform/XmlTree.h"
 
 #include <algorithm>
@@ -13,6 +15,8 @@ namespace Platform::Xml {
 namespace {
 
 // Fragment mode keeps text that stands outside the document element, so that it can be refused.
+constexpr int kDeepestNesting = 256;
+
 constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                  pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment;
 
@@ -25,6 +29,7 @@ bool HasOneDocumentElement(const pugi::xml_document& document) {
             break;
         case pugi::node_pcdata:
         case pugi::node_cdata:
+        case pugi::node_doctype:
             return false;
         default:
             break;
@@ -33,7 +38,8 @@ bool HasOneDocumentElement(const pugi::xml_document& document) {
     return elements == 1;
 }
 
-// In-scope namespace prefixes while walking the tree, with the depth that declared each.
+// In-scope namespace prefixes while walking the tree, with the depth that declared each; and the
+// nesting depth.
 class PrefixChecker : public pugi::xml_tree_walker {
 public:
     bool for_each(pugi::xml_node& node) override {
@@ -41,6 +47,9 @@ public:
             return true;
         }
         const int level = depth();
+        if (level >= kDeepestNesting) { // depth 0 is the document element
+            return Fail();
+        }
         while (!scope_.empty() && scope_.back().second >= level) {
             scope_.pop_back();
         }

@@ -71,6 +71,52 @@ CStdStr<wchar_t> MakeLongPath(const CStdStr<wchar_t>& path) {
     return CStdStr<wchar_t>(L"\\\\?\\UNC\\") + CStdStr<wchar_t>(path.substr(2));
 }
 
+bool IsUncPath(const CStdStr<wchar_t>& path) {
+    constexpr const wchar_t* kUncLongPrefix = L"\\\\?\\UNC\\";
+    constexpr std::size_t kUncLongPrefixLength = 8;
+    const auto isSeparator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    std::size_t start = 0;
+    if (CStdStr<wchar_t>(path.substr(0, kUncLongPrefixLength)).Equals(kUncLongPrefix, false)) {
+        start = kUncLongPrefixLength;
+    } else if (path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1]) && path[2] != L'?') {
+        start = 2; // a device path ("\\.\") fails below: "." is no server name
+    } else {
+        return false;
+    }
+    const std::vector<CStdStr<wchar_t>> parts = SplitString(CStdStr<wchar_t>(path.substr(start)), L"\\/");
+    if (parts.size() < 2) {
+        return false;
+    }
+    for (const CStdStr<wchar_t>& part : parts) {
+        if (part.empty() || part == L"." || part == L"..") {
+            return false;
+        }
+    }
+    return true;
+}
+
+CStdStr<wchar_t> GetFinalPath(const CStdStr<wchar_t>& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return CStdStr<wchar_t>();
+    }
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (length == 0 || length >= buffer.size()) {
+        SetLastError(error);
+        return CStdStr<wchar_t>();
+    }
+    return CStdStr<wchar_t>(std::wstring(buffer.data(), length));
+}
+
 FileVersion GetFileVersion(const CStdStr<wchar_t>& path) {
     FileVersion version;
     DWORD handle = 0;

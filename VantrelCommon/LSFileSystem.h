@@ -29,6 +29,14 @@ void EnsureTrailingBackslash(CStdStr<wchar_t>& path);
 // carries the "\\?\" prefix, and one shorter than two characters, is returned unchanged.
 CStdStr<wchar_t> MakeLongPath(const CStdStr<wchar_t>& path);
 
+// True for "\\server\share\rest" and "\\?\UNC\server\share\rest" ("\" or "/" between the parts) whose
+// parts are all names: none empty, "." or "..", so that the path cannot climb out of its share.
+bool IsUncPath(const CStdStr<wchar_t>& path);
+
+// The path of the existing file with every link resolved, in the long form; empty (the last error
+// set) when the file cannot be opened.
+CStdStr<wchar_t> GetFinalPath(const CStdStr<wchar_t>& path);
+
 // The file's fixed version; a cleared valid flag and zero parts when it cannot be read.
 FileVersion GetFileVersion(const CStdStr<wchar_t>& path);
 

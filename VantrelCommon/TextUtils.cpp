@@ -143,6 +143,22 @@ int ToInt(const CStdStr<wchar_t>& text) {
     return value;
 }
 
+std::optional<std::uint32_t> ParseDigits(std::wstring_view text, std::uint32_t ceiling) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint32_t>(c - L'0');
+        const bool beyond = digit > ceiling || value > (ceiling - digit) / 10;
+        value = beyond ? ceiling : value * 10 + digit;
+    }
+    return value;
+}
+
 CStdStr<wchar_t> ToString(std::uint32_t value) {
     std::wostringstream stream;
     stream << value;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ CStdStr<wchar_t>& TrimLeadingSpaces(CStdStr<wchar_t>& text);
 // The number at the start of the text ("%d"; 0 when there is none); an empty or blank text throws
 // E_INVALIDARG as a bare HRESULT.
 int ToInt(const CStdStr<wchar_t>& text);
+
+// Decimal digits only (at least one, no sign or blanks), as a number held at `ceiling` when larger;
+// none for any other text.
+std::optional<std::uint32_t> ParseDigits(std::wstring_view text, std::uint32_t ceiling);
 
 // Decimal, no sign or padding.
 CStdStr<wchar_t> ToString(std::uint32_t value);

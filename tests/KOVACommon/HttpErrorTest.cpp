@@ -45,7 +45,16 @@ TEST(HttpErrorTest, FpRpcEscapesAreDecoded) {
     EXPECT_EQ(L"a<b>c", CLSBaseWS::decodeFPRpcString(L"a&#60;b&#62;c"));
     EXPECT_EQ(L"plain", CLSBaseWS::decodeFPRpcString(L"plain"));
     EXPECT_EQ(L"x&#60", CLSBaseWS::decodeFPRpcString(L"x&#60"));
-    EXPECT_THROW(CLSBaseWS::decodeFPRpcString(L"x&#;"), long);
+    EXPECT_EQ(L"\U0001F600", CLSBaseWS::decodeFPRpcString(L"&#128512;"));
+}
+
+// A reference that names no character stays as written: no NUL, no exception, the rest decoded.
+TEST(HttpErrorTest, MalformedFpRpcReferencesAreKeptAsText) {
+    for (const wchar_t* text : {L"x&#;", L"&#abc;", L"&#0;", L"&#00;", L"&#-60;", L"&# 60;", L"&#x3C;",
+                                L"&#55296;", L"&#1114112;", L"&#99999999999999999999;"}) {
+        EXPECT_EQ(CStdStr<wchar_t>(text), CLSBaseWS::decodeFPRpcString(text));
+    }
+    EXPECT_EQ(L"&#abc <", CLSBaseWS::decodeFPRpcString(L"&#abc &#60;"));
 }
 
 } // namespace

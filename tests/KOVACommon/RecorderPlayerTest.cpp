@@ -238,8 +238,12 @@ TEST_F(PlayerFileTest, MalformedResponseFilesFail) {
         HRESULT expected;
     } cases[] = {{"\xef\xbb\xbfHTTP/1.1 200 OK\nA: b\n\n", E_FAIL},
                  {"HTTP/1.0 200 OK\nA: b\n\n", E_FAIL},
+                 {"HTTP/1.1 200 OK", E_FAIL},
+                 {"HTTP/1.1 OK\nA: b\n\n", E_FAIL},
                  {"!!!HttpError!!!\n503 no tab", E_INVALIDARG},
-                 {"!!!HttpError!!!\n  \tmessage", E_INVALIDARG}};
+                 {"!!!HttpError!!!\n  \tmessage", E_INVALIDARG},
+                 {"!!!HttpError!!!", E_INVALIDARG},
+                 {"!!!HttpError!!!\n", E_INVALIDARG}};
     for (const auto& entry : cases) {
         WriteFile(ResponseFile(), entry.text);
         exchangeCounter = 0;

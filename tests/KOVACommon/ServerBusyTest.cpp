@@ -20,12 +20,26 @@ protected:
     std::unique_ptr<ILSHttpRequest> OpenedRequest() {
         std::unique_ptr<ILSHttpRequest> request;
         LSHttpRequestFactory::Create(request);
-        EXPECT_EQ(S_OK, request->Open(L"POST", server.Url("/scws/meridioscws.asmx").c_str(), _variant_t(true),
-                                      _variant_t(L"demo"), _variant_t(L"secret")));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"SOAPAction", L"urn:scws/OutlookGetContainerFullEx"));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"first"));
-        EXPECT_EQ(S_OK, request->SetRequestHeader(L"X-Twice", L"second"));
+        Open(*request);
         return request;
+    }
+
+    void Open(ILSHttpRequest& request) {
+        EXPECT_EQ(S_OK, request.Open(L"POST", server.Url("/scws/meridioscws.asmx").c_str(), _variant_t(true),
+                                     _variant_t(L"demo"), _variant_t(L"secret")));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"SOAPAction", L"urn:scws/OutlookGetContainerFullEx"));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"X-Twice", L"first"));
+        EXPECT_EQ(S_OK, request.SetRequestHeader(L"X-Twice", L"second"));
+    }
+
+    static std::vector<std::string> Values(const ReceivedRequest& request, const std::string& name) {
+        std::vector<std::string> values;
+        for (const auto& [headerName, value] : request.headers) {
+            if (headerName == name) {
+                values.push_back(value);
+            }
+        }
+        return values;
     }
 
     void Send(std::unique_ptr<ILSHttpRequest>& request) {
@@ -73,13 +87,21 @@ TEST_F(ServerBusyTest, FiveBusyRepliesWaitFourTimesThenFail) {
         EXPECT_EQ("/scws/meridioscws.asmx", attempt.path);
         EXPECT_EQ("<Get/>", attempt.body);
         EXPECT_EQ("urn:scws/OutlookGetContainerFullEx", attempt.Header("SOAPAction"));
-        std::vector<std::string> twice;
-        for (const auto& [name, value] : attempt.headers) {
-            if (name == "X-Twice") {
-                twice.push_back(value);
-            }
-        }
-        EXPECT_EQ((std::vector<std::string>{"first", "second"}), twice);
+        EXPECT_EQ((std::vector<std::string>{"first", "second"}), Values(attempt, "X-Twice"));
+    }
+}
+
+TEST_F(ServerBusyTest, RequestOpenedAgainRetriesWithTheHeadersOfItsLastOpenOnly) {
+    server.Script({{503, {}, "", "text/plain"}, {200, {}, kOk}});
+    auto request = OpenedRequest();
+    Open(*request); // as a session renewal re-sends on the same object
+    Send(request);
+    const auto received = server.Received();
+    ASSERT_EQ(2u, received.size());
+    for (const ReceivedRequest& attempt : received) {
+        EXPECT_EQ((std::vector<std::string>{"first", "second"}), Values(attempt, "X-Twice"));
+        EXPECT_EQ((std::vector<std::string>{"urn:scws/OutlookGetContainerFullEx"}),
+                  Values(attempt, "SOAPAction"));
     }
 }
 
@@ -104,6 +126,44 @@ TEST_F(ServerBusyTest, RetryAfterOnEveryReplyWaitsItEachTime) {
         EXPECT_EQ(120u, error.retryAfterSeconds);
     }
     EXPECT_EQ((std::vector<LONG>{120000, 120000, 120000, 120000}), informer->DelaysBegun());
+}
+
+struct RetryAfterCase {
+    const char* header;
+    LONG waitMs;
+};
+
+class RetryAfterTest : public ServerBusyTest, public ::testing::WithParamInterface<RetryAfterCase> {};
+
+// Only a plain number of seconds counts, and no wait is longer than the retry's longest delay.
+TEST_P(RetryAfterTest, WaitIsAPlainNumberOfSecondsAtMostTheLongestDelay) {
+    server.Script({{503, {{"Retry-After", GetParam().header}}, "", "text/plain"}, {200, {}, kOk}});
+    auto request = OpenedRequest();
+    Send(request);
+    EXPECT_EQ((std::vector<LONG>{GetParam().waitMs}), informer->DelaysBegun());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, RetryAfterTest,
+    ::testing::Values(RetryAfterCase{"10", 10000}, RetryAfterCase{"10 \t", 10000},
+                      RetryAfterCase{"120", 120000}, RetryAfterCase{"121", 120000},
+                      RetryAfterCase{"2147483647", 120000}, RetryAfterCase{"4294967296000", 120000},
+                      RetryAfterCase{"99999999999999999999999", 120000}, RetryAfterCase{"0", 30000},
+                      RetryAfterCase{"-5", 30000}, RetryAfterCase{"+10", 30000}, RetryAfterCase{"10s", 30000},
+                      RetryAfterCase{"1e3", 30000}, RetryAfterCase{"Wed, 21 Oct 2015 07:28:00 GMT", 30000}));
+
+TEST_F(ServerBusyTest, ShutdownEndsAWaitTheServerAskedForAtOnce) {
+    server.Script({{503, {{"Retry-After", "2147483647"}}, "", "text/plain"}});
+    clock.OnSleep([this](DWORD milliseconds) {
+        if (milliseconds == 100) {
+            informer->SetShutdownRequested(true);
+        }
+    });
+    auto request = OpenedRequest();
+    EXPECT_THROW(Send(request), long);
+    EXPECT_EQ((std::vector<LONG>{120000}), informer->DelaysBegun());
+    EXPECT_EQ(1u, informer->DelaysEnded());
+    EXPECT_EQ((std::vector<DWORD>{100}), DelayPolls());
 }
 
 TEST_F(ServerBusyTest, ServerErrorIsNeverRetried) {
@@ -167,8 +227,10 @@ TEST_P(HealthScoreTest, HighScoreSwitchesLightSyncAndPauses) {
 
 INSTANTIATE_TEST_SUITE_P(Scores, HealthScoreTest,
                          ::testing::Values(HealthCase{"9", true}, HealthCase{"10", true},
-                                           HealthCase{"8", false}, HealthCase{"11", false},
-                                           HealthCase{"-1", false}, HealthCase{"busy", false}));
+                                           HealthCase{"10 ", true}, HealthCase{"8", false},
+                                           HealthCase{"11", false}, HealthCase{"4294967305", false},
+                                           HealthCase{"-1", false}, HealthCase{"9x", false},
+                                           HealthCase{"busy", false}));
 
 TEST_F(ServerBusyTest, ZeroDelayReturnsAfterTheTimerCheck) {
     DelayWithShutdownCheck(informer, 0);

@@ -4,6 +4,7 @@
 #include "VantrelCommon/Exceptions.h"
 #include "tests/KOVACommon/TransportTestServer.h"
 #include "tests/KOVACommon/TransportTestSupport.h"
+#include "tests/Support/ScopedEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -74,6 +75,43 @@ TEST_F(SoapSendTest, ReplyReadsAsTextBytesAndXml) {
     EXPECT_EQ("http://www.meridio.com/WS/DMWS/Login", received[0].Header("SOAPAction"));
     EXPECT_FALSE(received[0].Header("User-Agent").empty());
     EXPECT_EQ(1u, informer->RequestNotices());
+}
+
+// A request that keeps the array of the body it is given and sends nothing.
+class ArrayKeepingRequest final : public ILSHttpRequest {
+public:
+    void SetConfig(const CStdStr<wchar_t>&) override {}
+    HRESULT Open(const _bstr_t&, const _bstr_t&, const _variant_t&, const _variant_t&,
+                 const _variant_t&) override {
+        return S_OK;
+    }
+    HRESULT SetRequestHeader(const _bstr_t&, const _bstr_t&) override { return S_OK; }
+    _bstr_t GetResponseHeader(const _bstr_t&) override { return _bstr_t(); }
+    _bstr_t GetAllResponseHeaders() override { return _bstr_t(); }
+    _bstr_t GetRequestHeader(const _bstr_t&) override { return _bstr_t(); }
+    _variant_t GetResponseBody() override { return _variant_t(); }
+    _variant_t GetResponseStream() override { return _variant_t(); }
+    _bstr_t GetResponseText() override { return _bstr_t(); }
+    IDispatchPtr GetResponseXML() override { return IDispatchPtr(); }
+    long GetStatus() override { return 200; }
+    _bstr_t GetStatusText() override { return _bstr_t(); }
+    void PerformAsyncVariantSend(const CStdStr<wchar_t>&, const _variant_t& body, bool, ILSShutdownInformer*,
+                                 bool, bool, bool) override {
+        sentArray = body.parray;
+    }
+
+    SAFEARRAY* sentArray = nullptr;
+};
+
+TEST_F(SoapSendTest, ByteArrayBodyReachesTheRequestUncopied) {
+    _variant_t body;
+    body.parray = SafeArrayCreateVector(VT_UI1, 0, 1024);
+    body.vt = VT_ARRAY | VT_UI1;
+    auto keeping = std::make_unique<ArrayKeepingRequest>();
+    ArrayKeepingRequest& seen = *keeping;
+    std::unique_ptr<ILSHttpRequest> request = std::move(keeping);
+    CLSBaseWS::PerformAsyncVariantSend(request, L"AddObject2", body, true, informer);
+    EXPECT_EQ(body.parray, seen.sentArray);
 }
 
 TEST_F(SoapSendTest, EmptyTextBodyGoesOutAsNoBody) {
@@ -226,6 +264,32 @@ TEST_F(SoapSendTest, RefusedConnectionGivesTheWinInetCode) {
     EXPECT_EQ(L"Error (12029)\n(" + CStdStr<wchar_t>(4018) + L")", FormatHttpErrorText(*error));
 }
 
+TEST_F(SoapSendTest, ReplyWithoutProgressTimesOutNamingTheServer) {
+    const TestSupport::ScopedEnvironment stall("KOVA_HTTP_STALL_TIMEOUT", "1");
+    server.Script({{200, {}, kLoginReply, "text/xml", std::chrono::milliseconds(3000)}});
+    LogRecords log;
+    // No body: what was sent would count as progress for a few seconds.
+    std::unique_ptr<ILSHttpRequest> request;
+    LSHttpRequestFactory::Create(request);
+    ASSERT_EQ(S_OK, request->Open(L"GET", server.Url("/dmws/meridiodmws.asmx").c_str(), _variant_t(true),
+                                  _variant_t(), _variant_t()));
+    std::optional<LSHttpError> error;
+    try {
+        request->PerformAsyncVariantSend(L"Login", _variant_t(), false, informer, false, false, true);
+    } catch (const LSHttpError& thrown) {
+        error = thrown;
+    }
+    ASSERT_TRUE(error);
+    EXPECT_EQ(12002, error->status);
+    const std::wstring url = server.Url("/");
+    const std::wstring server = url.substr(7, url.size() - 8); // "127.0.0.1:port"
+    EXPECT_EQ(L"No reply from " + server, error->message);
+    EXPECT_EQ(L"No reply from " + server + L" (12002)\n(" + CStdStr<wchar_t>(4010) + L")",
+              FormatHttpErrorText(*error));
+    EXPECT_TRUE(log.Contains("Request timed out: no reply from " + std::string(server.begin(), server.end())))
+        << log.All();
+}
+
 TEST_F(SoapSendTest, ShutdownDuringASlowReplyAbortsWithinOnePoll) {
     server.Script({{200, {}, kLoginReply, "text/xml", std::chrono::milliseconds(3000)}});
     informer->RequestShutdownAtQuery(3);
@@ -285,6 +349,19 @@ TEST_F(SoapSendTest, FrontPageRpcFailureInsideA200) {
     } catch (const LSHttpError& error) {
         EXPECT_EQ(200, error.status);
         EXPECT_EQ(L"File <a> not found", error.message);
+    }
+}
+
+TEST_F(SoapSendTest, FrontPageRpcFailureWithABrokenReferenceKeepsItsMessage) {
+    server.Script(
+        {{200, {}, "<li>osstatus=-1\n<li>msg=File &#; &#abc; &#60;a&#62; not found\n", "text/html"}});
+    auto request = OpenedRequest();
+    try {
+        request->PerformAsyncVariantSend(L"RPC", _variant_t(L"method=list"), true, informer, false, false,
+                                         true);
+        FAIL() << "the reply was accepted";
+    } catch (const LSHttpError& error) {
+        EXPECT_EQ(L"File &#; &#abc; <a> not found", error.message);
     }
 }
 

@@ -4,7 +4,10 @@
 #include "tests/VantrelCommon/ChildScenarios.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "Platform/Utf.h"
+#include "tests/Support/LogCapture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -115,6 +118,85 @@ KOVA_CHILD_SCENARIO(MeridioDownloadByReference) {
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     auto item = NewMap();
     EXPECT_TRUE(FAILED(host.Retrieve(IndexOf(host, 102), temp.path() / "none.md", item.get())));
+}
+
+std::wstring Backslashed(const std::filesystem::path& path) {
+    std::wstring text = path.wstring();
+    std::replace(text.begin(), text.end(), L'/', L'\\');
+    return text;
+}
+
+// A server that hands out a path off the shares gets nothing copied: a local path in any form, a
+// climb out of the share, a link on the share that leads out of the shares.
+KOVA_CHILD_SCENARIO(MeridioDownloadByReferenceOffTheShares) {
+    const std::filesystem::path shareRoot = std::getenv("KOVA_UNC_ROOT");
+    const std::filesystem::path share = shareRoot / "demo-meridio" / "transfer";
+    TestSupport::TempDirectory outside;
+    const std::filesystem::path secret = outside.path() / "secret.key";
+    std::ofstream(secret) << "private key";
+    std::filesystem::create_directories(share);
+    std::filesystem::create_symlink(secret, share / "link.key");
+    std::filesystem::create_directory_symlink(outside.path(), share / "outside");
+    std::ofstream(share / "on-share.txt") << "shared";
+    std::filesystem::create_symlink(share / "on-share.txt", share / "link-on-share.txt");
+
+    std::wstring climb;
+    std::wstring slashedClimb;
+    for (int level = 0; level < 32; ++level) {
+        climb += L"\\..";
+        slashedClimb += L"/..";
+    }
+    const std::wstring refused[] = {
+        L"C:" + Backslashed(secret),
+        L"\\\\?\\C:" + Backslashed(secret),
+        secret.wstring(),
+        L"\\\\.\\C:" + Backslashed(secret),
+        L"..\\..\\secret.key",
+        L"\\\\demo-meridio\\transfer" + climb + Backslashed(secret),
+        L"\\\\?\\UNC\\demo-meridio\\transfer" + climb + Backslashed(secret),
+        L"//demo-meridio/transfer" + slashedClimb + secret.wstring(),
+        L"\\\\demo-meridio\\transfer\\.\\link.key",
+        L"\\\\demo-meridio",
+        L"\\\\demo-meridio\\transfer\\link.key",
+        L"\\\\?\\UNC\\demo-meridio\\transfer\\outside\\secret.key",
+    };
+    MeridioHost host(shareRoot);
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const USHORT index = IndexOf(host, 102);
+    TestSupport::TempDirectory mirror;
+    for (const std::wstring& path : refused) {
+        const std::string narrow = Platform::WideToUtf8(path);
+        SCOPED_TRACE(narrow);
+        host.Server().HandOutByReferencePath(narrow);
+        TestSupport::LogCapture log;
+        auto item = NewMap();
+        EXPECT_EQ(host.Retrieve(index, mirror.path() / "copy.md", item.get()), E_ACCESSDENIED);
+        EXPECT_FALSE(std::filesystem::exists(mirror.path() / "copy.md"));
+        const std::vector<std::string> errors = log.Errors();
+        EXPECT_NE(std::find_if(errors.begin(), errors.end(),
+                               [&](const std::string& line) {
+                                   return line.find("Refusing file location outside the file shares: " +
+                                                    narrow) != std::string::npos;
+                               }),
+                  errors.end());
+    }
+    EXPECT_EQ(ReadAll(secret), "private key");
+
+    // A link that stays on the shares is followed.
+    host.Server().HandOutByReferencePath("\\\\demo-meridio\\transfer\\link-on-share.txt");
+    auto item = NewMap();
+    ASSERT_EQ(host.Retrieve(index, mirror.path() / "linked.md", item.get()), S_OK);
+    EXPECT_EQ(ReadAll(mirror.path() / "linked.md"), "shared");
+}
+
+TEST(MeridioDownloadByReference, PathsOffTheSharesAreRefused) {
+    TestSupport::TempDirectory work;
+    ChildScenarios::Options options;
+    options.settings = {{"MeridioSync.UseUNCFiletransfer", std::uint32_t{1}}};
+    options.environment = {{"KOVA_UNC_ROOT", (work.path() / "unc").string()}};
+    const ChildScenarios::Result result =
+        ChildScenarios::Run("MeridioDownloadByReferenceOffTheShares", work, options);
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
 }
 
 TEST(MeridioDownloadByReference, ContentComesFromTheShare) {

@@ -1,10 +1,12 @@
 #include "Platform/FileIoApi.h"
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -117,6 +119,59 @@ TEST_F(FileIoTest, AttributesCarrySizeAndKind) {
     EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_FALSE(GetFileAttributesExW(PathOf(L"gone").c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+} // namespace
+
+namespace {
+
+// The final path of the file, as GetFinalPathNameByHandleW gives it.
+std::wstring FinalPath(const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << std::string(path.begin(), path.end());
+    wchar_t tooSmall[4] = {};
+    const DWORD needed = GetFinalPathNameByHandleW(file, tooSmall, 4, 0);
+    std::wstring result(needed, L'\0');
+    EXPECT_EQ(GetFinalPathNameByHandleW(file, result.data(), needed, 0), needed - 1);
+    result.resize(needed - 1);
+    CloseHandle(file);
+    return result;
+}
+
+std::wstring Backslashed(const std::filesystem::path& path) {
+    std::wstring text = path.wstring();
+    for (wchar_t& c : text) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return text;
+}
+
+TEST_F(FileIoTest, FinalPathResolvesLinksAndNamesSharesInUncForm) {
+    const std::filesystem::path realRoot = dir.path() / "shares";
+    const std::filesystem::path share = realRoot / "server" / "share";
+    std::filesystem::create_directories(share);
+    std::ofstream(share / "file.txt") << "x";
+    std::ofstream(dir.path() / "local.txt") << "y";
+    std::filesystem::create_symlink(dir.path() / "local.txt", share / "out.txt");
+    std::filesystem::create_symlink(share / "file.txt", share / "in.txt");
+    std::filesystem::create_directory_symlink(realRoot, dir.path() / "root-link");
+    const TestSupport::ScopedEnvironment root("KOVA_UNC_ROOT", (dir.path() / "root-link").string());
+
+    EXPECT_EQ(FinalPath(L"\\\\server\\share\\file.txt"), L"\\\\?\\UNC\\server\\share\\file.txt");
+    EXPECT_EQ(FinalPath(L"\\\\?\\UNC\\server\\share\\in.txt"), L"\\\\?\\UNC\\server\\share\\file.txt");
+    EXPECT_EQ(FinalPath(L"\\\\server\\share\\out.txt"), L"\\\\?\\C:" + Backslashed(dir.path() / "local.txt"));
+    EXPECT_EQ(FinalPath(L"\\\\server\\share\\..\\..\\..\\local.txt"),
+              L"\\\\?\\C:" + Backslashed(dir.path() / "local.txt"));
+
+    HANDLE file = CreateFileW(L"\\\\server\\share\\file.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    wchar_t buffer[MAX_PATH];
+    EXPECT_EQ(GetFinalPathNameByHandleW(file, buffer, MAX_PATH, 0x4 /* VOLUME_NAME_NONE */), 0u);
+    EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    CloseHandle(file);
+    EXPECT_EQ(GetFinalPathNameByHandleW(INVALID_HANDLE_VALUE, buffer, MAX_PATH, 0), 0u);
+    EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 } // namespace

@@ -92,6 +92,8 @@ TEST(RegistryText, WhatIsWrittenReadsBackTheSame) {
         {L"Short dword", REG_DWORD, {1, 2}},
         {L"Long binary", REG_BINARY, std::vector<BYTE>(300, 7)},
         {L"Empty", REG_BINARY, {}},
+        {L"Empty text", REG_SZ, {}}, // written as hex(1): with no data
+        {L"Empty list", REG_MULTI_SZ, {}},
         {L"None", REG_NONE, {1}},
     };
     for (const auto& value : values) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using PlatformTest::Bstr;
@@ -161,6 +163,44 @@ TEST(XmlDomLoad, MalformedTextFailsAndLeavesAnEmptyDocument) {
         EXPECT_EQ(S_FALSE, document->get_documentElement(root.Out())) << text;
         EXPECT_EQ(L"", ReadText(document.get(), &IXMLDOMNode::get_xml)) << text;
     }
+}
+
+std::wstring Nested(int depth) {
+    std::wstring text;
+    for (int level = 0; level < depth; ++level) {
+        text += L"<e>";
+    }
+    for (int level = 0; level < depth; ++level) {
+        text += L"</e>";
+    }
+    return text;
+}
+
+// As MSXML 6 by default: no document type declaration (entity bombs live there), at most 256 levels.
+TEST(XmlDomLoad, DocumentTypeAndDeepNestingAreRefused) {
+    const std::wstring refused[] = {
+        L"<!DOCTYPE a><a/>",
+        L"<?xml version=\"1.0\"?><!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a/>",
+        L"<!DOCTYPE a [<!ENTITY x \"xx\"><!ENTITY y \"&x;&x;&x;&x;\">]><a>&y;</a>",
+        L"<a><!DOCTYPE b></a>",
+        Nested(257),
+        L"<a>" + Nested(256) + L"</a>",
+        Nested(100000),
+    };
+    for (const std::wstring& text : refused) {
+        Ref<IXMLDOMDocument2> document = NewDocument();
+        VARIANT_BOOL ok = VARIANT_TRUE;
+        EXPECT_EQ(S_FALSE, document->loadXML(Bstr(text.c_str()), &ok)) << text.substr(0, 80);
+        EXPECT_EQ(VARIANT_FALSE, ok) << text.substr(0, 80);
+        Ref<IXMLDOMElement> root;
+        EXPECT_EQ(S_FALSE, document->get_documentElement(root.Out())) << text.substr(0, 80);
+    }
+    Ref<IXMLDOMDocument2> deepest = Loaded(Nested(256).c_str());
+    Ref<IXMLDOMNodeList> elements;
+    ASSERT_EQ(S_OK, deepest->selectNodes(Bstr(L"//e"), elements.Out()));
+    LONG count = 0;
+    EXPECT_EQ(S_OK, elements->get_length(&count));
+    EXPECT_EQ(256, count);
 }
 
 TEST(XmlDomMarkup, NodeMarkupCarriesTheNamespaceDeclarationsItNeeds) {

@@ -4,11 +4,10 @@
 #include "Platform/Utf.h"
 #include "tests/Platform/ComTestSupport.h"
 #include "tests/Platform/TestHttpServer.h"
+#include "tests/Platform/XmlHttpTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,8 +15,13 @@
 namespace {
 
 using PlatformTest::Bstr;
+using PlatformTest::Gate;
+using PlatformTest::NewRequest;
+using PlatformTest::Open;
+using PlatformTest::PollUntilDone;
 using PlatformTest::ReadText;
 using PlatformTest::Ref;
+using PlatformTest::Status;
 
 constexpr const char* kSoapReply =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
@@ -31,32 +35,6 @@ VARIANT Text(const wchar_t* text) {
     v.bstrVal = SysAllocString(text);
     return v;
 }
-
-VARIANT Flag(bool value) {
-    VARIANT v{};
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-// Gates a route until the test opens it, so that a reply is pending for as long as the test wants.
-class Gate {
-public:
-    void Wait() {
-        std::unique_lock lock(mutex_);
-        opened_.wait(lock, [&] { return open_; });
-    }
-    void Open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
-};
 
 class XmlHttpRequestTest : public testing::Test {
 protected:
@@ -86,40 +64,6 @@ protected:
     void TearDown() override {
         gate_.Open();
         server_.Stop();
-    }
-
-    static Ref<IXMLHTTPRequest> NewRequest() {
-        CLSID clsid{};
-        EXPECT_EQ(S_OK, CLSIDFromProgID(L"msxml2.XMLHTTP", &clsid));
-        Ref<IXMLHTTPRequest> request;
-        EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_ALL, __uuidof(IXMLHTTPRequest),
-                                         reinterpret_cast<void**>(request.Out())));
-        return request;
-    }
-
-    static HRESULT Open(IXMLHTTPRequest* request, const wchar_t* method, const std::wstring& url,
-                        bool async = true) {
-        VARIANT empty{};
-        return request->open(Bstr(method), Bstr(url.c_str()), Flag(async), empty, empty);
-    }
-
-    // Polls readyState as the system's wait loop does, until the request completes.
-    static void PollUntilDone(IXMLHTTPRequest* request) {
-        for (int pass = 0; pass < 10000; ++pass) {
-            LONG state = 0;
-            ASSERT_EQ(S_OK, request->get_readyState(&state));
-            if (state == 4) {
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        FAIL() << "request did not complete";
-    }
-
-    static LONG Status(IXMLHTTPRequest* request) {
-        LONG status = 0;
-        EXPECT_EQ(S_OK, request->get_status(&status));
-        return status;
     }
 
     static std::wstring Header(IXMLHTTPRequest* request, const wchar_t* name) {

@@ -40,6 +40,19 @@ TEST(LSFileSystem, LongPathForms) {
     }
 }
 
+TEST(IsUncPath, OnlyServerShareAndNamesBelow) {
+    for (const wchar_t* path : {L"\\\\srv\\share\\f.txt", L"\\\\?\\UNC\\srv\\share\\d\\f",
+                                L"\\\\?\\unc\\srv\\share", L"//srv/share/f", L"\\\\srv/share\\a..b"}) {
+        EXPECT_TRUE(IsUncPath(path)) << std::wstring(path);
+    }
+    for (const wchar_t* path :
+         {L"", L"C:\\f", L"\\\\?\\C:\\f", L"/etc/f", L"\\\\.\\C:\\f", L"\\\\?\\GLOBALROOT\\x\\y", L"rel\\f",
+          L"\\\\srv", L"\\\\srv\\", L"\\\\srv\\share\\..\\..\\f", L"\\\\srv\\share\\.\\f", L"\\\\srv\\\\f",
+          L"\\\\?\\UNC\\srv\\..\\f", L"\\\\srv\\share\\d\\"}) {
+        EXPECT_FALSE(IsUncPath(path)) << std::wstring(path);
+    }
+}
+
 class VersionCheckTest : public testing::Test {
 protected:
     static std::string SystemDirectory(const char* folder) {

@@ -132,6 +132,19 @@ TEST(ToInt, ReadsTheLeadingNumber) {
     }
 }
 
+TEST(ParseDigits, TakesDigitsOnlyAndHoldsAtTheCeiling) {
+    EXPECT_EQ(ParseDigits(L"0", 120), 0u);
+    EXPECT_EQ(ParseDigits(L"0120", 120), 120u);
+    EXPECT_EQ(ParseDigits(L"121", 120), 120u);
+    EXPECT_EQ(ParseDigits(L"99999999999999999999999", 120), 120u);
+    EXPECT_EQ(ParseDigits(L"4294967295", 0xFFFFFFFF), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseDigits(L"4294967296", 0xFFFFFFFF), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseDigits(L"9", 5), 5u);
+    for (const wchar_t* text : {L"", L" 1", L"1 ", L"-1", L"+1", L"1e3", L"0x10", L"\u0661"}) {
+        EXPECT_EQ(ParseDigits(text, 120), std::nullopt) << Str(text);
+    }
+}
+
 TEST(NumberText, DecimalAndEightDigitHex) {
     EXPECT_EQ(ToString(0), L"0");
     EXPECT_EQ(ToString(4294967295u), L"4294967295");

@@ -51,7 +51,8 @@ void SetCutOffContent(httplib::Response& response, const HttpReply& reply) {
 } // namespace
 
 DemoServer::DemoServer(const ServerOptions& options)
-    : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir), ServerSettings{options.uncRoot}),
+    : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir),
+                  ServerSettings{options.uncRoot, {}}),
       faults_(options.faults), http_(std::make_unique<httplib::Server>()), port_(options.port) {
     dispatcher_.sessions().ExpireAfter(faults_.sessionRequests);
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
@@ -134,6 +135,11 @@ void DemoServer::RewriteNextReply(const std::string& action, std::function<void(
     std::lock_guard lock(mutex_);
     rewrittenAction_ = action;
     rewrite_ = std::move(rewrite);
+}
+
+void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
+    std::lock_guard lock(mutex_);
+    dispatcher_.settings().byReferencePath = path.value_or(std::string());
 }
 
 void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {

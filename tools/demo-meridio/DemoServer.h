@@ -57,6 +57,8 @@ public:
     // The next reply to a request of the action passes through the rewrite before it is sent, for a
     // reply no repository state gives (a missing id, a fault in place of a result).
     void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
+    // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
+    void HandOutByReferencePath(std::optional<std::string> path);
 
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);

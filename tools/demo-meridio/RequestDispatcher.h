@@ -29,6 +29,7 @@ public:
     Repository& repository() { return repository_; }
     SessionTable& sessions() { return sessions_; }
     ReplySwitches& switches() { return switches_; }
+    ServerSettings& settings() { return settings_; }
 
 private:
     HttpReply Serve(const ServiceInfo& service, const IncomingRequest& request);

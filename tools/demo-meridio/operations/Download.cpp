@@ -72,8 +72,10 @@ HttpReply GetLatestVersionFileByRef(OperationContext& context) {
     const Document& document = RequireDocument(context.repository, RequiredNumber(operation, "docId"));
     RequiredNumber(operation, "lifetime", true);
     // Without a UNC root the server has no by-reference transfer and answers with an empty path.
-    const std::string path =
-        context.settings.uncRoot.empty() ? std::string() : LayOutCopy(context.settings.uncRoot, document);
+    const std::string path = !context.settings.byReferencePath.empty() ? context.settings.byReferencePath
+                             : context.settings.uncRoot.empty()
+                                 ? std::string()
+                                 : LayOutCopy(context.settings.uncRoot, document);
     return OperationResponse(*context.request.service, context.request.action)
         .ResultText(path)
         .Child("strMIMEtype", MediaTypeOf(document.Latest().fileName))

@@ -19,6 +19,9 @@ struct ServerSettings {
     // Where by-reference downloads put their files: the local directory that stands for the root of
     // UNC paths (\\server\share\rest is root/server/share/rest). Empty: by-reference transfer is off.
     std::filesystem::path uncRoot;
+    // When not empty, the path by-reference downloads hand out in place of the server's own copy, as
+    // a misconfigured or hostile server would.
+    std::string byReferencePath;
 };
 
 // Switches that tests set to make single replies go wrong in ways a real server's can.
