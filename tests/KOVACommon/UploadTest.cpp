@@ -185,6 +185,44 @@ TEST_F(Upload, FailedRenameIsReturnedAndNoBookkeepingIsWritten) {
     EXPECT_FALSE(StrProp(*item, L"UniqueId"));
 }
 
+TEST_F(Upload, AFailingRepositoryStepIsReturnedAndNothingIsRecordedOnTheItem) {
+    struct Case {
+        const char* operation;
+        bool isNew;
+        HRESULT TestRepositoryKnobs::*result;
+    };
+    const Case cases[] = {
+        {"DoesFileExistRemote", true, &TestRepositoryKnobs::existsResult},
+        {"CopyFileRemote", true, &TestRepositoryKnobs::copyRemoteResult},
+        {"DoesFileExistRemote", false, &TestRepositoryKnobs::existsResult},
+        {"GetStoredRemoteFileName", false, &TestRepositoryKnobs::storedNameResult},
+        {"GetHashForRemoteFile", false, &TestRepositoryKnobs::remoteHashResult},
+        {"CopyFileRemote", false, &TestRepositoryKnobs::copyRemoteResult},
+        {"RenameFileRemote", false, &TestRepositoryKnobs::renameResult},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.operation << (c.isNew ? " of a new file" : " of a changed file"));
+        filter->documents.clear();
+        filter->calls.clear();
+        filter->knobs = TestRepositoryKnobs();
+        filter->knobs.*c.result = E_ACCESSDENIED;
+        auto item = NewMap();
+        if (!c.isNew) {
+            SyncedItem(*item);
+            item->Set(L"Mavisto.IsContentChanged", LONG(1));
+            item->Set(L"KOVA.RenamedFilename", std::wstring(L"b.doc"));
+        }
+        EXPECT_EQ(c.isNew ? AddNew(item.get()) : Update(item.get()), E_ACCESSDENIED);
+        ASSERT_FALSE(filter->calls.empty());
+        EXPECT_EQ(filter->calls.back(), c.operation);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"");
+        EXPECT_FALSE(StrProp(*item, L"UniqueId"));
+        EXPECT_FALSE(NumProp(*item, L"VersionId"));
+        EXPECT_FALSE(StrProp(*item, L"DisplayName"));
+    }
+}
+
 TEST_F(Upload, UpdateRaisesTheVersionWrittenByTheUpload) {
     auto item = NewMap();
     SyncedItem(*item);
