@@ -168,15 +168,17 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
             }
         }
 
+        // Without an upload the remote name is the one the item already has; the bookkeeping after
+        // the update writes it back, so a rename or property change keeps the item's server identity.
+        if (remoteName->empty()) {
+            const HRESULT hr = LSBaseFileSyncFilter::GetRemoteFileName(fileName, item, *remoteName);
+            if (FAILED(hr)) {
+                return hr;
+            }
+        }
         const CStdStr<wchar_t> newName =
             LSPropertyHelpers::getStrProp(item, ItemProperty::KOVARenamedFilename, L"");
         if (!newName.empty()) {
-            if (remoteName->empty()) {
-                const HRESULT hr = LSBaseFileSyncFilter::GetRemoteFileName(fileName, item, *remoteName);
-                if (FAILED(hr)) {
-                    return hr;
-                }
-            }
             const HRESULT hr = RenameFileRemote(*remoteName, newName);
             if (FAILED(hr)) {
                 return hr;

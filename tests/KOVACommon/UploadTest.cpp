@@ -175,6 +175,26 @@ TEST_F(Upload, UnchangedContentIsNotSentButTheRenameIsMade) {
     EXPECT_EQ(StrProp(*item, L"DisplayName"), L"a.doc");
 }
 
+TEST_F(Upload, MetadataOnlyUpdateKeepsTheItemsServerIdentity) {
+    for (const bool storesServerFileId : {true, false}) {
+        SCOPED_TRACE(storesServerFileId ? "server file ids" : "stored names");
+        filter->documents.clear();
+        filter->knobs.storesServerFileId = storesServerFileId;
+        auto item = NewMap();
+        SyncedItem(*item);
+        if (storesServerFileId) {
+            item->Set(L"Mavisto.FromServerFileId", std::wstring(L"docs/a.doc"));
+        }
+        item->Set(L"UniqueId", std::wstring(GetHashForString(L"docs/a.doc")));
+        EXPECT_EQ(Update(item.get()), S_OK);
+        EXPECT_EQ(filter->CallCount("CopyFileRemote"), 0u);
+        EXPECT_EQ(StrProp(*item, L"UniqueId"), GetHashForString(L"docs/a.doc"));
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerFileId"),
+                  storesServerFileId ? std::optional<std::wstring>(L"docs/a.doc") : std::nullopt);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerFileUrl"), L"https://test/docs/a.doc");
+    }
+}
+
 TEST_F(Upload, FailedRenameIsReturnedAndNoBookkeepingIsWritten) {
     auto item = NewMap();
     SyncedItem(*item);
