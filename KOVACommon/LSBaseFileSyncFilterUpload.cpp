@@ -233,17 +233,17 @@ HRESULT LSBaseFileSyncFilter::CheckExistingFile(CStdStr<wchar_t>& encodedName, I
     }
 
     // The server copy must still be the one the item came from, or the one the user agreed to
-    // overwrite.
+    // overwrite. Only a hash the user agreed to counts as consent: an empty one does not.
     BSTR value = nullptr;
     if (FAILED(item->get_ItemStr(ItemProperty::MavistoFromServerETag, &value))) {
         return S_OK;
     }
     CStdStr<wchar_t> etag(static_cast<const wchar_t*>(value));
     SysFreeString(value);
-    value = nullptr;
-    if (SUCCEEDED(item->get_ItemStr(ItemProperty::MavistoUserRequestedOverwriteServerETag, &value))) {
-        etag = static_cast<const wchar_t*>(value);
-        SysFreeString(value);
+    const CStdStr<wchar_t> agreedHash =
+        LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoUserRequestedOverwriteServerETag, L"");
+    if (!agreedHash.empty()) {
+        etag = agreedHash;
     }
     if (etag.empty()) {
         return S_OK;

@@ -150,6 +150,20 @@ TEST_F(Upload, OverwriteHashAgreedByTheUserLetsTheUploadThrough) {
     EXPECT_EQ(filter->FindDocument(L"docs/a.doc")->content, "new content");
 }
 
+TEST_F(Upload, OnlyAnAgreedHashEqualToTheServersLetsAChangedServerCopyBeOverwritten) {
+    for (const std::wstring& agreed : {std::wstring(), ServerHash("an older change")}) {
+        SCOPED_TRACE(agreed.empty() ? "empty agreed hash" : "agreed hash of another server copy");
+        filter->documents.clear();
+        auto item = NewMap();
+        SyncedItem(*item, "changed by somebody else");
+        item->Set(L"Mavisto.IsContentChanged", LONG(1));
+        item->Set(L"Mavisto.UserRequestedOverwriteServerETag", agreed);
+        EXPECT_EQ(Update(item.get()), E_FAIL);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.SyncIssueType"), L"CONFLICT");
+        EXPECT_EQ(filter->FindDocument(L"docs/a.doc")->content, "changed by somebody else");
+    }
+}
+
 TEST_F(Upload, ChangedFileWithoutRememberedHashIsUploadedWithoutConflictTest) {
     auto item = NewMap();
     SyncedItem(*item, "changed by somebody else");
