@@ -203,7 +203,8 @@ protected:
     void InitSettings(const CStdStr<wchar_t>& filterName);
 
     CStdStr<wchar_t> GetFolderLocation(ILSPropertyMap* folderMap);
-    // Empties the listing tables and the remote dates cached for them before a new listing.
+    // Empties the listing tables and the remote dates and download hashes kept for them before a new
+    // listing.
     void ClearListing();
     HRESULT SetupFolderUrl(const CStdStr<wchar_t>& location, int index, ILSPropertyMap* map);
     HRESULT SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index, ILSPropertyMap* map);
