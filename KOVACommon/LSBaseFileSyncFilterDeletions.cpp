@@ -27,6 +27,13 @@ HRESULT LSBaseFileSyncFilter::raw_IsDeleted(BSTR key, LONG isFolder) {
         if (m_listingMode == LSListingMode::DocumentsOnly && isFolder != 0) {
             return S_FALSE;
         }
+        // Only a listing that was read whole can tell that an item is gone.
+        if (!m_listingLoaded) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_IsDeleted"
+                         << ": No complete listing of the folder, deletion of " << CStdStr<wchar_t>(key)
+                         << " is unknown";
+            return E_FAIL;
+        }
         return IsItemOnServer(CStdStr<wchar_t>(static_cast<const wchar_t*>(key)), isFolder != 0);
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_IsDeleted", __FILE__, __LINE__,
