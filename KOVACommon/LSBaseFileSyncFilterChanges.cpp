@@ -26,6 +26,9 @@ DATE LSBaseFileSyncFilter::CacheLastModified(USHORT index) {
 }
 
 HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item, LONG* changeCode) {
+    if (changeCode == nullptr) {
+        return E_POINTER;
+    }
     try {
         const DATE remoteDate = CacheLastModified(index);
         if (remoteDate == LSNoRemoteDate) {

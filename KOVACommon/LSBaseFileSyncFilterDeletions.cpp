@@ -6,6 +6,9 @@
 #include "KOVACommon/LSHttpError.h"
 
 HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
+    if (name == nullptr) {
+        return E_POINTER;
+    }
     try {
         *name = GetKeyPropertyName().AllocSysString();
         return S_OK;
@@ -110,6 +113,9 @@ HRESULT LSBaseFileSyncFilter::get_ServerItemCount(ILSPropertyMap* /*ignored*/, L
 }
 
 HRESULT LSBaseFileSyncFilter::get_ServerItem(LONG index, BSTR* key) {
+    if (key == nullptr) {
+        return E_POINTER;
+    }
     try {
         CStdStr<wchar_t> text;
         const HRESULT hr = GetServerItem(index, text);
@@ -124,6 +130,9 @@ HRESULT LSBaseFileSyncFilter::get_ServerItem(LONG index, BSTR* key) {
 }
 
 HRESULT LSBaseFileSyncFilter::get_ServerItemKey(BSTR* name) {
+    if (name == nullptr) {
+        return E_POINTER;
+    }
     try {
         *name = CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileId).AllocSysString();
         return S_OK;

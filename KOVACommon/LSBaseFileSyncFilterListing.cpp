@@ -166,11 +166,17 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderM
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetItemCount(USHORT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
     *count = static_cast<USHORT>(m_itemNames.size());
     return S_OK;
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetSubFolderCount(USHORT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
     *count = static_cast<USHORT>(m_subFolderNames.size());
     return S_OK;
 }
@@ -240,6 +246,9 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSProper
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetFilterNames(BSTR* first, BSTR* second) {
+    if (first == nullptr || second == nullptr) {
+        return E_POINTER;
+    }
     try {
         const CStdStr<wchar_t> type = GetRepositoryType();
         *first = type.AllocSysString();
