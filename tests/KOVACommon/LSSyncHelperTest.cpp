@@ -40,9 +40,10 @@ TEST(SyncHelperDates, ParseDateStringAcceptsServerTextsOnly) {
         EXPECT_TRUE(ParseDateString(input, local)) << text;
         EXPECT_EQ(local, FormatLocalDateTime(expected)) << text;
     }
-    CStdStr<wchar_t> other(L"05/03/2024");
+    CStdStr<wchar_t> other(L" 05/03/2024 UTC");
     CStdStr<wchar_t> local;
     EXPECT_FALSE(ParseDateString(other, local));
+    EXPECT_EQ(other, L" 05/03/2024 UTC");
 }
 
 TEST(SyncHelperDates, ParseDateStringShowsLocalTime) {
@@ -93,6 +94,13 @@ TEST_F(SetFieldValueTest, TextTypesStoreTextAndServerDatesAsLocalText) {
     }
     ASSERT_EQ(Set(L"2024-03-05T07:08:09Z"), S_OK);
     EXPECT_EQ(std::get<std::wstring>(*Stored()), FormatLocalDateTime(SYSTEMTIME{2024, 3, 2, 5, 7, 8, 9, 0}));
+    ASSERT_EQ(Set(L" 2024-03-05T07:08:09ZUTC"), S_OK);
+    EXPECT_EQ(std::get<std::wstring>(*Stored()), FormatLocalDateTime(SYSTEMTIME{2024, 3, 2, 5, 7, 8, 9, 0}));
+    // Text that is no date is stored as given.
+    for (const wchar_t* text : {L"Report UTC", L"  indented ", L"UTC"}) {
+        ASSERT_EQ(Set(text), S_OK);
+        EXPECT_EQ(std::get<std::wstring>(*Stored()), text);
+    }
 }
 
 TEST_F(SetFieldValueTest, DateTypeStoresADate) {
