@@ -198,7 +198,11 @@ bool EnableLightSyncMode() {
     if (endTime.empty()) {
         return false;
     }
-    LSSetting::GetInstance()->SaveUserString(L"SharepointSync.HealthScoreLightSyncEndTime", endTime, L"");
+    if (!LSSetting::GetInstance()->SaveUserString(L"SharepointSync.HealthScoreLightSyncEndTime", endTime,
+                                                  L"")) {
+        LSDIAG_ERROR << "Failed to save the light sync end time " << endTime;
+        return false;
+    }
     LSDIAG_DIAG << "SharePoint Light Sync mode enabled due to exceeded health score threshold or 503/429, "
                    "Background syncing disabled until: "
                 << endTime;

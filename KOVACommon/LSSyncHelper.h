@@ -21,7 +21,8 @@ bool DateStringToVariantDate(const CStdStr<wchar_t>& text, VARIANT& date);
 
 // The current UTC time plus the light-sync duration, as a server date text.
 CStdStr<wchar_t> GetLightSyncEndTime();
-// Saves the light-sync end time as a user setting; false when light sync is off.
+// Saves the light-sync end time as a user setting; false when light sync is off or the end time
+// could not be saved.
 bool EnableLightSyncMode();
 
 namespace LSSyncHelper {

@@ -3,6 +3,11 @@
 #include "VantrelCommon/ResourceLibraries.h"
 #include "tests/KOVACommon/FakeFieldInfo.h"
 #include "tests/Support/ScopedEnvironment.h"
+#include "tests/Support/TempRegistryDir.h"
+#include "tests/VantrelCommon/ChildScenarios.h"
+
+#include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +66,19 @@ TEST(SyncHelperDates, DateStringsBecomeDates) {
     EXPECT_EQ(date.vt, VT_DATE);
     EXPECT_DOUBLE_EQ(date.date, DateOf(2024, 3, 5, 7, 8, 9));
     EXPECT_FALSE(DateStringToVariantDate(L"not a date", date));
+}
+
+// Settings made over a user store that cannot be read have no user key to save into.
+KOVA_CHILD_SCENARIO(LightSyncWithoutAUserKey) {
+    TestSupport::TempRegistryDir::WriteFile(
+        std::string(std::getenv("KOVA_REGISTRY_DIR")) + "/HKEY_CURRENT_USER.reg", "not a registry file\n");
+    EXPECT_FALSE(EnableLightSyncMode());
+}
+
+TEST(SyncHelperLightSync, AnEndTimeThatCannotBeSavedLeavesLightSyncOff) {
+    const TestSupport::TempDirectory work;
+    const ChildScenarios::Result result = ChildScenarios::Run("LightSyncWithoutAUserKey", work, {});
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
 }
 
 class SetFieldValueTest : public testing::Test {
