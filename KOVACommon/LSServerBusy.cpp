@@ -18,15 +18,16 @@ constexpr unsigned kMaximumRuns = 5;
 constexpr std::uint32_t kFirstDelaySeconds = 30;
 constexpr std::uint32_t kLongestDelaySeconds = 120;
 constexpr DWORD kShutdownPollMs = 100;
-constexpr int kHighestHealthScore = 10;
+constexpr DWORD kHighestHealthScore = 10;
 
 DWORD DwordSetting(const wchar_t* name, DWORD defaultValue) {
     return LSSetting::GetInstance()->GetUserDwordConfigDetails(name, defaultValue).value;
 }
 
-int HealthScoreThreshold() {
-    static const int threshold = static_cast<int>(DwordSetting(
-        L"SharePointSync.HealthScoreThreshold", DwordSetting(L"SharePointSync.HeathScoreThreshold", 9)));
+// Unsigned as the setting is: a large value must not turn into a negative threshold.
+DWORD HealthScoreThreshold() {
+    static const DWORD threshold = DwordSetting(L"SharePointSync.HealthScoreThreshold",
+                                                DwordSetting(L"SharePointSync.HeathScoreThreshold", 9));
     return threshold;
 }
 
@@ -101,11 +102,11 @@ void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer) {
         return;
     }
     const int score = ToInt(header);
-    if (score > kHighestHealthScore || score < 0) {
+    if (score < 0 || static_cast<DWORD>(score) > kHighestHealthScore) {
         LSDIAG_DIAG << "Invalid health score returned " << score;
         return;
     }
-    const int threshold = HealthScoreThreshold();
+    const DWORD threshold = HealthScoreThreshold();
     if (threshold == 0) {
         return;
     }
@@ -113,7 +114,7 @@ void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer) {
         LSDIAG_ERROR << "Invalid SharePointSync.HeathScoreThreshold value " << threshold;
         return;
     }
-    if (score < threshold) {
+    if (static_cast<DWORD>(score) < threshold) {
         return;
     }
     EnableLightSyncMode();
