@@ -55,6 +55,9 @@ HRESULT LSBaseFileSyncFilter::raw_EndSync(LONG syncKind, VARIANT_BOOL completed,
 
 HRESULT LSBaseFileSyncFilter::raw_GetFieldSetInfo(ILSPropertyMap* /*ignored*/,
                                                   ILSKOVAFieldSetInfo** fieldSet) {
+    if (fieldSet == nullptr) {
+        return E_POINTER;
+    }
     try {
         return CreateFieldSetInfo(fieldSet);
     } catch (...) {
@@ -72,11 +75,17 @@ HRESULT LSBaseFileSyncFilter::raw_SyncFilterMethod27() {
 }
 
 HRESULT LSBaseFileSyncFilter::get_StoresServerFileId(VARIANT_BOOL* stores) {
+    if (stores == nullptr) {
+        return E_POINTER;
+    }
     *stores = StoresServerFileId() ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 
 HRESULT LSBaseFileSyncFilter::raw_HasMoreItemsAvailable(LONG* more) {
+    if (more == nullptr) {
+        return E_POINTER;
+    }
     try {
         *more = HasMoreItemsAvailable() ? 1 : 0;
         return S_OK;

@@ -195,15 +195,19 @@ public:
     // The content-type XML as a document, parsed on first use (a reference is added for the caller).
     IXMLDOMDocument2Ptr GetContentTypeInfo();
 
-    // Content hash of a local file; never empty. Stops early when the host shuts down.
+    // Content hash of a local file (EmptyContentHash for a file of no bytes). Empty when the file
+    // cannot be read or the host shuts down while it is hashed: then there is no hash to keep.
     CStdStr<wchar_t> GetHashForLocalFile(const CStdStr<wchar_t>& localPath);
+    // What an operation that got no local hash answers: E_ABORT while the host shuts down, else E_FAIL.
+    HRESULT MissingLocalHashResult();
 
 protected:
     // Reads the filter's own settings; the concrete constructor calls it with its filter name.
     void InitSettings(const CStdStr<wchar_t>& filterName);
 
     CStdStr<wchar_t> GetFolderLocation(ILSPropertyMap* folderMap);
-    // Empties the listing tables and the remote dates cached for them before a new listing.
+    // Empties the listing tables and the remote dates and download hashes kept for them before a new
+    // listing.
     void ClearListing();
     HRESULT SetupFolderUrl(const CStdStr<wchar_t>& location, int index, ILSPropertyMap* map);
     HRESULT SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index, ILSPropertyMap* map);

@@ -26,6 +26,9 @@ DATE LSBaseFileSyncFilter::CacheLastModified(USHORT index) {
 }
 
 HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item, LONG* changeCode) {
+    if (changeCode == nullptr) {
+        return E_POINTER;
+    }
     try {
         const DATE remoteDate = CacheLastModified(index);
         if (remoteDate == LSNoRemoteDate) {
@@ -34,11 +37,18 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
         const CStdStr<wchar_t> name = m_itemNames.at(index);
         LSDIAG_DIAG << "HasChanges for item: " << index << " => " << name;
 
-        // A present marker, or a query that fails, means that the local item is unchanged.
+        // A present marker means that the local item is unchanged. When the query fails nobody can
+        // tell, and no change code is given: the server copy must never be taken over a local edit.
         BYTE unchangedMarker = 0;
-        const bool clientChanged =
-            SUCCEEDED(item->get_ItemExists(ItemProperty::MavistoMessageIsUnchanged, &unchangedMarker)) &&
-            unchangedMarker == 0;
+        const HRESULT markHr =
+            item->get_ItemExists(ItemProperty::MavistoMessageIsUnchanged, &unchangedMarker);
+        if (FAILED(markHr)) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_HasChanges"
+                         << ": Unable to tell whether the local item changed: " << std::hex
+                         << static_cast<DWORD>(markHr) << " for file:" << name;
+            return markHr;
+        }
+        const bool clientChanged = unchangedMarker == 0;
 
         DATE localDate = 0.0;
         if (FAILED(item->get_ItemDate(ItemProperty::RemoteFileLastModified, &localDate))) {

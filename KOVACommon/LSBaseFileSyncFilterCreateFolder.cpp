@@ -34,8 +34,13 @@ HRESULT LSBaseFileSyncFilter::raw_CreateFolder(ILSPropertyMap* hostArgument, ILS
                          << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
             return hr;
         }
-        if (FAILED(PutStr(newFolder, ItemProperty::MavistoRepositoryType, GetRepositoryType()))) {
-            return S_OK;
+        // A folder without its repository type is no synced folder: the host must hear of it.
+        hr = PutStr(newFolder, ItemProperty::MavistoRepositoryType, GetRepositoryType());
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_CreateFolder"
+                         << ": Failed to set the repository type on the new folder " << std::hex
+                         << static_cast<DWORD>(hr);
+            return hr;
         }
         PutStr(newFolder, ItemProperty::MavistoRepositoryLocation, newLocation);
         PutStr(newFolder, ItemProperty::MavistoFolderLocation, newLocation);

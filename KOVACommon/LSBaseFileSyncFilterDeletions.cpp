@@ -6,6 +6,9 @@
 #include "KOVACommon/LSHttpError.h"
 
 HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
+    if (name == nullptr) {
+        return E_POINTER;
+    }
     try {
         *name = GetKeyPropertyName().AllocSysString();
         return S_OK;
@@ -26,6 +29,13 @@ HRESULT LSBaseFileSyncFilter::raw_IsDeleted(BSTR key, LONG isFolder) {
         }
         if (m_listingMode == LSListingMode::DocumentsOnly && isFolder != 0) {
             return S_FALSE;
+        }
+        // Only a listing that was read whole can tell that an item is gone.
+        if (!m_listingLoaded) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_IsDeleted"
+                         << ": No complete listing of the folder, deletion of " << CStdStr<wchar_t>(key)
+                         << " is unknown";
+            return E_FAIL;
         }
         return IsItemOnServer(CStdStr<wchar_t>(static_cast<const wchar_t*>(key)), isFolder != 0);
     } catch (...) {
@@ -103,6 +113,9 @@ HRESULT LSBaseFileSyncFilter::get_ServerItemCount(ILSPropertyMap* /*ignored*/, L
 }
 
 HRESULT LSBaseFileSyncFilter::get_ServerItem(LONG index, BSTR* key) {
+    if (key == nullptr) {
+        return E_POINTER;
+    }
     try {
         CStdStr<wchar_t> text;
         const HRESULT hr = GetServerItem(index, text);
@@ -117,6 +130,9 @@ HRESULT LSBaseFileSyncFilter::get_ServerItem(LONG index, BSTR* key) {
 }
 
 HRESULT LSBaseFileSyncFilter::get_ServerItemKey(BSTR* name) {
+    if (name == nullptr) {
+        return E_POINTER;
+    }
     try {
         *name = CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileId).AllocSysString();
         return S_OK;

@@ -47,6 +47,13 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
             return S_OK;
         }
         const CStdStr<wchar_t> hash = GetHashForLocalFile(path);
+        if (hash.empty()) {
+            // No hash, no ETag: the download counts as failed, so the item is fetched again.
+            m_localHashes.erase(index);
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_RetrieveItemToPath"
+                         << ": Unable to hash the local copy " << path;
+            return MissingLocalHashResult();
+        }
         m_localHashes[index] = hash;
         StoreDownloadHash(item, hash);
         return S_OK;
@@ -109,7 +116,17 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
             return hr;
         }
     }
-    StoreDownloadHash(item, IsDownloadHashSkipped() ? serverHash : GetHashForLocalFile(path));
+    if (IsDownloadHashSkipped()) {
+        StoreDownloadHash(item, serverHash);
+        return S_OK;
+    }
+    const CStdStr<wchar_t> hash = GetHashForLocalFile(path);
+    if (hash.empty()) {
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
+                     << ": Unable to hash the local copy " << path;
+        return MissingLocalHashResult();
+    }
+    StoreDownloadHash(item, hash);
     return S_OK;
 }
 

@@ -293,8 +293,16 @@ HRESULT LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate(ILSPropertyMap* fol
         if (!m_relistNeeded && m_listingLoaded) {
             return S_OK;
         }
+        // Until the new listing is read whole, no listing stands that could decide a deletion.
+        m_listingLoaded = false;
         ClearListing();
-        return GetContents(folderMap, m_listingMode);
+        const HRESULT hr = GetContents(folderMap, m_listingMode);
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "Error getting contents";
+            return hr;
+        }
+        m_listingLoaded = true;
+        return hr;
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate", __FILE__,
                                            __LINE__, nullptr);

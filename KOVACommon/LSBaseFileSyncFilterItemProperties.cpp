@@ -113,7 +113,8 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         }
         permission = LSPermissionText(readOnly, permission);
 
-        const DATE lastModified = m_lastModifiedCache[index];
+        // An unknown date is asked for, never taken as 0.0: a cached 0.0 would read as unchanged.
+        const DATE lastModified = CacheLastModified(index);
         const LSExtraProperties* extra =
             index < m_itemExtraProperties.size() ? &m_itemExtraProperties[index] : nullptr;
         SetMapiProperties(item, lastModified, hash, name, fileName, url, fromUser, toUser, permission, extra,
@@ -138,7 +139,9 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
                                                 const CStdStr<wchar_t>& permission,
                                                 const LSExtraProperties* extra, bool skipUsers) {
     PropertyBatch batch;
-    if (FAILED(item->put_ItemDate(ItemProperty::RemoteFileLastModified, lastModified))) {
+    // Without a known server date the item keeps the one it has, so that the change test asks again.
+    const bool dateKnown = lastModified != LSNoRemoteDate;
+    if (dateKnown && FAILED(item->put_ItemDate(ItemProperty::RemoteFileLastModified, lastModified))) {
         LSDIAG_ERROR << "Failed to set property on property map";
     }
     if (!hash.empty()) {
@@ -153,15 +156,18 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
     // A mail file in a full sync keeps its own delivery time, sender and recipients.
     if ((m_headerOnly && !skipUsers) || !IsMailFile(fileName)) {
         DATE delivery = lastModified;
+        bool deliveryKnown = dateKnown;
         if (extra != nullptr) {
             if (const CStdStr<wchar_t>* received = Find(*extra, L"receivedDate")) {
                 _variant_t date;
                 if (DateStringToVariantDate(*received, date)) {
                     delivery = date.date;
+                    deliveryKnown = true;
                 }
             }
         }
-        if (FAILED(item->put_ItemDate(_bstr_t(TagName(PR_MESSAGE_DELIVERY_TIME).c_str()), delivery))) {
+        if (deliveryKnown &&
+            FAILED(item->put_ItemDate(_bstr_t(TagName(PR_MESSAGE_DELIVERY_TIME).c_str()), delivery))) {
             LSDIAG_ERROR << "LSBaseFileSyncFilter::SetMapiProperties"
                          << "Failed to set property on property map";
         }

@@ -124,10 +124,11 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         m_filterPropertyValue =
             LSPropertyHelpers::getStrProp(folderMap, ItemProperty::FilterPropertyValue, L"");
 
+        // The former folder's listing must not show through, also when this folder needs none.
+        ClearListing();
         if (setupFolder != VARIANT_FALSE && SetupFolderToSync(folderMap)) {
             return S_OK;
         }
-        ClearListing();
         const HRESULT hr = GetContents(folderMap, m_listingMode);
         if (FAILED(hr)) {
             LSDIAG_ERROR << "Error getting contents";
@@ -146,6 +147,7 @@ void LSBaseFileSyncFilter::ClearListing() {
     m_fileNames.clear();
     m_subFolderNames.clear();
     m_lastModifiedCache.clear();
+    m_localHashes.clear();
 }
 
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderMap) {
@@ -164,11 +166,17 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderM
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetItemCount(USHORT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
     *count = static_cast<USHORT>(m_itemNames.size());
     return S_OK;
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetSubFolderCount(USHORT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
     *count = static_cast<USHORT>(m_subFolderNames.size());
     return S_OK;
 }
@@ -238,6 +246,9 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSProper
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetFilterNames(BSTR* first, BSTR* second) {
+    if (first == nullptr || second == nullptr) {
+        return E_POINTER;
+    }
     try {
         const CStdStr<wchar_t> type = GetRepositoryType();
         *first = type.AllocSysString();

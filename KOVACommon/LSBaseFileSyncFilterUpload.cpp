@@ -168,15 +168,17 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
             }
         }
 
+        // Without an upload the remote name is the one the item already has; the bookkeeping after
+        // the update writes it back, so a rename or property change keeps the item's server identity.
+        if (remoteName->empty()) {
+            const HRESULT hr = LSBaseFileSyncFilter::GetRemoteFileName(fileName, item, *remoteName);
+            if (FAILED(hr)) {
+                return hr;
+            }
+        }
         const CStdStr<wchar_t> newName =
             LSPropertyHelpers::getStrProp(item, ItemProperty::KOVARenamedFilename, L"");
         if (!newName.empty()) {
-            if (remoteName->empty()) {
-                const HRESULT hr = LSBaseFileSyncFilter::GetRemoteFileName(fileName, item, *remoteName);
-                if (FAILED(hr)) {
-                    return hr;
-                }
-            }
             const HRESULT hr = RenameFileRemote(*remoteName, newName);
             if (FAILED(hr)) {
                 return hr;
@@ -231,17 +233,17 @@ HRESULT LSBaseFileSyncFilter::CheckExistingFile(CStdStr<wchar_t>& encodedName, I
     }
 
     // The server copy must still be the one the item came from, or the one the user agreed to
-    // overwrite.
+    // overwrite. Only a hash the user agreed to counts as consent: an empty one does not.
     BSTR value = nullptr;
     if (FAILED(item->get_ItemStr(ItemProperty::MavistoFromServerETag, &value))) {
         return S_OK;
     }
     CStdStr<wchar_t> etag(static_cast<const wchar_t*>(value));
     SysFreeString(value);
-    value = nullptr;
-    if (SUCCEEDED(item->get_ItemStr(ItemProperty::MavistoUserRequestedOverwriteServerETag, &value))) {
-        etag = static_cast<const wchar_t*>(value);
-        SysFreeString(value);
+    const CStdStr<wchar_t> agreedHash =
+        LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoUserRequestedOverwriteServerETag, L"");
+    if (!agreedHash.empty()) {
+        etag = agreedHash;
     }
     if (etag.empty()) {
         return S_OK;

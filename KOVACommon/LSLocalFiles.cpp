@@ -2,6 +2,8 @@
 
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 #include "KOVACommon/LSFilterSupport.h"
+#include "Platform/FileApi.h"
+#include "Platform/FileIoApi.h"
 
 #include <array>
 
@@ -10,6 +12,13 @@ const wchar_t EmptyContentHash[] = L"{D98C1DD4-008F-04B2-E980-0998ECF8427E}";
 namespace {
 
 constexpr UINT IDS_COPY_ACCESS_DENIED = 4075;
+
+bool IsFileOfNoBytes(const CStdStr<wchar_t>& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+           (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && data.nFileSizeHigh == 0 &&
+           data.nFileSizeLow == 0;
+}
 
 } // namespace
 
@@ -86,5 +95,17 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetHashForLocalFile(const CStdStr<wchar_t
         return SUCCEEDED(m_shutdownInformer->get_ShutdownRequested(&requested)) && requested != VARIANT_FALSE;
     };
     const CStdStr<wchar_t> hash = CLSHash::GetHashForLocalFile(localPath, shutdownRequested);
-    return hash.empty() ? CStdStr<wchar_t>(EmptyContentHash) : hash;
+    // The hasher gives no text for a file of no bytes as for one it could not read or stopped on.
+    if (hash.empty() && IsFileOfNoBytes(localPath)) {
+        return EmptyContentHash;
+    }
+    return hash;
+}
+
+HRESULT LSBaseFileSyncFilter::MissingLocalHashResult() {
+    VARIANT_BOOL requested = VARIANT_FALSE;
+    const bool shutdown = m_shutdownInformer != nullptr &&
+                          SUCCEEDED(m_shutdownInformer->get_ShutdownRequested(&requested)) &&
+                          requested != VARIANT_FALSE;
+    return shutdown ? E_ABORT : E_FAIL;
 }

@@ -4,7 +4,7 @@
 #include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "VantrelCommon/StdString.h"
 
-// The hash that stands for empty, missing or unreadable content.
+// The hash of content of no bytes.
 extern const wchar_t EmptyContentHash[];
 
 // The text from the last "." of the name to its end, the "." included; empty without a ".".

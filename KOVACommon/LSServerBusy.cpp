@@ -18,15 +18,16 @@ constexpr long kTooManyRequests = 429;
 constexpr unsigned kMaximumRuns = 5;
 constexpr std::uint32_t kFirstDelaySeconds = 30;
 constexpr DWORD kShutdownPollMs = 100;
-constexpr std::uint32_t kHighestHealthScore = 10;
+constexpr DWORD kHighestHealthScore = 10;
 
 DWORD DwordSetting(const wchar_t* name, DWORD defaultValue) {
     return LSSetting::GetInstance()->GetUserDwordConfigDetails(name, defaultValue).value;
 }
 
-int HealthScoreThreshold() {
-    static const int threshold = static_cast<int>(DwordSetting(
-        L"SharePointSync.HealthScoreThreshold", DwordSetting(L"SharePointSync.HeathScoreThreshold", 9)));
+// Unsigned as the setting is: a large value must not turn into a negative threshold.
+DWORD HealthScoreThreshold() {
+    static const DWORD threshold = DwordSetting(L"SharePointSync.HealthScoreThreshold",
+                                                DwordSetting(L"SharePointSync.HeathScoreThreshold", 9));
     return threshold;
 }
 
@@ -106,12 +107,12 @@ void CheckHealthScore(ILSHttpRequest* request, ILSShutdownInformer* informer) {
         LSDIAG_DIAG << "Invalid health score returned " << header;
         return;
     }
-    const int score = static_cast<int>(*parsed);
-    const int threshold = HealthScoreThreshold();
+    const DWORD score = *parsed;
+    const DWORD threshold = HealthScoreThreshold();
     if (threshold == 0) {
         return;
     }
-    if (threshold > static_cast<int>(kHighestHealthScore)) {
+    if (threshold > kHighestHealthScore) {
         LSDIAG_ERROR << "Invalid SharePointSync.HeathScoreThreshold value " << threshold;
         return;
     }

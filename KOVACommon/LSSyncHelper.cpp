@@ -132,16 +132,17 @@ CStdStr<wchar_t> VariantTimeToSharePointDateString(const VARIANT& date) {
     return text;
 }
 
-bool ParseDateString(CStdStr<wchar_t>& text, CStdStr<wchar_t>& localText) {
-    text.Trim();
-    if (EndsWith(text, L"UTC")) {
-        text.erase(text.size() - 3);
+bool ParseDateString(const CStdStr<wchar_t>& text, CStdStr<wchar_t>& localText) {
+    // Only a date is normalised: any other text stays as the caller has it.
+    CStdStr<wchar_t> candidate = text;
+    candidate.Trim();
+    if (EndsWith(candidate, L"UTC")) {
+        candidate.erase(candidate.size() - 3);
     }
-    localText = text;
-    if (!IsServerDateText(text)) {
+    if (!IsServerDateText(candidate)) {
         return false;
     }
-    CStdStr<wchar_t> plain = text;
+    CStdStr<wchar_t> plain = candidate;
     ReplaceEach(plain, L'T', L' ');
     RemoveAll(plain, L"Z");
     _variant_t date;
@@ -197,7 +198,11 @@ bool EnableLightSyncMode() {
     if (endTime.empty()) {
         return false;
     }
-    LSSetting::GetInstance()->SaveUserString(L"SharepointSync.HealthScoreLightSyncEndTime", endTime, L"");
+    if (!LSSetting::GetInstance()->SaveUserString(L"SharepointSync.HealthScoreLightSyncEndTime", endTime,
+                                                  L"")) {
+        LSDIAG_ERROR << "Failed to save the light sync end time " << endTime;
+        return false;
+    }
     LSDIAG_DIAG << "SharePoint Light Sync mode enabled due to exceeded health score threshold or 503/429, "
                    "Background syncing disabled until: "
                 << endTime;

@@ -13,15 +13,16 @@ CStdStr<wchar_t> VariantTimeToDateString(DATE date, const wchar_t* separator);
 // As SystemTimesToSharePointDateString; a failure is logged and gives the empty text.
 CStdStr<wchar_t> VariantTimeToSharePointDateString(const VARIANT& date);
 
-// Trims the text (and a trailing "UTC"); when it is a server date text ("...T...Z", fractional
-// seconds allowed) the display text of that UTC time in local time goes to localText.
-bool ParseDateString(CStdStr<wchar_t>& text, CStdStr<wchar_t>& localText);
+// When the text, trimmed and without a trailing "UTC", is a server date text ("...T...Z",
+// fractional seconds allowed), the display text of that UTC time in local time goes to localText.
+bool ParseDateString(const CStdStr<wchar_t>& text, CStdStr<wchar_t>& localText);
 // A date text (with "T", "Z" or "UTC" in it, or in the user's short form) as a VT_DATE variant.
 bool DateStringToVariantDate(const CStdStr<wchar_t>& text, VARIANT& date);
 
 // The current UTC time plus the light-sync duration, as a server date text.
 CStdStr<wchar_t> GetLightSyncEndTime();
-// Saves the light-sync end time as a user setting; false when light sync is off.
+// Saves the light-sync end time as a user setting; false when light sync is off or the end time
+// could not be saved.
 bool EnableLightSyncMode();
 
 namespace LSSyncHelper {

@@ -161,5 +161,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetHashForRemoteFile(const CStdStr<wchar_t>& 
         LSDIAG_ERROR << "Error deleting temp file :" << tempPath << ":" << std::hex << GetLastError();
         return E_FAIL;
     }
+    if (hash.empty()) {
+        LSDIAG_ERROR << "Unable to hash the server copy of " << remoteName;
+        return MissingLocalHashResult();
+    }
     return S_OK;
 }

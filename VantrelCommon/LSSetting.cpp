@@ -85,11 +85,13 @@ LSSetting::LSSetting() {
     }
     lookupOrder_.reserve(4);
     const Source sources[] = {
-        {HKEY_CURRENT_USER, userPolicy_, SettingSourceUserPolicy, PolicyPath(), &userPolicy_},
-        {HKEY_LOCAL_MACHINE, machinePolicy_, SettingSourceMachinePolicy, PolicyPath(), &machinePolicy_},
-        {HKEY_CURRENT_USER, userSettings_, SettingSourceUserSettings, SettingsPath(), &userSettings_},
+        {HKEY_CURRENT_USER, userPolicy_, SettingSourceUserPolicy, PolicyPath(), &userPolicy_, KEY_READ},
+        {HKEY_LOCAL_MACHINE, machinePolicy_, SettingSourceMachinePolicy, PolicyPath(), &machinePolicy_,
+         KEY_READ},
+        {HKEY_CURRENT_USER, userSettings_, SettingSourceUserSettings, SettingsPath(), &userSettings_,
+         KEY_READ | KEY_WRITE},
         {HKEY_LOCAL_MACHINE, machineSettings_, SettingSourceMachineSettings, SettingsPath(),
-         &machineSettings_},
+         &machineSettings_, KEY_READ},
     };
     for (const auto& source : sources) {
         if (source.handle != nullptr) {
@@ -113,13 +115,11 @@ SettingSource LSSetting::Lookup(const CStdStr<wchar_t>& name, const char* caller
         if (result == ERROR_KEY_DELETED || result == ERROR_INVALID_HANDLE) {
             LSDIAG_DIAG << caller << " Key Deleted source: " << entry.source;
             HKEY reopened = nullptr;
-            result = RegOpenKeyExW(entry.root, entry.path.c_str(), 0, KEY_READ, &reopened);
+            result = RegOpenKeyExW(entry.root, entry.path.c_str(), 0, entry.access, &reopened);
             if (result != ERROR_SUCCESS) {
                 LSDIAG_ERROR << "Failed to reopen key " << std::hex << result;
             } else {
-                RegCloseKey(*entry.owner);
-                *entry.owner = reopened;
-                entry.handle = reopened;
+                ReplaceHandle(entry.owner, reopened);
                 result = query(entry.handle);
             }
         }
@@ -132,6 +132,35 @@ SettingSource LSSetting::Lookup(const CStdStr<wchar_t>& name, const char* caller
         }
     }
     return SettingSourceDefault;
+}
+
+void LSSetting::ReplaceHandle(HKEY* owner, HKEY handle) {
+    RegCloseKey(*owner);
+    *owner = handle;
+    for (Source& entry : lookupOrder_) {
+        if (entry.owner == owner) {
+            entry.handle = handle;
+        }
+    }
+}
+
+LONG LSSetting::WriteUserString(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value) {
+    const auto write = [&] {
+        return RegSetValueExW(userSettings_, name.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+    };
+    LONG result = write();
+    if (result == ERROR_KEY_DELETED || result == ERROR_INVALID_HANDLE) {
+        HKEY created = nullptr;
+        result = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsPath().c_str(), 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created, nullptr);
+        if (result == ERROR_SUCCESS) {
+            ReplaceHandle(&userSettings_, created);
+            result = write();
+        }
+    }
+    return result;
 }
 
 DwordSetting LSSetting::GetUserDwordConfigDetails(const CStdStr<wchar_t>& name, DWORD defaultValue) {
@@ -180,7 +209,10 @@ bool LSSetting::SaveUserString(const CStdStr<wchar_t>& name, const CStdStr<wchar
         return true;
     }
     std::lock_guard guard(lock_);
-    return RegSetValueExW(userSettings_, name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    const LONG result = WriteUserString(name, value);
+    if (result != ERROR_SUCCESS) {
+        LSDIAG_ERROR << "Failed to save user string " << name << " error: " << std::hex << result;
+        return false;
+    }
+    return true;
 }

@@ -48,7 +48,7 @@ public:
     CStdStr<wchar_t> GetUserString(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& defaultValue);
 
     // Stores value as REG_SZ in the user settings unless the effective value already equals it
-    // exactly; true when stored or already equal.
+    // exactly; true when stored or already equal. A failed write is logged and gives false.
     bool SaveUserString(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value,
                         const CStdStr<wchar_t>& defaultValue);
 
@@ -61,13 +61,18 @@ private:
         HKEY handle;
         SettingSource source;
         CStdStr<wchar_t> path;
-        HKEY* owner; // the member that owns the handle, so that a re-opened key replaces it
+        HKEY* owner;   // the member that owns the handle, so that a re-opened key replaces it
+        REGSAM access; // as the key was first opened: a re-opened user key stays writable
     };
 
     // Reads `name` from each source in turn with `query` (which gives ERROR_SUCCESS for a usable value),
     // re-opening a key that was deleted under the process; the source of the hit, or the default's.
     template <typename Query>
     SettingSource Lookup(const CStdStr<wchar_t>& name, const char* caller, Query&& query);
+    // The owning member and the lookup entries take the new handle; the old one is closed.
+    void ReplaceHandle(HKEY* owner, HKEY handle);
+    // Sets the value in the user key; a key deleted under the process is made again once.
+    LONG WriteUserString(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value);
 
     HKEY machineSettings_ = nullptr;
     HKEY machinePolicy_ = nullptr;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -229,6 +230,31 @@ TEST_F(Boundary, HostMethodsTurnEveryExceptionIntoTheBoundaryResult) {
                 return record.find(qualified) != std::string::npos;
             }));
         }
+    }
+}
+
+TEST_F(Boundary, ANullOutPointerIsRefusedWithoutACrash) {
+    AddDocument(L"a.doc", L"docs/a", 1, Time(2024, 1, 1));
+    StartFolderPass();
+    auto item = NewMap();
+    BSTR text = nullptr;
+    const std::pair<const char*, std::function<HRESULT()>> calls[] = {
+        {"raw_GetItemCount", [&] { return Sync()->raw_GetItemCount(nullptr); }},
+        {"raw_GetSubFolderCount", [&] { return Sync()->raw_GetSubFolderCount(nullptr); }},
+        {"raw_GetFilterNames, first", [&] { return Sync()->raw_GetFilterNames(nullptr, &text); }},
+        {"raw_GetFilterNames, second", [&] { return Sync()->raw_GetFilterNames(&text, nullptr); }},
+        {"raw_HasChanges", [&] { return Sync()->raw_HasChanges(0, item.get(), nullptr); }},
+        {"raw_HasMoreItemsAvailable", [&] { return Sync()->raw_HasMoreItemsAvailable(nullptr); }},
+        {"get_StoresServerFileId", [&] { return Sync()->get_StoresServerFileId(nullptr); }},
+        {"raw_GetFieldSetInfo", [&] { return Sync()->raw_GetFieldSetInfo(nullptr, nullptr); }},
+        {"raw_GetKeyPropertyTag", [&] { return Deletions()->raw_GetKeyPropertyTag(nullptr); }},
+        {"get_ServerItem", [&] { return Deleteable()->get_ServerItem(0, nullptr); }},
+        {"get_ServerItemKey", [&] { return Deleteable()->get_ServerItemKey(nullptr); }},
+    };
+    for (const auto& [method, call] : calls) {
+        SCOPED_TRACE(method);
+        EXPECT_EQ(call(), E_POINTER);
+        EXPECT_EQ(text, nullptr);
     }
 }
 

@@ -108,4 +108,18 @@ TEST_F(ChangeDetection, UnreadableVersionTextFailsAndFailedPresenceQueryReachesT
     EXPECT_EQ(code, -1);
 }
 
+TEST_F(ChangeDetection, AFailedQueryForTheLocalMarkGivesNoChangeCode) {
+    AddDocument(L"a.doc", L"docs/a.doc", 1, Remote);
+    StartFolderPass();
+    for (const SYSTEMTIME& local : {Remote, Other}) {
+        auto item = NewMap();
+        item->Set(L"RemoteFileLastModified", Host::DateValue{DateOf(local)});
+        item->Failures().Fail(Host::PropertyMapMethod::GetItemExists, E_ACCESSDENIED,
+                              L"Mavisto.MessageIsUnchanged");
+        LONG code = -1;
+        EXPECT_EQ(Sync()->raw_HasChanges(0, item.get(), &code), E_ACCESSDENIED);
+        EXPECT_EQ(code, -1);
+    }
+}
+
 } // namespace

@@ -59,10 +59,11 @@ TEST_F(CreateFolder, EmptyParentLocationIsStillCreated) {
     EXPECT_EQ(StrProp(*created, L"Mavisto.FolderLocation"), L"/Plans  2024");
 }
 
-TEST_F(CreateFolder, FailedTypeWriteStopsQuietly) {
+TEST_F(CreateFolder, FailedTypeWriteIsReturned) {
     created->Failures().Fail(Host::PropertyMapMethod::PutItemStr, E_ACCESSDENIED, L"Mavisto.RepositoryType");
-    EXPECT_EQ(Create(), S_OK);
+    EXPECT_EQ(Create(), E_ACCESSDENIED);
     EXPECT_FALSE(StrProp(*created, L"Mavisto.FolderLocation"));
+    EXPECT_FALSE(NumProp(*created, L"VersionId"));
 }
 
 TEST_F(CreateFolder, ThrownFailureBecomesTheFolderMessage) {

@@ -51,6 +51,27 @@ TEST_F(Deleting, ItemStillOnTheServerIsNotDeleted) {
     SysFreeString(key);
 }
 
+TEST_F(Deleting, AListingThatWasNotReadWholeDecidesNoDeletion) {
+    AddDocument(L"a.doc", L"docs/a", 1, std::nullopt);
+    filter->subFolders.push_back({L"Projects", L"test://root/projects", {}});
+    StartFolderPass();
+    auto item = NewMap();
+    ASSERT_EQ(Deleteable()->raw_DeleteItem(item.get(), nullptr), E_INVALIDARG); // the folder is listed again
+
+    filter->knobs.contentsResult = E_ACCESSDENIED;
+    EXPECT_EQ(Sync()->raw_PreContentSyncFolderUpdate(folder.get(), VARIANT_FALSE, VARIANT_FALSE),
+              E_ACCESSDENIED);
+    filter->calls.clear();
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"docs/a"), 0), E_FAIL);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"test://root/projects"), 1), E_FAIL);
+    EXPECT_EQ(filter->CallCount("IsItemOnServer"), 0u);
+
+    filter->knobs.contentsResult = S_OK;
+    ASSERT_EQ(Sync()->raw_PreContentSyncFolderUpdate(folder.get(), VARIANT_FALSE, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"docs/a"), 0), S_FALSE);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"docs/gone"), 0), S_OK);
+}
+
 TEST_F(Deleting, DocumentIsDeletedByItsRemoteId) {
     AddDocument(L"a.doc", L"docs/a", 1, std::nullopt);
     auto item = NewMap();

@@ -81,14 +81,52 @@ TEST_F(Download, SkippedHashAndSuppressedAndFailedDownloads) {
     EXPECT_FALSE(StrProp(*failed, L"Mavisto.FromServerETag"));
 }
 
-TEST_F(Download, MissingLocalCopyHashesAsEmptyContent) {
-    AddDocument(L"a.doc", L"docs/1", 1, Time(2024, 1, 1));
+TEST_F(Download, EmptyContentHashesAsEmptyContent) {
+    AddDocument(L"a.doc", L"docs/1", 1, Time(2024, 1, 1), "");
     StartFolderPass();
     auto item = NewMap();
-    ASSERT_EQ(Sync()->raw_RetrieveItemToPath(0, _bstr_t(LocalPath("never-written").c_str()), nullptr,
-                                             item.get(), VARIANT_TRUE, nullptr),
-              S_OK);
+    ASSERT_EQ(Retrieve(0, item.get()), S_OK);
     EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerETag"), L"{D98C1DD4-008F-04B2-E980-0998ECF8427E}");
+}
+
+TEST_F(Download, ALocalCopyThatCannotBeHashedFailsAndStoresNoHash) {
+    AddDocument(L"a.doc", L"docs/1", 1, Time(2024, 1, 1), std::string(200 * 1024, 'q'));
+    StartFolderPass();
+    const auto informer = Owned<Host::LSShutdownInformer>(Host::LSShutdownInformer::Create());
+    ASSERT_EQ(ShutdownInfo()->putref_pShutdownInformer(informer.get()), S_OK);
+    struct Case {
+        const char* what;
+        const char* localName;
+        VARIANT_BOOL contentIsLocal;
+        bool shutdown;
+        HRESULT result;
+    };
+    const Case cases[] = {
+        {"missing local copy", "never-written", VARIANT_TRUE, false, E_FAIL},
+        {"hash stopped by shutdown", "copy.doc", VARIANT_FALSE, true, E_ABORT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        informer->SetShutdownRequested(c.shutdown);
+        auto item = NewMap();
+        item->Set(L"Mavisto.FromServerETag", std::wstring(L"{hash of the copy the item holds}"));
+        EXPECT_EQ(Sync()->raw_RetrieveItemToPath(0, _bstr_t(LocalPath(c.localName).c_str()), nullptr,
+                                                 item.get(), c.contentIsLocal, nullptr),
+                  c.result);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerETag"), L"{hash of the copy the item holds}");
+        auto written = NewMap();
+        ASSERT_EQ(Sync()->raw_SetItemProperties(0, written.get()), S_OK);
+        EXPECT_FALSE(StrProp(*written, L"Mavisto.FromServerETag"));
+    }
+
+    // Outside a listing the same holds.
+    informer->SetShutdownRequested(true);
+    auto single = NewMap();
+    single->Set(L"Mavisto.FromServerFileName", std::wstring(L"a.doc"));
+    EXPECT_EQ(HeaderOnly()->raw_RetrieveIndividualItemToPath(
+                  single.get(), _bstr_t(LocalPath("one.doc").c_str()), nullptr, VARIANT_FALSE, nullptr),
+              E_ABORT);
+    EXPECT_FALSE(StrProp(*single, L"Mavisto.FromServerETag"));
 }
 
 TEST_F(Download, SingleItemInHeaderOnlySync) {

@@ -10,7 +10,7 @@ namespace {
 using namespace TestSupport;
 
 // The settings of this program come from a registry folder of its own, made before any setting is read.
-const TempRegistryDir ProgramRegistry;
+const bool registryReady = (UseProcessTestRegistry(), true);
 
 constexpr wchar_t SettingsKey[] = L"SOFTWARE\\Vantrel\\Vantrel Sorvanta";
 

@@ -208,10 +208,26 @@ TEST_F(ItemProperties, ItemWithoutExtraValuesGetsNoneOfThem) {
                                Element(L"Mavisto.FromServerFileUrl", L"https://test/docs/1"),
                                Element(L"ows-PermMask", L"0x7FFFFFFFFFFFFFFF")};
     EXPECT_EQ(Batch(), expected);
-    // No date of this index was asked for in this listing: the cache answers 0.0.
-    EXPECT_EQ(DateProp(item->Store(), L"0x0e060040"), 0.0);
-    EXPECT_EQ(DateProp(item->Store(), L"RemoteFileLastModified"), 0.0);
+    // No date of this index was asked for in this listing before: the repository is asked now.
+    EXPECT_EQ(DateProp(item->Store(), L"0x0e060040"), DateOf(Listed));
+    EXPECT_EQ(DateProp(item->Store(), L"RemoteFileLastModified"), DateOf(Listed));
     EXPECT_FALSE(FlagProp(item->Store(), L"0x0e1b000b"));
+}
+
+TEST_F(ItemProperties, AnUnknownRemoteDateIsNeitherWrittenNorTakenForUnchanged) {
+    AddDocument(L"a.doc", L"docs/1", 1, std::nullopt);
+    StartFolderPass();
+    auto synced = NewMap();
+    synced->Set(L"Mavisto.MessageIsUnchanged", LONG(1));
+    synced->Set(L"RemoteFileLastModified", Host::DateValue{DateOf(Listed)});
+    ASSERT_EQ(Sync()->raw_SetItemProperties(0, synced.get()), S_OK);
+    EXPECT_EQ(DateProp(*synced, L"RemoteFileLastModified"), DateOf(Listed));
+    EXPECT_FALSE(DateProp(*synced, L"0x0e060040"));
+
+    // The change test still has no date to go by.
+    LONG code = -1;
+    EXPECT_EQ(Sync()->raw_HasChanges(0, synced.get(), &code), E_FAIL);
+    EXPECT_EQ(code, -1);
 }
 
 TEST_F(ItemProperties, AttachmentFlagReadsTheFirstCharacter) {

@@ -3,6 +3,11 @@
 #include "VantrelCommon/ResourceLibraries.h"
 #include "tests/KOVACommon/FakeFieldInfo.h"
 #include "tests/Support/ScopedEnvironment.h"
+#include "tests/Support/TempRegistryDir.h"
+#include "tests/VantrelCommon/ChildScenarios.h"
+
+#include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -40,9 +45,10 @@ TEST(SyncHelperDates, ParseDateStringAcceptsServerTextsOnly) {
         EXPECT_TRUE(ParseDateString(input, local)) << text;
         EXPECT_EQ(local, FormatLocalDateTime(expected)) << text;
     }
-    CStdStr<wchar_t> other(L"05/03/2024");
+    CStdStr<wchar_t> other(L" 05/03/2024 UTC");
     CStdStr<wchar_t> local;
     EXPECT_FALSE(ParseDateString(other, local));
+    EXPECT_EQ(other, L" 05/03/2024 UTC");
 }
 
 TEST(SyncHelperDates, ParseDateStringShowsLocalTime) {
@@ -60,6 +66,19 @@ TEST(SyncHelperDates, DateStringsBecomeDates) {
     EXPECT_EQ(date.vt, VT_DATE);
     EXPECT_DOUBLE_EQ(date.date, DateOf(2024, 3, 5, 7, 8, 9));
     EXPECT_FALSE(DateStringToVariantDate(L"not a date", date));
+}
+
+// Settings made over a user store that cannot be read have no user key to save into.
+KOVA_CHILD_SCENARIO(LightSyncWithoutAUserKey) {
+    TestSupport::TempRegistryDir::WriteFile(
+        std::string(std::getenv("KOVA_REGISTRY_DIR")) + "/HKEY_CURRENT_USER.reg", "not a registry file\n");
+    EXPECT_FALSE(EnableLightSyncMode());
+}
+
+TEST(SyncHelperLightSync, AnEndTimeThatCannotBeSavedLeavesLightSyncOff) {
+    const TestSupport::TempDirectory work;
+    const ChildScenarios::Result result = ChildScenarios::Run("LightSyncWithoutAUserKey", work, {});
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
 }
 
 class SetFieldValueTest : public testing::Test {
@@ -93,6 +112,13 @@ TEST_F(SetFieldValueTest, TextTypesStoreTextAndServerDatesAsLocalText) {
     }
     ASSERT_EQ(Set(L"2024-03-05T07:08:09Z"), S_OK);
     EXPECT_EQ(std::get<std::wstring>(*Stored()), FormatLocalDateTime(SYSTEMTIME{2024, 3, 2, 5, 7, 8, 9, 0}));
+    ASSERT_EQ(Set(L" 2024-03-05T07:08:09ZUTC"), S_OK);
+    EXPECT_EQ(std::get<std::wstring>(*Stored()), FormatLocalDateTime(SYSTEMTIME{2024, 3, 2, 5, 7, 8, 9, 0}));
+    // Text that is no date is stored as given.
+    for (const wchar_t* text : {L"Report UTC", L"  indented ", L"UTC"}) {
+        ASSERT_EQ(Set(text), S_OK);
+        EXPECT_EQ(std::get<std::wstring>(*Stored()), text);
+    }
 }
 
 TEST_F(SetFieldValueTest, DateTypeStoresADate) {

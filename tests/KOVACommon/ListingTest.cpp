@@ -52,6 +52,14 @@ TEST_F(Listing, SetUpFolderThatNeedsNoListing) {
     ASSERT_EQ(Sync()->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, 0, 0, 0, 0), S_OK);
     EXPECT_EQ(Sync()->raw_GetItemCount(&count), S_OK);
     EXPECT_EQ(count, 1);
+    // A folder set up without a listing shows nothing of the folder listed before it.
+    filter->subFolders.push_back({L"Projects", L"test://root/projects", {}});
+    ASSERT_EQ(Sync()->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, 0, 0, 0, 0), S_OK);
+    ASSERT_EQ(Sync()->raw_SetSyncStartPoint(folder.get(), VARIANT_TRUE, 0, 0, 0, 0), S_OK);
+    EXPECT_EQ(Sync()->raw_GetItemCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(Sync()->raw_GetSubFolderCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(Listing, FailedListingReturnsItsResult) {
@@ -173,6 +181,23 @@ TEST_F(Listing, AnotherFolderPassDoesNotReuseTheFormerListing) {
     filter->documents = {{L"b.doc", L"docs/b", 1, std::nullopt, "", {}}};
     StartFolderPass();
     EXPECT_EQ(Sync()->raw_HasChanges(0, item.get(), &code), E_FAIL);
+}
+
+TEST_F(Listing, AnotherFolderPassDoesNotReuseTheFormerDownloadHash) {
+    AddDocument(L"a.doc", L"docs/a", 1, Time(2024, 1, 1), "first folder's document");
+    StartFolderPass();
+    auto downloaded = NewMap();
+    ASSERT_EQ(Sync()->raw_RetrieveItemToPath(0, _bstr_t(LocalPath("a.doc").c_str()), nullptr,
+                                             downloaded.get(), VARIANT_FALSE, nullptr),
+              S_OK);
+
+    // The next folder's first document was not downloaded: it gets no hash of the former one.
+    filter->documents = {{L"b.doc", L"docs/b", 1, Time(2024, 1, 1), "", {}}};
+    StartFolderPass();
+    auto item = NewMap();
+    ASSERT_EQ(Sync()->raw_SetItemProperties(0, item.get()), S_OK);
+    EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerFileName"), L"b.doc");
+    EXPECT_FALSE(StrProp(*item, L"Mavisto.FromServerETag"));
 }
 
 } // namespace

@@ -88,11 +88,12 @@ TEST_F(LocalCopy, MissingSourceFails) {
     EXPECT_TRUE(item->Properties().empty());
 }
 
-TEST_F(LocalCopy, LocalHashesAreNeverEmpty) {
+TEST_F(LocalCopy, AFileOfNoBytesHasTheEmptyContentHashAndAnUnreadableOrStoppedOneNone) {
     const std::wstring empty = L"{D98C1DD4-008F-04B2-E980-0998ECF8427E}";
     std::ofstream(temp.path() / "empty.txt");
     EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("empty.txt")), empty);
-    EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("missing.txt")), empty);
+    EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("missing.txt")), L"");
+    EXPECT_EQ(filter->GetHashForLocalFile(temp.path().wstring()), L"");
     // Without an informer the hash is still taken.
     EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("source.txt")),
               CLSHash::GetHashForData(reinterpret_cast<const BYTE*>("payload"), 7));
@@ -102,7 +103,7 @@ TEST_F(LocalCopy, LocalHashesAreNeverEmpty) {
               CLSHash::GetHashForData(reinterpret_cast<const BYTE*>("payload"), 7));
     informer->SetShutdownRequested(true);
     std::ofstream(temp.path() / "large.bin") << std::string(200 * 1024, 'q');
-    EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("large.bin")), empty);
+    EXPECT_EQ(filter->GetHashForLocalFile(LocalPath("large.bin")), L"");
 }
 
 } // namespace

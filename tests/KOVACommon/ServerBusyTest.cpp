@@ -3,6 +3,7 @@
 #include "KOVACommon/LSHttpRequestFactory.h"
 #include "tests/KOVACommon/TransportTestServer.h"
 #include "tests/KOVACommon/TransportTestSupport.h"
+#include "tests/VantrelCommon/ChildScenarios.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,35 @@ INSTANTIATE_TEST_SUITE_P(Scores, HealthScoreTest,
                                            HealthCase{"11", false}, HealthCase{"4294967305", false},
                                            HealthCase{"-1", false}, HealthCase{"9x", false},
                                            HealthCase{"busy", false}));
+
+// One reply of score 0 under the threshold setting that the parent gives the child process.
+class ThresholdProbe : public ServerBusyTest {
+public:
+    void TestBody() override {}
+    void SendScoreZero() {
+        server.Script({{200, {{"X-SharePointHealthScore", "0"}}, kOk}});
+        auto request = OpenedRequest();
+        Send(request);
+        EXPECT_FALSE(LightSyncOn());
+        EXPECT_TRUE(DelayPolls().empty());
+    }
+};
+
+KOVA_CHILD_SCENARIO(HealthThresholdAboveEveryScore) {
+    ThresholdProbe().SendScoreZero();
+}
+
+TEST(HealthThreshold, AThresholdAboveEveryScoreTurnsTheThrottleOff) {
+    for (const std::uint32_t threshold : {11u, 0x80000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(threshold);
+        const TestSupport::TempDirectory work;
+        ChildScenarios::Options options;
+        options.settings = {{"SharePointSync.HealthScoreThreshold", threshold}};
+        const ChildScenarios::Result result =
+            ChildScenarios::Run("HealthThresholdAboveEveryScore", work, options);
+        EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
+    }
+}
 
 TEST_F(ServerBusyTest, ZeroDelayReturnsAfterTheTimerCheck) {
     DelayWithShutdownCheck(informer, 0);

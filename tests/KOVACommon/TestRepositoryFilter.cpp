@@ -250,15 +250,9 @@ HRESULT TestRepositoryFilter::isItemReadOnly(const CStdStr<wchar_t>&, bool* read
 
 HRESULT TestRepositoryFilter::IsItemOnServer(const CStdStr<wchar_t>& key, bool isFolder) {
     Enter("IsItemOnServer");
-    if (isFolder) {
-        for (const TestSubFolder& folder : subFolders) {
-            if (folder.url == key) {
-                return S_FALSE;
-            }
-        }
-        return S_OK;
-    }
-    return FindDocument(key) != nullptr ? S_FALSE : S_OK;
+    // Answered from the loaded listing, as a real filter does, not from the repository itself.
+    const std::vector<CStdStr<wchar_t>>& listed = isFolder ? m_subFolderUrls : m_fileNames;
+    return std::find(listed.begin(), listed.end(), key) != listed.end() ? S_FALSE : S_OK;
 }
 
 HRESULT TestRepositoryFilter::CreateDirectoryRemote(ILSPropertyMap*, const CStdStr<wchar_t>& parentLocation,

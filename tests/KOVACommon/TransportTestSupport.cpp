@@ -11,11 +11,7 @@ namespace TransportTest {
 namespace {
 
 // One registry for the whole test process: the settings object opens its keys once.
-TestSupport::TempRegistryDir& TestRegistry() {
-    static TestSupport::TempRegistryDir registry;
-    return registry;
-}
-const bool registryReady = (TestRegistry(), true);
+const bool registryReady = (TestSupport::UseProcessTestRegistry(), true);
 
 HMODULE LoadResourceModule(const wchar_t* name) {
     const std::wstring path = Platform::Utf8ToWide(KOVA_BIN_DIR) + L"/" + name;

@@ -150,6 +150,20 @@ TEST_F(Upload, OverwriteHashAgreedByTheUserLetsTheUploadThrough) {
     EXPECT_EQ(filter->FindDocument(L"docs/a.doc")->content, "new content");
 }
 
+TEST_F(Upload, OnlyAnAgreedHashEqualToTheServersLetsAChangedServerCopyBeOverwritten) {
+    for (const std::wstring& agreed : {std::wstring(), ServerHash("an older change")}) {
+        SCOPED_TRACE(agreed.empty() ? "empty agreed hash" : "agreed hash of another server copy");
+        filter->documents.clear();
+        auto item = NewMap();
+        SyncedItem(*item, "changed by somebody else");
+        item->Set(L"Mavisto.IsContentChanged", LONG(1));
+        item->Set(L"Mavisto.UserRequestedOverwriteServerETag", agreed);
+        EXPECT_EQ(Update(item.get()), E_FAIL);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.SyncIssueType"), L"CONFLICT");
+        EXPECT_EQ(filter->FindDocument(L"docs/a.doc")->content, "changed by somebody else");
+    }
+}
+
 TEST_F(Upload, ChangedFileWithoutRememberedHashIsUploadedWithoutConflictTest) {
     auto item = NewMap();
     SyncedItem(*item, "changed by somebody else");
@@ -175,6 +189,26 @@ TEST_F(Upload, UnchangedContentIsNotSentButTheRenameIsMade) {
     EXPECT_EQ(StrProp(*item, L"DisplayName"), L"a.doc");
 }
 
+TEST_F(Upload, MetadataOnlyUpdateKeepsTheItemsServerIdentity) {
+    for (const bool storesServerFileId : {true, false}) {
+        SCOPED_TRACE(storesServerFileId ? "server file ids" : "stored names");
+        filter->documents.clear();
+        filter->knobs.storesServerFileId = storesServerFileId;
+        auto item = NewMap();
+        SyncedItem(*item);
+        if (storesServerFileId) {
+            item->Set(L"Mavisto.FromServerFileId", std::wstring(L"docs/a.doc"));
+        }
+        item->Set(L"UniqueId", std::wstring(GetHashForString(L"docs/a.doc")));
+        EXPECT_EQ(Update(item.get()), S_OK);
+        EXPECT_EQ(filter->CallCount("CopyFileRemote"), 0u);
+        EXPECT_EQ(StrProp(*item, L"UniqueId"), GetHashForString(L"docs/a.doc"));
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerFileId"),
+                  storesServerFileId ? std::optional<std::wstring>(L"docs/a.doc") : std::nullopt);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerFileUrl"), L"https://test/docs/a.doc");
+    }
+}
+
 TEST_F(Upload, FailedRenameIsReturnedAndNoBookkeepingIsWritten) {
     auto item = NewMap();
     SyncedItem(*item);
@@ -183,6 +217,44 @@ TEST_F(Upload, FailedRenameIsReturnedAndNoBookkeepingIsWritten) {
     EXPECT_EQ(Update(item.get()), E_ACCESSDENIED);
     EXPECT_FALSE(NumProp(*item, L"VersionId"));
     EXPECT_FALSE(StrProp(*item, L"UniqueId"));
+}
+
+TEST_F(Upload, AFailingRepositoryStepIsReturnedAndNothingIsRecordedOnTheItem) {
+    struct Case {
+        const char* operation;
+        bool isNew;
+        HRESULT TestRepositoryKnobs::*result;
+    };
+    const Case cases[] = {
+        {"DoesFileExistRemote", true, &TestRepositoryKnobs::existsResult},
+        {"CopyFileRemote", true, &TestRepositoryKnobs::copyRemoteResult},
+        {"DoesFileExistRemote", false, &TestRepositoryKnobs::existsResult},
+        {"GetStoredRemoteFileName", false, &TestRepositoryKnobs::storedNameResult},
+        {"GetHashForRemoteFile", false, &TestRepositoryKnobs::remoteHashResult},
+        {"CopyFileRemote", false, &TestRepositoryKnobs::copyRemoteResult},
+        {"RenameFileRemote", false, &TestRepositoryKnobs::renameResult},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.operation << (c.isNew ? " of a new file" : " of a changed file"));
+        filter->documents.clear();
+        filter->calls.clear();
+        filter->knobs = TestRepositoryKnobs();
+        filter->knobs.*c.result = E_ACCESSDENIED;
+        auto item = NewMap();
+        if (!c.isNew) {
+            SyncedItem(*item);
+            item->Set(L"Mavisto.IsContentChanged", LONG(1));
+            item->Set(L"KOVA.RenamedFilename", std::wstring(L"b.doc"));
+        }
+        EXPECT_EQ(c.isNew ? AddNew(item.get()) : Update(item.get()), E_ACCESSDENIED);
+        ASSERT_FALSE(filter->calls.empty());
+        EXPECT_EQ(filter->calls.back(), c.operation);
+        EXPECT_EQ(StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"");
+        EXPECT_FALSE(StrProp(*item, L"UniqueId"));
+        EXPECT_FALSE(NumProp(*item, L"VersionId"));
+        EXPECT_FALSE(StrProp(*item, L"DisplayName"));
+    }
 }
 
 TEST_F(Upload, UpdateRaisesTheVersionWrittenByTheUpload) {

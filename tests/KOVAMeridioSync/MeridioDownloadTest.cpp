@@ -84,6 +84,27 @@ TEST_F(MeridioDownload, UpdateComparesTheServerCopysHashFirst) {
     EXPECT_EQ(StrProp(*item, L"Mavisto.RemoteChangeETag"), HashOf("saved by somebody else"));
 }
 
+TEST_F(MeridioDownload, ALocalEditThatCannotBeToldIsNeverOverwrittenByTheServerCopy) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const auto item = host.Item(IndexOf(host, 102));
+    host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {
+        repository.AddVersion(102, "saved by another user", "2024-07-01T08:00:00Z");
+    });
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+
+    // The host cannot say whether the user changed the local copy.
+    item->Failures().Fail(Host::PropertyMapMethod::GetItemExists, E_UNEXPECTED,
+                          L"Mavisto.MessageIsUnchanged");
+    LONG change = -1;
+    EXPECT_EQ(host.Sync()->raw_HasChanges(IndexOf(host, 102), item.get(), &change), E_UNEXPECTED);
+    EXPECT_EQ(change, -1);
+
+    item->Failures().Clear();
+    item->Set(L"Mavisto.MessageIsUnchanged", LONG(1));
+    EXPECT_EQ(host.Sync()->raw_HasChanges(IndexOf(host, 102), item.get(), &change), S_OK);
+    EXPECT_EQ(change, 1);
+}
+
 TEST_F(MeridioDownload, RemoteHashOfADocumentThatIsGoneFails) {
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     CStdStr<wchar_t> hash;

@@ -3,6 +3,9 @@
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
 
 #include "Platform/Utf.h"
+#include "tests/Support/TempDirectory.h"
+
+#include <fstream>
 
 namespace {
 
@@ -12,6 +15,7 @@ using TestSupport::StrProp;
 class MeridioFailures : public ::testing::Test {
 protected:
     MeridioHost host;
+    TestSupport::TempDirectory temp;
 };
 
 TEST_F(MeridioFailures, ServerFaultDuringListingAbortsThePass) {
@@ -67,6 +71,30 @@ TEST_F(MeridioFailures, DocumentDeletedOnTheServerIsReportedAfterTheNextListing)
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 1)), S_OK);
     EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 2).c_str()), 1), S_FALSE);
     EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 77).c_str()), 1), S_OK);
+}
+
+TEST_F(MeridioFailures, AReListingThatFailsReportsNoDocumentDeleted) {
+    const _bstr_t live(host.Location(L"document", 102).c_str());
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    // An upload makes the folder update list the folder again.
+    const auto localPath = temp.path() / "new.txt";
+    std::ofstream(localPath, std::ios::binary) << "new content";
+    auto uploaded = NewMap();
+    ASSERT_EQ(host.Sync()->raw_AddNewDocument(_bstr_t(localPath.c_str()), _bstr_t(L"new.txt"), nullptr,
+                                              uploaded.get()),
+              S_OK);
+
+    host.Server().CutOffNextReplies(1);
+    EXPECT_TRUE(
+        FAILED(host.Sync()->raw_PreContentSyncFolderUpdate(host.folder.get(), VARIANT_FALSE, VARIANT_FALSE)));
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(live, 0), E_FAIL);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 77).c_str()), 1), E_FAIL);
+
+    // The next listing that is read whole decides again.
+    ASSERT_EQ(host.Sync()->raw_PreContentSyncFolderUpdate(host.folder.get(), VARIANT_FALSE, VARIANT_FALSE),
+              S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(live, 0), S_FALSE);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"document", 77).c_str()), 0), S_OK);
 }
 
 TEST_F(MeridioFailures, FileUrlIsGivenOnlyForListedIndexes) {

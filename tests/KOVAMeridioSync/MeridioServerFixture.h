@@ -24,14 +24,6 @@ using TestSupport::NewMap;
 using TestSupport::Owned;
 using FilterObject = CComObjectNoLock<CKOVAMeridioSyncFilter>;
 
-// Settings come from a registry folder of the test process's own, unless the process was started
-// with one (a child process with its settings).
-inline void UseTestRegistry() {
-    if (std::getenv("KOVA_REGISTRY_DIR") == nullptr) {
-        static const TestSupport::TempRegistryDir registry;
-    }
-}
-
 // The action of a received request without the service namespace, e.g. "Login".
 inline std::string ActionOf(const DemoMeridio::IncomingRequest& request) {
     const std::string action = request.soapAction.value_or("");
@@ -44,7 +36,7 @@ public:
     // given) and creates a filter object that has not logged in yet.
     explicit MeridioHost(const std::filesystem::path& uncRoot = {})
         : informer_(Host::LSShutdownInformer::Create()), folder(NewMap()), mainFolder(NewMap()) {
-        UseTestRegistry();
+        TestSupport::UseProcessTestRegistry();
         DemoMeridio::ServerOptions options;
         options.contentDir = DEMO_MERIDIO_SAMPLE_DIR;
         options.uncRoot = uncRoot;

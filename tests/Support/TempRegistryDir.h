@@ -5,6 +5,7 @@
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempDirectory.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,5 +37,13 @@ private:
     TempDirectory directory_;
     ScopedEnvironment variable_;
 };
+
+// The settings of the test process come from a registry folder of its own, made on the first call,
+// unless the process was started with one (a child process with its settings).
+inline void UseProcessTestRegistry() {
+    if (std::getenv("KOVA_REGISTRY_DIR") == nullptr) {
+        static const TempRegistryDir registry;
+    }
+}
 
 } // namespace TestSupport

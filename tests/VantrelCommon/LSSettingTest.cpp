@@ -197,6 +197,21 @@ TEST_F(Settings, AUserKeyMadeAgainIsReopenedOnceAndReadFrom) {
     EXPECT_THAT(log_.Diagnostics(), testing::IsEmpty());
 }
 
+TEST_F(Settings, AUserKeyDeletedUnderTheProcessCanStillBeWritten) {
+    LSSetting& settings = Make();
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kSettings), ERROR_SUCCESS);
+    PutString(kUserSettings, L"MeridioSync.DMWS", L"user again");
+    ASSERT_EQ(settings.GetUserStringConfigDetails(L"MeridioSync.DMWS", L"").source,
+              SettingSourceUserSettings);
+    EXPECT_TRUE(settings.SaveUserString(L"Reopened", L"first", L""));
+    EXPECT_EQ(StoredUserString(L"Reopened"), L"first");
+
+    // Deleted and not made again: the write makes it again.
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kSettings), ERROR_SUCCESS);
+    EXPECT_TRUE(settings.SaveUserString(L"Recreated", L"second", L""));
+    EXPECT_EQ(StoredUserString(L"Recreated"), L"second");
+}
+
 TEST_F(Settings, SaveUserStringWritesOnlyWhatDiffersFromTheEffectiveValue) {
     PutString(kMachineSettings, L"FromMachine", L"machine value");
     LSSetting& settings = Make();
