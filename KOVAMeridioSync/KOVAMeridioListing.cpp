@@ -164,8 +164,12 @@ HRESULT KOVAMeridioSyncFilterImpl::LoadContentsDocument(const CStdStr<wchar_t>& 
         LSDIAG_ERROR << missingResultText;
         ThrowHResult(E_INVALIDARG);
     }
-    CreateDOMDocument(m_contentsDocument, CStdStr<wchar_t>(result->Gettext()));
+    LoadContentsText(CStdStr<wchar_t>(result->Gettext()));
     return S_OK;
+}
+
+void KOVAMeridioSyncFilterImpl::LoadContentsText(const CStdStr<wchar_t>& xml) {
+    CreateDOMDocument(m_contentsDocument, xml);
 }
 
 void KOVAMeridioSyncFilterImpl::SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled) {

@@ -160,6 +160,8 @@ public:
 
     // Listing.
     HRESULT GetSingleDocContents(ILSPropertyMap* folderMap);
+    // Loads the XML text of a listing result as the contents document the rows are read from.
+    void LoadContentsText(const CStdStr<wchar_t>& xml);
     HRESULT GetFolderSubFolders();
     HRESULT GetFolderDocuments();
     HRESULT GetSingleDocument();
