@@ -45,6 +45,17 @@ TEST(SyncHelperDates, ParseDateStringAcceptsServerTextsOnly) {
     EXPECT_FALSE(ParseDateString(other, local));
 }
 
+TEST(SyncHelperDates, LongTextsAreNoServerDates) {
+    // Field values of any length are judged without exhausting the stack.
+    const std::wstring digits(1'000'000, L'1');
+    for (const std::wstring& text : {digits, L"2024-03-05T07:08:09." + digits + L"Z"}) {
+        CStdStr<wchar_t> input(text);
+        CStdStr<wchar_t> local;
+        EXPECT_FALSE(ParseDateString(input, local));
+        EXPECT_EQ(local, text);
+    }
+}
+
 TEST(SyncHelperDates, ParseDateStringShowsLocalTime) {
     ScopedEnvironment zone("TZ", "Europe/Berlin");
     ScopedEnvironment locale("LC_ALL", "de_DE.UTF-8");
