@@ -5,6 +5,7 @@
 #include "KOVACommon/LSTransportLog.h"
 #include "Platform/SafeArrayData.h"
 #include "Platform/Shlwapi.h"
+#include "Platform/Utf.h"
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"
 #include "VantrelCommon/TextUtils.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <optional>
 #include <sstream>
 
 namespace LSHttpRequestMocks {
@@ -34,6 +36,16 @@ CStdStr<wchar_t> RequestFileText(const RecordedRequest& request) {
     return text + L"\n";
 }
 
+// The text of a recording file; one that is not UTF-8 is a malformed recording (E_FAIL).
+std::wstring RecordingText(std::string_view bytes, const CStdStr<wchar_t>& path) {
+    std::optional<std::wstring> text = Platform::Utf8ToWideExact(bytes);
+    if (!text) {
+        LSDIAG_ERROR << "Recording file is not UTF-8 text: " << path;
+        ThrowHResult(E_FAIL);
+    }
+    return std::move(*text);
+}
+
 // The first three words of the request file; all empty when it cannot be read.
 RecordedRequest ReadRequestFile(const CStdStr<wchar_t>& path) {
     RecordedRequest request;
@@ -44,7 +56,7 @@ RecordedRequest ReadRequestFile(const CStdStr<wchar_t>& path) {
         LSDIAG_ERROR << "Failed to read binary file " << path;
         return request;
     }
-    std::wistringstream words(GetUtf8Converter().from_bytes(bytes));
+    std::wistringstream words(RecordingText(bytes, path));
     std::wstring word;
     CStdStr<wchar_t>* fields[] = {&request.method, &request.url, &request.soapAction};
     for (CStdStr<wchar_t>* field : fields) {
@@ -191,8 +203,7 @@ void LSResponseFake::ReadFromFile(const CStdStr<wchar_t>& path, LSResponseFake& 
     }
     const std::size_t split = bytes.find("\n\n");
     const std::size_t headerEnd = split == std::string::npos ? bytes.size() : split + 2;
-    const CStdStr<wchar_t> headerText(
-        GetUtf8Converter().from_bytes(std::string_view(bytes).substr(0, headerEnd)));
+    const CStdStr<wchar_t> headerText(RecordingText(std::string_view(bytes).substr(0, headerEnd), path));
     if (headerText.rfind(L"HTTP/1.1 ", 0) == 0) {
         const std::size_t lineEnd = headerText.find(L'\n');
         std::wistringstream statusLine(headerText.substr(0, lineEnd));

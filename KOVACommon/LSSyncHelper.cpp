@@ -42,7 +42,14 @@ bool ToVariantDate(const CStdStr<wchar_t>& text, VARIANT& date) {
     return SUCCEEDED(VariantChangeType(&date, &source, 0, VT_DATE));
 }
 
+// Longer than any server date text ("2024-03-05T07:08:09.1234567Z"). The matcher recurses once per
+// character, so a long field value must not reach it.
+constexpr std::size_t kLongestServerDateText = 64;
+
 bool IsServerDateText(const CStdStr<wchar_t>& text) {
+    if (text.size() > kLongestServerDateText) {
+        return false;
+    }
     static const std::wregex withoutFraction(L"^\\d+\\-\\d+\\-\\d+T\\d+\\:\\d+\\:\\d+Z");
     static const std::wregex withFraction(L"^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}\\.\\d*Z$");
     return std::regex_search(text, withoutFraction) || std::regex_search(text, withFraction);

@@ -164,8 +164,12 @@ HRESULT KOVAMeridioSyncFilterImpl::LoadContentsDocument(const CStdStr<wchar_t>& 
         LSDIAG_ERROR << missingResultText;
         ThrowHResult(E_INVALIDARG);
     }
-    LoadReplyXmlText(m_contentsDocument, CStdStr<wchar_t>(result->Gettext()), action);
+    LoadContentsText(CStdStr<wchar_t>(result->Gettext()), action);
     return S_OK;
+}
+
+void KOVAMeridioSyncFilterImpl::LoadContentsText(const CStdStr<wchar_t>& xml, const wchar_t* action) {
+    LoadReplyXmlText(m_contentsDocument, xml, action);
 }
 
 void KOVAMeridioSyncFilterImpl::SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled) {

@@ -169,6 +169,9 @@ public:
 
     // Listing.
     HRESULT GetSingleDocContents(ILSPropertyMap* folderMap);
+    // Loads the XML text of a listing result (of the action) as the contents document the rows are
+    // read from; text that is not XML fails the request.
+    void LoadContentsText(const CStdStr<wchar_t>& xml, const wchar_t* action);
     HRESULT GetFolderSubFolders();
     HRESULT GetFolderDocuments();
     HRESULT GetSingleDocument();

@@ -51,6 +51,16 @@ TEST(SyncHelperDates, ParseDateStringAcceptsServerTextsOnly) {
     EXPECT_EQ(other, L" 05/03/2024 UTC");
 }
 
+TEST(SyncHelperDates, LongTextsAreNoServerDates) {
+    // Field values of any length are judged without exhausting the stack.
+    const std::wstring digits(1'000'000, L'1');
+    for (const std::wstring& text : {digits, L"2024-03-05T07:08:09." + digits + L"Z"}) {
+        CStdStr<wchar_t> local;
+        EXPECT_FALSE(ParseDateString(CStdStr<wchar_t>(text), local));
+        EXPECT_TRUE(local.empty());
+    }
+}
+
 TEST(SyncHelperDates, ParseDateStringShowsLocalTime) {
     ScopedEnvironment zone("TZ", "Europe/Berlin");
     ScopedEnvironment locale("LC_ALL", "de_DE.UTF-8");

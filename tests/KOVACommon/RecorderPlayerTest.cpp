@@ -251,6 +251,15 @@ TEST_F(PlayerFileTest, MalformedResponseFilesFail) {
     }
 }
 
+TEST_F(PlayerFileTest, RecordingFilesThatAreNotUtf8Fail) {
+    WriteFile(ResponseFile(), "HTTP/1.1 200 OK\nX-Name: \xff\xfe\n\nbody");
+    EXPECT_EQ(E_FAIL, ThrownHResult([&] { Replayed(); }));
+    exchangeCounter = 0;
+    WriteFile(ResponseFile(), "HTTP/1.1 200 OK\nA: b\n\n");
+    WriteFile(RunDirectory() / "kovacommon_tests_000001_req_POST_Get.txt", "POST\n\xc3\n");
+    EXPECT_EQ(E_FAIL, ThrownHResult([&] { Replayed(); }));
+}
+
 TEST_F(PlayerFileTest, MissingResponseFileLeavesNothingLoaded) {
     LogRecords log;
     auto request = Replayed();
