@@ -209,6 +209,10 @@ protected:
     // Empties the listing tables and the remote dates and download hashes kept for them before a new
     // listing.
     void ClearListing();
+    // The index the next listed item or sub-folder gets, given how many are listed already. The host
+    // addresses them by a 16-bit index, so a listing of more than 65535 fails here (logged, E_FAIL)
+    // rather than give two entries one index.
+    static USHORT NextListingIndex(std::size_t listed);
     HRESULT SetupFolderUrl(const CStdStr<wchar_t>& location, int index, ILSPropertyMap* map);
     HRESULT SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index, ILSPropertyMap* map);
     HRESULT SetServerFileIdProperty(const CStdStr<wchar_t>& remoteName, ILSPropertyMap* item,

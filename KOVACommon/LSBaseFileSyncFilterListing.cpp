@@ -7,6 +7,8 @@
 #include "KOVACommon/LSOutlookInfo.h"
 #include "Platform/SystemMessage.h"
 
+#include <limits>
+
 namespace {
 
 CStdStr<wchar_t> LeafOf(const CStdStr<wchar_t>& location) {
@@ -140,6 +142,15 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPoint", __FILE__, __LINE__,
                                            nullptr);
     }
+}
+
+USHORT LSBaseFileSyncFilter::NextListingIndex(std::size_t listed) {
+    if (listed >= std::numeric_limits<USHORT>::max()) {
+        LSDIAG_ERROR << "The folder lists more than " << std::numeric_limits<USHORT>::max()
+                     << " entries of one kind, more than the host can address";
+        ThrowHResult(E_FAIL);
+    }
+    return static_cast<USHORT>(listed);
 }
 
 void LSBaseFileSyncFilter::ClearListing() {

@@ -192,6 +192,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderSubFolders() {
         }
         const CStdStr<wchar_t> title = GetAttributeAsString(row, L"Prop_7_0_1");
         const CStdStr<wchar_t> kindText = GetAttributeAsString(row, L"Prop_7_1_10");
+        NextListingIndex(m_subFolderNames.size());
         m_subFolderUrls.push_back(BuildContainerUrl(kindText, id));
         m_subFolderNames.push_back(title);
     }
@@ -311,11 +312,11 @@ KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const Document
     }
 
     const CStdStr<wchar_t> location = BuildDocumentUrl(isRecord, document.idText);
+    document.index = NextListingIndex(m_itemNames.size());
     m_itemNames.push_back(displayName);
     m_fileNames.push_back(location);
     m_itemVersions.push_back(version);
     m_itemUrls.push_back(location + L"/title/" + underscoredName);
-    document.index = static_cast<USHORT>(m_itemNames.size() - 1);
     m_lastModifiedCache[document.index] = document.lastModified;
     return document;
 }

@@ -8,6 +8,19 @@ using namespace TestSupport;
 
 class Listing : public FilterTest {};
 
+struct ListingIndex : LSBaseFileSyncFilter {
+    using LSBaseFileSyncFilter::NextListingIndex;
+};
+
+TEST(ListingIndexes, EveryEntryGetsAnIndexOfItsOwnOrTheListingFails) {
+    EXPECT_EQ(ListingIndex::NextListingIndex(0), 0);
+    EXPECT_EQ(ListingIndex::NextListingIndex(65534), 65534);
+    // A 65536th entry would share index 0 with the first.
+    for (const std::size_t listed : {std::size_t{65535}, std::size_t{65536}, std::size_t{1} << 32}) {
+        EXPECT_THROW(ListingIndex::NextListingIndex(listed), long) << listed;
+    }
+}
+
 TEST_F(Listing, ExcludeFlagsGiveTheListingMode) {
     struct Case {
         VARIANT_BOOL excludeDocuments;
