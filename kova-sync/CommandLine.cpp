@@ -39,6 +39,11 @@ public:
     }
 };
 
+// The command's own usage (App::help would give that of a command selected below it).
+std::string HelpOf(const CLI::App& command) {
+    return command.get_formatter()->make_help(&command, command.get_name(), CLI::AppFormatMode::Normal);
+}
+
 // Runs the command; a failure it throws is told on standard error and exits with 2.
 int Guarded(const std::function<int()>& run) {
     try {
@@ -97,7 +102,7 @@ void Build(CLI::App& app, Values& values, int& status) {
                 }
                 topic = named.front();
             }
-            std::cout << topic->help();
+            std::cout << HelpOf(*topic);
             return kExitSynced;
         },
         status);
@@ -210,7 +215,7 @@ int RunCommandLine(int argc, char** argv) {
     int status = kExitSynced;
     Build(app, values, status);
     if (argc < 2) {
-        std::cerr << app.help();
+        std::cerr << HelpOf(app);
         return kExitNotRun;
     }
     try {
@@ -220,7 +225,7 @@ int RunCommandLine(int argc, char** argv) {
         while (!asked->get_subcommands().empty()) {
             asked = asked->get_subcommands().front();
         }
-        std::cout << asked->help();
+        std::cout << HelpOf(*asked);
         return kExitSynced;
     } catch (const CLI::ParseError& error) {
         const std::string path = CommandPath(app);
@@ -236,7 +241,7 @@ int RunCommandLine(int argc, char** argv) {
         return kExitNotRun;
     }
     if (app.get_subcommands().empty()) {
-        std::cerr << app.help();
+        std::cerr << HelpOf(app);
         return kExitNotRun;
     }
     return status;

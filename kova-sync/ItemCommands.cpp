@@ -113,7 +113,7 @@ void Status(ILSSyncFilter2* filter, const MirroredDocument& document) {
                              !SameSizeAndTime(document.file, *document.document.content);
 
     std::cout << session.shown() << "\n"
-              << "  checked out:  "
+              << "  checked out:   "
               << (checkedOut == kCheckedOut ? "yes" + (holder.empty() ? std::string() : ", by " + holder)
                                             : "no")
               << "\n  on the server: "

@@ -3,6 +3,7 @@
 #include "Platform/PathMapping.h"
 #include "VantrelCommon/LogFiles.h"
 #include "kova-sync/ExitCodes.h"
+#include "kova-sync/Messages.h"
 #include "kova-sync/SettingsStore.h"
 
 #include <unistd.h>
@@ -47,7 +48,7 @@ void PrintLogLine(int exitCode) {
         if (!folder.empty()) {
             std::cout << "Log: " << LogOfThisProcess(Platform::NativePath(folder)).string() << std::endl;
         }
-    } else if (exitCode != kExitSynced && exitCode != kExitStopped) {
+    } else if (HostCallFailureDescribed() && exitCode != kExitSynced && exitCode != kExitStopped) {
         std::cerr << "For details, turn the filter's log on (kova-sync config set KOVA.Log.Error 1) and run "
                      "the command again; docs/USER-GUIDE.md tells what the messages mean."
                   << std::endl;

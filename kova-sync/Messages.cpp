@@ -23,7 +23,14 @@ std::string SystemMessage(HRESULT hr) {
     return message;
 }
 
+namespace {
+
+bool hostCallFailureDescribed = false;
+
+} // namespace
+
 std::string Describe(const HostCallError& error) {
+    hostCallFailureDescribed = true;
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error.hr));
     const std::string system = SystemMessage(error.hr);
@@ -36,6 +43,10 @@ std::string Describe(const HostCallError& error) {
         text += error.filterText + " ";
     }
     return text + "(" + code + (system.empty() ? "" : " " + system) + ")";
+}
+
+bool HostCallFailureDescribed() {
+    return hostCallFailureDescribed;
 }
 
 std::string SizeText(std::uintmax_t bytes) {

@@ -13,6 +13,8 @@ namespace KovaSync {
 std::string SystemMessage(HRESULT hr);
 // "CALL failed for "ITEM": FILTER TEXT (0x80004005 Unspecified error)".
 std::string Describe(const HostCallError& error);
+// Whether this process described a failed host call: the filter's log then tells more.
+bool HostCallFailureDescribed();
 
 struct PassSummary {
     unsigned folders = 0;
