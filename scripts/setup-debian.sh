@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the demo need on Debian 12. Safe to run again.
+# Installs what the build, the tests and the demo need on Debian 12. Safe to run again. Installing
+# needs root: run it as root, or as a user who may use sudo.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config clang-format curl
           libgoogle-glog-dev libcurl4-openssl-dev libpugixml-dev libssl-dev libkrb5-dev
@@ -9,9 +10,19 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if ((${#missing[@]})); then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    echo "setup-debian.sh: these packages are missing: ${missing[*]}" >&2
+    echo "Installing them needs root, and sudo is not installed. Run as root:" >&2
+    echo "  su -c 'apt-get update && apt-get install -y ${missing[*]}'" >&2
+    echo "then run this command again." >&2
+    exit 1
 fi
+echo "== installing ${#missing[@]} Debian packages: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
