@@ -87,6 +87,21 @@ std::string RegistryDirectory() {
     return HomeDirectory() + "/.config/kova-registry";
 }
 
+// Makes the missing folders of the path, each readable by its owner only (the hives hold the user's
+// password); folders that exist keep their modes. Gives 0 or the errno of the failure.
+int MakePrivateDirectories(const std::filesystem::path& directory) {
+    if (directory.empty() || ::mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST) {
+        return 0;
+    }
+    if (errno != ENOENT) {
+        return errno;
+    }
+    if (const int error = MakePrivateDirectories(directory.parent_path()); error != 0) {
+        return error;
+    }
+    return ::mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+}
+
 void ReportUnreadable(const std::string& filePath) {
     ReportRegistryProblem(filePath + ": cannot be read (" + std::strerror(errno) +
                           "); writes to this hive are refused until it can be read");
@@ -153,12 +168,11 @@ void Hive::Load(int fd, const FileState& state) {
 
 LONG Hive::Write(const std::function<LONG(Key& root, bool& changed)>& change) {
     std::lock_guard lock(mutex_);
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(filePath_).parent_path(), error);
-    if (error) {
-        return ErrorFromErrno(error.value());
+    if (const int error = MakePrivateDirectories(std::filesystem::path(filePath_).parent_path());
+        error != 0) {
+        return ErrorFromErrno(error);
     }
-    const FileDescriptor lockFile(::open((filePath_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    const FileDescriptor lockFile(::open((filePath_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lockFile.Get() < 0) {
         return ErrorFromErrno(errno);
     }
@@ -180,7 +194,7 @@ LONG Hive::Save() {
     std::string temporary = filePath_ + ".XXXXXX";
     const FileDescriptor file(::mkstemp(temporary.data()));
     struct stat info {};
-    const bool saved = file.Get() >= 0 && ::fchmod(file.Get(), 0644) == 0 &&
+    const bool saved = file.Get() >= 0 && ::fchmod(file.Get(), 0600) == 0 &&
                        WriteAll(file.Get(), WriteHiveText(*root_)) && ::fsync(file.Get()) == 0 &&
                        ::fstat(file.Get(), &info) == 0 && ::rename(temporary.c_str(), filePath_.c_str()) == 0;
     if (!saved) {

@@ -3,6 +3,7 @@
 // inode, size or modification time); a write takes the hive's lock file (flock), reloads, changes the
 // tree and replaces the file atomically (temporary file, then rename). A file that cannot be read as a
 // whole is reported and never overwritten: writes to that hive fail with ERROR_BADDB until it is fixed.
+// Hive files are private to the user (0600, in folders made 0700): they hold the login password.
 #pragma once
 
 #include "Platform/RegistryTree.h"

@@ -74,12 +74,10 @@ CStdStr<wchar_t> ConfigureLibrary(const CStdStr<wchar_t>& logName, const CStdStr
                                   DWORD limitDefault) {
     google::InitGoogleLogging("");
     RouteLogToFileOnly();
-    CStdStr<wchar_t> folder = GetLogDirectory();
+    const CStdStr<wchar_t> folder = GetLogFolder();
     if (folder.empty()) {
         return folder;
     }
-    EnsureTrailingBackslash(folder);
-    folder += L"KOVA Logs";
     CStdStr<wchar_t> fileBase = folder;
     fileBase += L"\\";
     fileBase += logName;

@@ -4,6 +4,7 @@
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
 #include "VantrelCommon/LSDiag.h"
+#include "VantrelCommon/LSFileSystem.h"
 #include "VantrelCommon/LSSetting.h"
 
 #include <algorithm>
@@ -30,6 +31,15 @@ CStdStr<wchar_t> GetLogDirectory() {
         CreateDirectoryW(directory.c_str(), nullptr);
     }
     return directory;
+}
+
+CStdStr<wchar_t> GetLogFolder() {
+    CStdStr<wchar_t> folder = GetLogDirectory();
+    if (!folder.empty()) {
+        EnsureTrailingBackslash(folder);
+        folder += L"KOVA Logs";
+    }
+    return folder;
 }
 
 HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEntryCallback& callback,

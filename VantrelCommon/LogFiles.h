@@ -10,6 +10,8 @@
 // KOVA.LogDir, else the documents folder; created (one level) when missing. Empty when neither
 // gives a path.
 CStdStr<wchar_t> GetLogDirectory();
+// The folder the log files go to: "KOVA Logs" in the log directory; empty when there is none.
+CStdStr<wchar_t> GetLogFolder();
 
 // Calls the callback for every entry of directory\pattern but "." and ".."; a false result stops
 // the walk. A listing that cannot start is logged and returned as an HRESULT; a walk gives S_OK.

@@ -8,7 +8,4 @@ constexpr int kExitItemsFailed = 1; // the pass completed, some items failed
 constexpr int kExitNotRun = 2;      // the pass could not run, or its removals were held back
 constexpr int kExitStopped = 130;   // stopped by Ctrl-C
 
-// Prints the usage and the exit codes; to standard output when asked for, else to standard error.
-int Usage(bool asked);
-
 } // namespace KovaSync

@@ -5,6 +5,7 @@
 #include "Platform/Utf.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 namespace KovaSync {
@@ -22,7 +23,14 @@ std::string SystemMessage(HRESULT hr) {
     return message;
 }
 
+namespace {
+
+bool hostCallFailureDescribed = false;
+
+} // namespace
+
 std::string Describe(const HostCallError& error) {
+    hostCallFailureDescribed = true;
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error.hr));
     const std::string system = SystemMessage(error.hr);
@@ -37,12 +45,43 @@ std::string Describe(const HostCallError& error) {
     return text + "(" + code + (system.empty() ? "" : " " + system) + ")";
 }
 
+bool HostCallFailureDescribed() {
+    return hostCallFailureDescribed;
+}
+
+std::string SizeText(std::uintmax_t bytes) {
+    if (bytes < 1024) {
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    }
+    const char* const units[] = {"KB", "MB", "GB", "TB"};
+    double size = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (size >= 1024 && unit + 1 < std::size(units)) {
+        size /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", size, units[unit]);
+    return text;
+}
+
+std::string DownloadText(std::uintmax_t bytes, std::chrono::steady_clock::duration took) {
+    // Short downloads say nothing useful about the line's speed.
+    constexpr std::chrono::seconds kLongDownload{2};
+    if (took < kLongDownload) {
+        return SizeText(bytes);
+    }
+    const double seconds = std::chrono::duration<double>(took).count();
+    return SizeText(bytes) + ", " +
+           SizeText(static_cast<std::uintmax_t>(static_cast<double>(bytes) / seconds)) + "/s";
+}
+
 std::string SummaryLine(const PassSummary& summary) {
     return "Summary: " + std::to_string(summary.folders) +
            " folders; documents: " + std::to_string(summary.downloaded) + " downloaded, " +
            std::to_string(summary.unchanged) + " unchanged, " + std::to_string(summary.removed) +
-           " removed, " + std::to_string(summary.failed) + " failed; " + std::to_string(summary.bytes) +
-           " bytes downloaded";
+           " removed, " + std::to_string(summary.failed) + " failed; " + SizeText(summary.bytes) +
+           " downloaded";
 }
 
 } // namespace KovaSync

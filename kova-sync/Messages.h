@@ -3,6 +3,7 @@
 
 #include "kova-sync/PluginHost.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,8 @@ namespace KovaSync {
 std::string SystemMessage(HRESULT hr);
 // "CALL failed for "ITEM": FILTER TEXT (0x80004005 Unspecified error)".
 std::string Describe(const HostCallError& error);
+// Whether this process described a failed host call: the filter's log then tells more.
+bool HostCallFailureDescribed();
 
 struct PassSummary {
     unsigned folders = 0;
@@ -24,7 +27,12 @@ struct PassSummary {
     std::int64_t heldRemovals = 0; // documents the mass-deletion guard did not remove
 };
 
-// "Summary: 5 folders; documents: 8 downloaded, 0 unchanged, 0 removed, 0 failed; 1234 bytes".
+// A size as people read it: "255 bytes", "12.3 KB", "4.0 MB", "1.2 GB" (units of 1024).
+std::string SizeText(std::uintmax_t bytes);
+// A downloaded document's own size, and the rate when the download took a while: "4.0 MB, 1.3 MB/s".
+std::string DownloadText(std::uintmax_t bytes, std::chrono::steady_clock::duration took);
+
+// "Summary: 5 folders; documents: 8 downloaded, 0 unchanged, 0 removed, 0 failed; 1.2 KB downloaded".
 std::string SummaryLine(const PassSummary& summary);
 
 } // namespace KovaSync

@@ -4,6 +4,8 @@
 #include "Platform/WinError.h"
 #include "kova-sync/PluginHost.h"
 
+#include <cwctype>
+#include <map>
 #include <vector>
 
 namespace KovaSync {
@@ -38,37 +40,66 @@ void Check(LSTATUS status, const std::string& call) {
     }
 }
 
-} // namespace
+struct Source {
+    HKEY root;
+    bool policy;
+    const wchar_t* label;
+};
 
-void WriteSetting(HKEY root, const std::wstring& name, const std::wstring& value, bool asDword) {
+// In the order they take effect.
+const std::vector<Source>& Sources() {
+    static const std::vector<Source> sources = {{HKEY_CURRENT_USER, true, L"user policy"},
+                                                {HKEY_LOCAL_MACHINE, true, L"machine policy"},
+                                                {HKEY_CURRENT_USER, false, L"user settings"},
+                                                {HKEY_LOCAL_MACHINE, false, L"machine settings"}};
+    return sources;
+}
+
+void WriteValue(HKEY root, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
     HKEY key = nullptr;
     Check(RegCreateKeyExW(root, ProductPath(false).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                           nullptr, &key, nullptr),
           "RegCreateKeyExW");
-    LSTATUS status;
-    if (asDword) {
-        const DWORD number = static_cast<DWORD>(std::stoul(value, nullptr, 0));
-        status = RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                sizeof number);
-    } else {
-        status = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
+    const LSTATUS status = RegSetValueExW(key, name.c_str(), 0, type, data, size);
     RegCloseKey(key);
     Check(status, "RegSetValueExW");
 }
 
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    }
+    return text;
+}
+
+} // namespace
+
+void WriteStringSetting(HKEY root, const std::wstring& name, const std::wstring& value) {
+    WriteValue(root, name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void WriteDwordSetting(HKEY root, const std::wstring& name, DWORD value) {
+    WriteValue(root, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+bool RemoveUserSetting(const std::wstring& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ProductPath(false).c_str(), 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const LSTATUS status = RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    Check(status, "RegDeleteValueW");
+    return true;
+}
+
 std::optional<SettingValue> ReadSetting(const std::wstring& name) {
-    struct Source {
-        HKEY root;
-        bool policy;
-        const wchar_t* label;
-    };
-    const std::vector<Source> sources = {{HKEY_CURRENT_USER, true, L"user policy"},
-                                         {HKEY_LOCAL_MACHINE, true, L"machine policy"},
-                                         {HKEY_CURRENT_USER, false, L"user settings"},
-                                         {HKEY_LOCAL_MACHINE, false, L"machine settings"}};
-    for (const Source& source : sources) {
+    for (const Source& source : Sources()) {
         HKEY key = nullptr;
         if (RegOpenKeyExW(source.root, ProductPath(source.policy).c_str(), 0, KEY_READ, &key) !=
             ERROR_SUCCESS) {
@@ -88,6 +119,34 @@ std::optional<SettingValue> ReadSetting(const std::wstring& name) {
         return SettingValue{type, reinterpret_cast<const wchar_t*>(data), source.label};
     }
     return std::nullopt;
+}
+
+std::vector<NamedSetting> ReadAllSettings() {
+    std::map<std::wstring, std::wstring> names; // by lower-case name, as first written
+    for (const Source& source : Sources()) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(source.root, ProductPath(source.policy).c_str(), 0, KEY_READ, &key) !=
+            ERROR_SUCCESS) {
+            continue;
+        }
+        wchar_t name[16384];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = sizeof name / sizeof name[0];
+            if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS) {
+                break;
+            }
+            names.emplace(Lower(name), name);
+        }
+        RegCloseKey(key);
+    }
+    std::vector<NamedSetting> settings;
+    for (const auto& [lower, name] : names) {
+        if (std::optional<SettingValue> value = ReadSetting(name)) {
+            settings.push_back({name, *value});
+        }
+    }
+    return settings;
 }
 
 } // namespace KovaSync

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace KovaSync {
 
@@ -15,8 +16,18 @@ struct SettingValue {
     std::wstring source;
 };
 
-void WriteSetting(HKEY root, const std::wstring& name, const std::wstring& value, bool asDword);
+struct NamedSetting {
+    std::wstring name;
+    SettingValue value;
+};
+
+void WriteStringSetting(HKEY root, const std::wstring& name, const std::wstring& value);
+void WriteDwordSetting(HKEY root, const std::wstring& name, DWORD value);
+// Removes the current user's setting; false when it was not set there.
+bool RemoveUserSetting(const std::wstring& name);
 // The effective value: the first of the four keys that holds the name.
 std::optional<SettingValue> ReadSetting(const std::wstring& name);
+// Every setting of the four keys with its effective value, by name.
+std::vector<NamedSetting> ReadAllSettings();
 
 } // namespace KovaSync

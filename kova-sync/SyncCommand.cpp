@@ -4,6 +4,7 @@
 #include "kova-sync/EarlierLayout.h"
 #include "kova-sync/ExitCodes.h"
 #include "kova-sync/PluginHost.h"
+#include "kova-sync/RegisteredFilter.h"
 #include "kova-sync/SyncPass.h"
 
 #include <csignal>
@@ -14,39 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const wchar_t* kProgId = L"Vantrel.SyncFilterMeridio";
-
 Host::LSShutdownInformer* interruptTarget = nullptr;
 
 void OnInterrupt(int) {
     if (interruptTarget != nullptr) {
         interruptTarget->SetShutdownRequested(true);
     }
-}
-
-struct SyncArguments {
-    std::string startPoint;
-    fs::path into;
-    bool allowMassDelete = false;
-};
-
-std::optional<SyncArguments> Parse(const std::vector<std::string>& args) {
-    SyncArguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--into" && i + 1 < args.size()) {
-            parsed.into = args[++i];
-        } else if (args[i] == "--allow-mass-delete") {
-            parsed.allowMassDelete = true;
-        } else if (parsed.startPoint.empty() && args[i].rfind("--", 0) != 0) {
-            parsed.startPoint = args[i];
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (parsed.startPoint.empty() || parsed.into.empty()) {
-        return std::nullopt;
-    }
-    return parsed;
 }
 
 // The mirror's start point: one a journal holds, or, for an adopted earlier-layout mirror, the one its
@@ -79,6 +53,10 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
                                            : kExitSynced;
     } catch (const HostCallError& error) {
         console.Error("kova-sync: the pass could not run: " + Describe(error));
+        if (error.call == "raw_SetSyncStartPointByString" && error.hr == E_INVALIDARG) {
+            console.Error("kova-sync: the filter refused the start point " + arguments.startPoint +
+                          "; see kova-sync help sync for its form.");
+        }
         status = kExitNotRun;
     } catch (const PassInterrupted&) {
         console.Error("Stopped: the pass was interrupted. What it synced is kept; the next pass goes on "
@@ -91,15 +69,57 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
     return status;
 }
 
+bool HoldsOnlyTheHiddenFolder(const Mirror& mirror) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(mirror.root())) {
+        if (entry.path().filename() != Mirror::kHiddenFolder) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a first pass that could not run leaves is taken away again: the hidden folder, and the
+// directory itself when the pass made it; never anything else.
+void RemoveWhatAFailedFirstPassMade(const Mirror& mirror, bool madeRoot) {
+    fs::remove_all(mirror.root() / Mirror::kHiddenFolder);
+    std::error_code notEmpty;
+    if (madeRoot) {
+        fs::remove(mirror.root(), notEmpty);
+    }
+}
+
+int RunInMirror(ILSSyncFilter2* filter, Mirror& mirror, Mirror::Kind kind, Console& console,
+                const SyncArguments& arguments, bool& firstPass) {
+    Journal journal(mirror.JournalFile());
+    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder()) {
+        const Adopted adopted = AdoptEarlierLayout(mirror.root(), journal);
+        console.Line("Adopted the mirror's earlier layout: " + std::to_string(adopted.folders) +
+                     " folders, " + std::to_string(adopted.documents) +
+                     " documents; its property files were removed.");
+    }
+    const std::optional<std::string> startPoint = StoredStartPoint(journal);
+    if (startPoint && *startPoint != arguments.startPoint) {
+        console.Error("kova-sync: " + mirror.root().string() + " mirrors " + *startPoint + ", not " +
+                      arguments.startPoint +
+                      "; nothing was changed. A mirror belongs to one start point: give --into another "
+                      "directory for this one.");
+        return kExitNotRun;
+    }
+    firstPass = !journal.MainFolder();
+
+    console.Line("Mirror: " + mirror.root().string());
+    console.Line("Connecting to " + arguments.startPoint);
+    mirror.RemoveTemporaryFiles();
+    const int status = RunPass(filter, mirror, journal, console, arguments);
+    mirror.RemoveTemporaryFiles();
+    return status;
+}
+
 } // namespace
 
-int Sync(const std::vector<std::string>& args) {
-    const std::optional<SyncArguments> arguments = Parse(args);
-    if (!arguments) {
-        return Usage(false);
-    }
+int Sync(const SyncArguments& arguments) {
     Console console;
-    Mirror mirror(fs::absolute(arguments->into).lexically_normal());
+    Mirror mirror(fs::absolute(arguments.into).lexically_normal());
     if (fs::exists(mirror.root()) && !fs::is_directory(mirror.root())) {
         console.Error("kova-sync: " + mirror.root().string() + " is not a directory.");
         return kExitNotRun;
@@ -111,38 +131,15 @@ int Sync(const std::vector<std::string>& args) {
                       "a new or empty directory, or one kova-sync mirrored before.");
         return kExitNotRun;
     }
+    const RegisteredFilter filter;
 
-    CLSID clsid{};
-    std::optional<PluginLibrary> library;
-    ILSSyncFilter2Ptr filter;
-    try {
-        library.emplace(FindRegisteredServer(kProgId, clsid));
-        filter.Attach(static_cast<ILSSyncFilter2*>(library->CreateObject(clsid, __uuidof(ILSSyncFilter2))));
-    } catch (const HostCallError& error) {
-        console.Error("kova-sync: the sync filter cannot be loaded (is it registered? kova-sync register): " +
-                      Describe(error));
-        return kExitNotRun;
-    }
-
+    const bool madeRoot = !fs::exists(mirror.root());
     mirror.Prepare();
-    Journal journal(mirror.JournalFile());
-    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder()) {
-        const Adopted adopted = AdoptEarlierLayout(mirror.root(), journal);
-        console.Line("Adopted the mirror's earlier layout: " + std::to_string(adopted.folders) +
-                     " folders, " + std::to_string(adopted.documents) +
-                     " documents; its property files were removed.");
+    bool firstPass = false;
+    const int status = RunInMirror(filter.get(), mirror, kind, console, arguments, firstPass);
+    if (firstPass && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {
+        RemoveWhatAFailedFirstPassMade(mirror, madeRoot);
     }
-    const std::optional<std::string> startPoint = StoredStartPoint(journal);
-    if (startPoint && *startPoint != arguments->startPoint) {
-        console.Error("kova-sync: " + mirror.root().string() + " mirrors " + *startPoint + ", not " +
-                      arguments->startPoint + "; nothing was changed.");
-        return kExitNotRun;
-    }
-
-    console.Line("Mirror: " + mirror.root().string());
-    mirror.RemoveTemporaryFiles();
-    const int status = RunPass(filter, mirror, journal, console, *arguments);
-    mirror.RemoveTemporaryFiles();
     return status;
 }
 

@@ -1,12 +1,18 @@
-// "kova-sync sync START-POINT --into DIR [--allow-mass-delete]": checks the mirror directory, opens
-// its journal (adopting an earlier-layout mirror), runs one pass and answers its exit code.
+// "kova-sync sync START-POINT --into DIR": checks the mirror directory, opens its journal (adopting an
+// earlier-layout mirror), runs one pass and answers its exit code.
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace KovaSync {
 
-int Sync(const std::vector<std::string>& args);
+struct SyncArguments {
+    std::string startPoint;
+    std::string into;
+    bool allowMassDelete = false;
+    bool downloadOnly = false;
+};
+
+int Sync(const SyncArguments& arguments);
 
 } // namespace KovaSync

@@ -5,6 +5,8 @@
 #include "kova-sync/FileState.h"
 #include "kova-sync/PluginHost.h"
 
+#include <chrono>
+
 namespace KovaSync {
 namespace fs = std::filesystem;
 
@@ -127,7 +129,6 @@ JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
         return *stored;
     }
     const std::string shown = Platform::WideToUtf8(startPoint);
-    console_.Line("Registering " + shown);
     BSTR errorText = nullptr;
     const HRESULT hr = filter_->raw_SetSyncStartPointByString(_bstr_t(startPoint.c_str()), &errorText);
     const std::string message = TakeText(errorText);
@@ -260,6 +261,7 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
     const std::string shown = Join(parent.shown, document.localName);
     const fs::path file = parent.directory / document.localName;
     fs::path partial;
+    std::chrono::steady_clock::time_point started;
     ForItem(shown, work, kDocumentIssue, [&] {
         LONG change = kNoChange;
         if (!isNew) {
@@ -272,6 +274,7 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
             }
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
+            started = std::chrono::steady_clock::now();
             BSTR listedName = nullptr;
             const HRESULT retrieved = filter_->raw_RetrieveItemToPath(
                 index, _bstr_t(partial.c_str()), &listedName, work.get(), VARIANT_FALSE, nullptr);
@@ -293,7 +296,9 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
             ++summary_.downloaded;
             summary_.bytes += static_cast<std::uintmax_t>(document.content->size);
             console_.Line(std::string(isNew ? "  new      " : "  changed  ") + shown + " (" +
-                          std::to_string(document.content->size) + " bytes)");
+                          DownloadText(static_cast<std::uintmax_t>(document.content->size),
+                                       std::chrono::steady_clock::now() - started) +
+                          ")");
         } else {
             ++summary_.unchanged;
         }

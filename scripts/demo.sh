@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine, builds, and runs a sync pass against the bundled demo server: the demo's
-# top container is mirrored into build/demo/mirror. The demo keeps its own registry store
-# (build/demo/registry), so it leaves the user's settings alone.
+# Sets up a Debian 12 machine, builds what the demo needs (the driver, the plug-in and the demo server),
+# and runs a sync pass against the bundled demo server: the demo's top container is mirrored into
+# build/demo/mirror. The demo keeps its own registry store (build/demo/registry), so it leaves the
+# user's settings alone. It configures the build folder as scripts/test.sh does (BUILD_DIR chooses
+# another), so that the tests build only what the demo did not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
-echo "== building"
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j"$(nproc)" >/dev/null
+build=${BUILD_DIR:-build}
+echo "== configuring $build"
+cmake -S . -B "$build" -G Ninja -DKOVA_WERROR=ON --log-level=WARNING
+echo "== building the driver, the plug-in and the demo server"
+cmake --build "$build" -j"$(nproc)" --target kova-sync KOVAMeridioSync64 demo-meridio
 
-bin=build/bin
-demo=build/demo
+bin=$build/bin
+demo=$(cd "$build" && pwd)/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-export KOVA_REGISTRY_DIR="$PWD/$demo/registry"
+export KOVA_REGISTRY_DIR="$demo/registry"
 
 echo "== starting the demo Meridio server"
 coproc SERVER { exec "$bin/demo-meridio" --port 0 --content tools/demo-meridio/sample; }
@@ -31,7 +35,8 @@ start="Meridio://127.0.0.1:$port/container/1"
 echo "== syncing $start"
 "$bin/kova-sync" sync "$start" --into "$demo/mirror"
 
-echo "== the mirror: $PWD/$demo/mirror"
+echo "== the mirror: $demo/mirror"
 (cd "$demo/mirror" && find . -path ./.kova-sync -prune -o -print | sort | sed 's|^\./||;/^\.$/d')
 echo "The mirror holds the documents only; the pass's state is in $demo/mirror/.kova-sync/journal.db."
 echo "Run the same sync command again: it downloads only what changed on the server."
+echo "kova-sync --help tells the other commands; docs/USER-GUIDE.md tells the rest."
