@@ -42,7 +42,14 @@ std::string SummaryLine(const PassSummary& summary) {
            " folders; documents: " + std::to_string(summary.downloaded) + " downloaded, " +
            std::to_string(summary.unchanged) + " unchanged, " + std::to_string(summary.removed) +
            " removed, " + std::to_string(summary.failed) + " failed; " + std::to_string(summary.bytes) +
-           " bytes downloaded";
+           " bytes downloaded; local changes: " + std::to_string(summary.uploaded) + " sent (" +
+           std::to_string(summary.bytesUp) + " bytes), " + std::to_string(summary.relocated) +
+           " renamed or moved, " + std::to_string(summary.deletedOnServer) + " deleted on the server, " +
+           std::to_string(summary.foldersCreated) + " folders created, " +
+           std::to_string(summary.foldersDeleted) + " folders deleted, " +
+           std::to_string(summary.conflicts + summary.conflictCopies) + " conflicts, " +
+           std::to_string(summary.excluded) + " excluded, " + std::to_string(summary.keptLocal) +
+           " kept local";
 }
 
 } // namespace KovaSync

@@ -22,9 +22,21 @@ struct PassSummary {
     unsigned listedDocuments = 0; // listed by the server in this pass
     std::uintmax_t bytes = 0;
     std::int64_t heldRemovals = 0; // documents the mass-deletion guard did not remove
+    // The local side.
+    unsigned uploaded = 0; // new documents and new versions
+    std::uintmax_t bytesUp = 0;
+    unsigned relocated = 0; // renamed or moved on the server
+    unsigned deletedOnServer = 0;
+    unsigned foldersCreated = 0;
+    unsigned foldersDeleted = 0;
+    unsigned conflicts = 0;      // made in this pass
+    unsigned conflictCopies = 0; // left from earlier passes
+    unsigned excluded = 0;
+    unsigned keptLocal = 0; // local edits not sent (--download-only)
 };
 
-// "Summary: 5 folders; documents: 8 downloaded, 0 unchanged, 0 removed, 0 failed; 1234 bytes".
+// "Summary: 5 folders; documents: 8 downloaded, 0 unchanged, 0 removed, 0 failed; 1234 bytes
+// downloaded; local changes: 2 sent (300 bytes), 1 renamed or moved, 0 deleted on the server, ...".
 std::string SummaryLine(const PassSummary& summary);
 
 } // namespace KovaSync
