@@ -78,7 +78,9 @@ SendResult HostChanges::Update(const MapRef& folder, const std::filesystem::path
     item = CopyWithout(item,
                        {kIssueType, kDocumentIssue, L"KOVA.RenamedFilename", L"Mavisto.MessageIsUnchanged"});
     item->Set(L"Mavisto.IsContentChanged", LONG{1});
-    return Upload(false, folder, path, name, item);
+    SendResult result = Upload(false, folder, path, name, item);
+    item = CopyWithout(item, {L"Mavisto.IsContentChanged"});
+    return result;
 }
 
 SendResult HostChanges::Rename(const MapRef& folder, const std::filesystem::path& path,
