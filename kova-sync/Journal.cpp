@@ -58,6 +58,15 @@ std::optional<JournalItem> Journal::MainFolder() {
     return Read(query);
 }
 
+std::optional<JournalItem> Journal::Find(std::int64_t id) {
+    Statement query(db_, (std::string("SELECT ") + kColumns + " FROM items WHERE id = ?").c_str());
+    query.Bind(1, id);
+    if (!query.Step()) {
+        return std::nullopt;
+    }
+    return Read(query);
+}
+
 std::vector<JournalItem> Journal::Children(std::int64_t folderId) {
     Statement query(db_,
                     (std::string("SELECT ") + kColumns + " FROM items WHERE parent = ? ORDER BY id").c_str());
@@ -91,6 +100,11 @@ void Journal::Update(const JournalItem& item) {
         update.Bind(3, item.content->size).Bind(4, item.content->modifiedNs).Bind(5, item.content->hash);
     }
     update.Bind(6, item.id).Run();
+}
+
+void Journal::Move(std::int64_t id, std::int64_t parent, const std::string& localName) {
+    Statement move(db_, "UPDATE items SET parent = ?, local_name = ? WHERE id = ?");
+    move.Bind(1, parent).Bind(2, localName).Bind(3, id).Run();
 }
 
 void Journal::Remove(std::int64_t id) {

@@ -41,6 +41,7 @@ public:
     Database& database() { return db_; }
 
     std::optional<JournalItem> MainFolder();
+    std::optional<JournalItem> Find(std::int64_t id);
     // The folders and documents stored under the folder.
     std::vector<JournalItem> Children(std::int64_t folderId);
 
@@ -48,6 +49,8 @@ public:
     std::int64_t Insert(const JournalItem& item);
     // Stores the item's map, name and content state.
     void Update(const JournalItem& item);
+    // Puts the item under another folder with another local name.
+    void Move(std::int64_t id, std::int64_t parent, const std::string& localName);
     // Forgets the item and, for a folder, everything below it.
     void Remove(std::int64_t id);
 

@@ -3,6 +3,7 @@
 
 #include "Host/PropertyMap.h"
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -11,6 +12,8 @@ namespace KovaSync {
 class MapRef {
 public:
     MapRef() : map_(Host::LSMemoryPropertyMap::Create()) {}
+    // Takes over the one reference the caller holds, e.g. of a mail item.
+    explicit MapRef(Host::LSMemoryPropertyMap* adopted) : map_(adopted) {}
     ~MapRef() { map_->Release(); }
     MapRef(const MapRef& other) : map_(other.map_) { map_->AddRef(); }
     MapRef& operator=(MapRef other) {
@@ -30,5 +33,20 @@ public:
 private:
     Host::LSMemoryPropertyMap* map_;
 };
+
+// A copy of the map without the properties named, so that what a call writes there is that call's.
+inline MapRef CopyWithout(const MapRef& map, std::initializer_list<const wchar_t*> dropped) {
+    MapRef copy;
+    for (const Host::Property& property : map->Properties()) {
+        bool drop = false;
+        for (const wchar_t* name : dropped) {
+            drop = drop || property.name == name;
+        }
+        if (!drop) {
+            copy->Set(property.name, property.value);
+        }
+    }
+    return copy;
+}
 
 } // namespace KovaSync

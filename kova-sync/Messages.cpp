@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string_view>
+#include <vector>
 
 namespace KovaSync {
 
@@ -77,11 +78,30 @@ std::string DownloadText(std::uintmax_t bytes, std::chrono::steady_clock::durati
 }
 
 std::string SummaryLine(const PassSummary& summary) {
-    return "Summary: " + std::to_string(summary.folders) +
-           " folders; documents: " + std::to_string(summary.downloaded) + " downloaded, " +
-           std::to_string(summary.unchanged) + " unchanged, " + std::to_string(summary.removed) +
-           " removed, " + std::to_string(summary.failed) + " failed; " + SizeText(summary.bytes) +
-           " downloaded";
+    std::string line = "Summary: " + std::to_string(summary.folders) +
+                       " folders; documents: " + std::to_string(summary.downloaded) + " downloaded, " +
+                       std::to_string(summary.unchanged) + " unchanged, " + std::to_string(summary.removed) +
+                       " removed, " + std::to_string(summary.failed) + " failed; " + SizeText(summary.bytes) +
+                       " downloaded";
+    // The local side is told only when the pass met local changes.
+    std::vector<std::string> local;
+    const auto add = [&local](unsigned count, const std::string& what) {
+        if (count != 0) {
+            local.push_back(std::to_string(count) + " " + what);
+        }
+    };
+    add(summary.uploaded, "sent (" + SizeText(summary.bytesUp) + ")");
+    add(summary.relocated, "renamed or moved");
+    add(summary.deletedOnServer, "deleted on the server");
+    add(summary.foldersCreated, "folders created");
+    add(summary.foldersDeleted, "folders deleted");
+    add(summary.conflicts + summary.conflictCopies, "conflicts");
+    add(summary.excluded, "excluded");
+    add(summary.keptLocal, "kept local");
+    for (std::size_t i = 0; i < local.size(); ++i) {
+        line += (i == 0 ? "; local changes: " : ", ") + local[i];
+    }
+    return line;
 }
 
 } // namespace KovaSync

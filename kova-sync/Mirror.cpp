@@ -36,8 +36,8 @@ void Mirror::RemoveTemporaryFiles() const {
     fs::create_directories(TemporaryFolder(), ignored);
 }
 
-fs::path Mirror::TemporaryFile() {
-    return TemporaryFolder() / ("download-" + std::to_string(++temporaryFiles_) + ".partial");
+fs::path Mirror::TemporaryFile(const std::string& extension) {
+    return TemporaryFolder() / ("transfer-" + std::to_string(++temporaryFiles_) + extension);
 }
 
 } // namespace KovaSync

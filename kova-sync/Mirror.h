@@ -28,8 +28,9 @@ public:
     void Prepare() const;
     // Removes every temporary download file.
     void RemoveTemporaryFiles() const;
-    // A new temporary file name for a download.
-    std::filesystem::path TemporaryFile();
+    // A new temporary file name for a download, or for the copy of a file that goes up (the file's
+    // extension kept, as the filter tells mail files by it).
+    std::filesystem::path TemporaryFile(const std::string& extension = ".partial");
 
 private:
     std::filesystem::path TemporaryFolder() const { return root_ / kHiddenFolder / "downloads"; }

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <optional>
+#include <regex>
 
 namespace KovaSync {
 namespace fs = std::filesystem;
@@ -43,14 +44,17 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
     Host::LSShutdownInformer* informer = Host::LSShutdownInformer::Create();
     interruptTarget = informer;
     std::signal(SIGINT, OnInterrupt);
-    SyncPass pass(filter, informer, mirror, journal, console, PassOptions{arguments.allowMassDelete});
     int status = kExitSynced;
     try {
+        SyncPass pass(filter, informer, mirror, journal, console,
+                      PassOptions{arguments.allowMassDelete, arguments.downloadOnly},
+                      FileRules::FromSettings());
         const PassSummary summary = pass.Run(Platform::Utf8ToWide(arguments.startPoint));
         console.Line(SummaryLine(summary));
         status = summary.heldRemovals != 0 ? kExitNotRun
-                 : summary.failed != 0     ? kExitItemsFailed
-                                           : kExitSynced;
+                 : summary.failed != 0 || summary.conflicts != 0 || summary.conflictCopies != 0
+                     ? kExitItemsFailed
+                     : kExitSynced;
     } catch (const HostCallError& error) {
         console.Error("kova-sync: the pass could not run: " + Describe(error));
         if (error.call == "raw_SetSyncStartPointByString" && error.hr == E_INVALIDARG) {
@@ -62,6 +66,11 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
         console.Error("Stopped: the pass was interrupted. What it synced is kept; the next pass goes on "
                       "from there.");
         status = kExitStopped;
+    } catch (const std::regex_error& error) {
+        console.Error(
+            std::string("kova-sync: MeridioSync.ExcludeFileRegEx holds a pattern that is not valid: ") +
+            error.what());
+        status = kExitNotRun;
     }
     std::signal(SIGINT, SIG_DFL);
     interruptTarget = nullptr;

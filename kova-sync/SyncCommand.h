@@ -1,5 +1,5 @@
-// "kova-sync sync START-POINT --into DIR": checks the mirror directory, opens its journal (adopting an
-// earlier-layout mirror), runs one pass and answers its exit code.
+// "kova-sync sync START-POINT --into DIR [--allow-mass-delete] [--download-only]": checks the mirror
+// directory, opens its journal (adopting an earlier-layout mirror), runs one pass and answers its exit code.
 #pragma once
 
 #include <string>

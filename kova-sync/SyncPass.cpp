@@ -3,6 +3,7 @@
 #include "Platform/ComUtil.h"
 #include "Platform/Utf.h"
 #include "kova-sync/FileState.h"
+#include "kova-sync/HostCalls.h"
 #include "kova-sync/PluginHost.h"
 
 #include <chrono>
@@ -12,28 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr LONG kNoChange = 0;
-constexpr LONG kLocalChangeOnly = 2;
-// More removals than this in one pass, and more than half of the mirror's documents, are held back.
-constexpr std::int64_t kMassDeleteFloor = 10;
-
-const std::wstring kUniqueId = L"UniqueId";
-const wchar_t* const kDocumentIssue = L"Mavisto.SyncIssueMessage";
-const wchar_t* const kFolderIssue = L"Mavisto.SyncIssueFolderMessage";
-
-void Check(HRESULT hr, const char* call) {
-    if (FAILED(hr)) {
-        throw HostCallError{call, hr};
-    }
-}
-
-// The error text a call handed back, freed.
-std::string TakeText(BSTR text) {
-    std::string narrow = text == nullptr ? std::string() : Platform::WideToUtf8(text);
-    SysFreeString(text);
-    return narrow;
-}
-
 // Copies what the filter wrote on a fresh map onto the stored one.
 void CopyProperties(const MapRef& from, const MapRef& to) {
     for (const Host::Property& property : from->Properties()) {
@@ -41,20 +20,8 @@ void CopyProperties(const MapRef& from, const MapRef& to) {
     }
 }
 
-// The stored map to work on, without the sync-issue message of an earlier pass: a message on it after
-// a failed call is then this call's.
-MapRef WorkingCopy(const MapRef& stored, const wchar_t* issue) {
-    MapRef copy;
-    for (const Host::Property& property : stored->Properties()) {
-        if (property.name != issue) {
-            copy->Set(property.name, property.value);
-        }
-    }
-    return copy;
-}
-
 std::string Join(const std::string& shown, const std::string& name) {
-    return shown == "." ? name : shown + "/" + name;
+    return JoinShown(shown, name);
 }
 
 std::wstring DisplayName(const MapRef& map) {
@@ -72,9 +39,9 @@ std::wstring Lower(std::wstring text) {
 } // namespace
 
 SyncPass::SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, Mirror& mirror,
-                   Journal& journal, Console& console, PassOptions options)
+                   Journal& journal, Console& console, PassOptions options, FileRules rules)
     : filter_(filter), deletions_(filter), informer_(informer), mirror_(mirror), journal_(journal),
-      console_(console), options_(options) {}
+      console_(console), options_(options), rules_(std::move(rules)), host_(filter, informer) {}
 
 PassSummary SyncPass::Run(const std::wstring& startPoint) {
     ILSNeedsShutdownInfoPtr needsShutdown(filter_);
@@ -90,9 +57,19 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
     }
 
     const std::int64_t documentsBefore = journal_.CountDocuments();
+    local_ = ScanMirror(journal_, mirror_, rules_);
+    if (HoldsLocalDeletions(documentsBefore)) {
+        return summary_;
+    }
     JournalItem mainFolder = MainFolder(startPoint);
+    mainMap_ = mainFolder.map;
     Check(filter_->raw_StartSync(0, mainFolder.map.get()), "raw_StartSync");
     try {
+        if (!options_.downloadOnly) {
+            for (const Relocation& relocation : local_.relocations) {
+                Relocate(relocation);
+            }
+        }
         NoteVisited(mainFolder.map, L"Mavisto.FolderLocation");
         std::deque<Visit> folders;
         Visit main{mainFolder, mirror_.root(), "."};
@@ -104,6 +81,7 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
         ApplyRemovals(documentsBefore);
+        ReportLocalNotes();
     } catch (const HostCallError& error) {
         const bool stopped = error.hr == E_ABORT || informer_->IsShutdownRequested();
         filter_->raw_EndSync(0, VARIANT_FALSE, stopped ? E_ABORT : error.hr);
@@ -149,9 +127,7 @@ JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
 void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     ThrowIfStopped();
     console_.Line("Folder " + visit.shown);
-    Check(filter_->raw_SetSyncStartPoint(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE,
-                                         0, VARIANT_FALSE),
-          "raw_SetSyncStartPoint");
+    Bind(visit.folder.map);
     ++summary_.folders;
 
     Stored stored;
@@ -177,16 +153,28 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     for (USHORT index = 0; index < count; ++index) {
         SyncSubFolder(index, visit, stored, names, next, complete);
     }
+    SendLocalChanges(visit, stored, names, next, complete);
+    // The local changes that went up are in the listing from here on.
+    Check(filter_->raw_PreContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
+          "raw_PreContentSyncFolderUpdate");
     Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
     for (USHORT index = 0; index < count; ++index) {
         SyncDocument(index, visit, stored, names, complete);
     }
+    Check(filter_->raw_PostContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
+          "raw_PostContentSyncFolderUpdate");
     // An item that could not be read from the listing may be among the unlisted ones: nothing of a
     // listing that was not read whole counts as gone.
     if (complete) {
         PlanRemovals(visit, stored);
     }
     journal_.Update(visit.folder);
+}
+
+void SyncPass::Bind(const MapRef& folder) {
+    Check(filter_->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
+                                         VARIANT_FALSE),
+          "raw_SetSyncStartPoint");
 }
 
 void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, DirectoryNames& names,
@@ -210,12 +198,24 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         return;
     }
     NoteVisited(listed, L"Mavisto.RepositoryLocation");
-    const bool isNew = found == stored.folders.end();
+    bool isNew = found == stored.folders.end();
+    std::string localName = isNew ? std::string() : found->second.localName;
+    if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].directoryMissing) {
+        if (SendFolderDeletion(found->second, Join(parent.shown, localName))) {
+            stored.folders.erase(found);
+            return;
+        }
+        // Refused: the folder comes back under its name, as it is on the server.
+        journal_.Remove(found->second.id);
+        stored.folders.erase(found);
+        isNew = true;
+    } else if (isNew) {
+        localName = names.Claim(DisplayName(listed), false);
+    }
     JournalItem folder =
-        isNew ? JournalItem{0,      parent.folder.id, true, uniqueId, names.Claim(DisplayName(listed), false),
-                            listed, std::nullopt}
+        isNew ? JournalItem{0, parent.folder.id, true, uniqueId, localName, listed, std::nullopt}
               : found->second;
-    MapRef work = isNew ? listed : WorkingCopy(folder.map, kFolderIssue);
+    MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
     if (!isNew) {
         CopyProperties(listed, work);
         stored.folders.erase(found);
@@ -235,7 +235,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     });
 }
 
-// Downloads a document that is new or changed on the server and stores its properties.
+// Downloads a document that is new or changed on the server and stores its properties; a document
+// whose local side this pass dealt with follows its plan.
 void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, DirectoryNames& names,
                             bool& complete) {
     MapRef listed;
@@ -254,58 +255,94 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
         isNew ? JournalItem{0,      parent.folder.id, false, uniqueId, names.Claim(DisplayName(listed), true),
                             listed, std::nullopt}
               : found->second;
-    MapRef work = isNew ? listed : WorkingCopy(document.map, kDocumentIssue);
     if (!isNew) {
         stored.documents.erase(found);
     }
+    const auto planned = isNew ? plans_.end() : plans_.find(document.id);
+    const Plan* plan = planned == plans_.end() ? nullptr : &planned->second;
+    if (plan && plan->kind == Plan::Kind::Hold) {
+        return;
+    }
+    if (plan) {
+        // The local side of this pass stored what it sent.
+        document = journal_.Find(document.id).value_or(document);
+    }
+    const FolderChanges& changes = ChangesOf(parent);
+    const auto state = changes.documents.find(document.id);
+    if (!plan && state != changes.documents.end() && state->second != LocalState::Unchanged &&
+        state->second != LocalState::Missing) {
+        return; // an edit here, or an excluded file, is never overwritten
+    }
+    MapRef work = isNew ? listed : CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
+    if (!isNew) {
+        work->Set(kUnchangedMarker, LONG{1});
+    }
+    ForItem(Join(parent.shown, document.localName), work, kDocumentIssue,
+            [&] { TakeDocument(index, parent, document, work, isNew, listed, plan); });
+}
+
+void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& document, MapRef& work,
+                            bool isNew, const MapRef& listed, const Plan* plan) {
     const std::string shown = Join(parent.shown, document.localName);
     const fs::path file = parent.directory / document.localName;
+    LONG change = kNoChange;
+    if (!isNew && !plan) {
+        Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+    }
+    const bool sentUp = plan && plan->kind == Plan::Kind::SentUp;
+    const bool download = !sentUp && (isNew || plan || (change != kNoChange && change != kLocalChangeOnly));
     fs::path partial;
     std::chrono::steady_clock::time_point started;
-    ForItem(shown, work, kDocumentIssue, [&] {
-        LONG change = kNoChange;
+    if (download || sentUp) {
         if (!isNew) {
-            Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+            CopyProperties(listed, work);
         }
-        const bool download = isNew || (change != kNoChange && change != kLocalChangeOnly);
         if (download) {
-            if (!isNew) {
-                CopyProperties(listed, work);
-            }
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
-            started = std::chrono::steady_clock::now();
-            BSTR listedName = nullptr;
-            const HRESULT retrieved = filter_->raw_RetrieveItemToPath(
-                index, _bstr_t(partial.c_str()), &listedName, work.get(), VARIANT_FALSE, nullptr);
-            SysFreeString(listedName);
+        }
+        started = std::chrono::steady_clock::now();
+        const fs::path& target = download ? partial : plan->sentCopy;
+        BSTR listedName = nullptr;
+        const HRESULT retrieved =
+            filter_->raw_RetrieveItemToPath(index, _bstr_t(target.c_str()), &listedName, work.get(),
+                                            sentUp ? VARIANT_TRUE : VARIANT_FALSE, nullptr);
+        SysFreeString(listedName);
+        if (FAILED(retrieved)) {
+            std::error_code ignored;
+            fs::remove(partial, ignored); // a failed download leaves nothing half-written behind
             Check(retrieved, "raw_RetrieveItemToPath");
+        }
+        if (download) {
             document.content = DescribeFile(partial);
         }
-        Check(filter_->raw_SetItemProperties(index, work.get()), "raw_SetItemProperties");
-        if (download) {
-            fs::rename(partial, file); // keeps the modification time the content state holds
-        }
-        document.map = work;
-        if (isNew) {
-            document.id = journal_.Insert(document);
-        } else {
-            journal_.Update(document);
-        }
-        if (download) {
-            ++summary_.downloaded;
-            summary_.bytes += static_cast<std::uintmax_t>(document.content->size);
-            console_.Line(std::string(isNew ? "  new      " : "  changed  ") + shown + " (" +
-                          DownloadText(static_cast<std::uintmax_t>(document.content->size),
-                                       std::chrono::steady_clock::now() - started) +
-                          ")");
-        } else {
-            ++summary_.unchanged;
-        }
-    });
-    std::error_code ignored;
-    if (!partial.empty()) {
-        fs::remove(partial, ignored); // a failed download leaves nothing half-written behind
+    }
+    const HRESULT written = filter_->raw_SetItemProperties(index, work.get());
+    if (FAILED(written)) {
+        std::error_code ignored;
+        fs::remove(partial, ignored);
+        Check(written, "raw_SetItemProperties");
+    }
+    if (download) {
+        fs::create_directories(parent.directory);
+        fs::rename(partial, file); // keeps the modification time the content state holds
+    }
+    document.map = work;
+    if (isNew) {
+        document.id = journal_.Insert(document);
+    } else {
+        journal_.Update(document);
+    }
+    if (download) {
+        ++summary_.downloaded;
+        summary_.bytes += static_cast<std::uintmax_t>(document.content->size);
+        const char* what = isNew ? "  new      " : plan ? "  restored " : "  changed  ";
+        console_.Line(std::string(what) + shown + " (" +
+                      DownloadText(static_cast<std::uintmax_t>(document.content->size),
+                                   std::chrono::steady_clock::now() - started) +
+                      ")");
+    } else if (!sentUp) {
+        ++summary_.unchanged;
     }
 }
 
@@ -398,29 +435,6 @@ void SyncPass::RemoveFolder(const JournalItem& folder, const fs::path& directory
         console_.Line("  removed  folder " + shown);
     }
     journal_.Remove(folder.id);
-}
-
-template <class Work>
-void SyncPass::ForItem(const std::string& shown, const MapRef& map, const wchar_t* issue, Work work) {
-    ThrowIfStopped();
-    try {
-        work();
-    } catch (HostCallError& error) {
-        if (error.hr == E_ABORT || informer_->IsShutdownRequested()) {
-            throw PassInterrupted{};
-        }
-        if (error.item.empty()) {
-            error.item = shown;
-        }
-        if (error.filterText.empty()) {
-            error.filterText = Platform::WideToUtf8(map.String(issue));
-        }
-        ++summary_.failed;
-        console_.Error("  failed   " + Describe(error));
-    } catch (const fs::filesystem_error& error) {
-        ++summary_.failed;
-        console_.Error("  failed   \"" + shown + "\": " + error.what());
-    }
 }
 
 void SyncPass::ThrowIfStopped() const {

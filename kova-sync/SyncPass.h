@@ -1,13 +1,19 @@
 // One sync pass, driven the way the host engine drives a sync filter: the informer and profile, a
-// first registration of the repository from the start point, then every folder's listing, changes,
-// downloads, properties and deletions, and the end of the pass. What the pass learns goes into the
-// journal, item by item, once the item's content is in place.
+// first registration of the repository from the start point, then for every folder its listing, the
+// local changes of its directory sent up (new versions, new documents, deletions, new folders), the
+// listing again, the server's changes taken down (downloads, properties, deletions), and the end of
+// the pass. Renames and moves between folders go first. What the pass learns goes into the journal,
+// item by item, once the item's content is in place on both sides.
 #pragma once
 
 #include "Host/ShutdownInformer.h"
 #include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
+#include "Platform/Utf.h"
 #include "kova-sync/Console.h"
+#include "kova-sync/FileRules.h"
+#include "kova-sync/HostChanges.h"
 #include "kova-sync/Journal.h"
+#include "kova-sync/LocalChanges.h"
 #include "kova-sync/LocalNames.h"
 #include "kova-sync/Messages.h"
 #include "kova-sync/Mirror.h"
@@ -15,23 +21,29 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace KovaSync {
 
+// More deletions than this in one pass, and more than half of the mirror's documents, are held back
+// (on either side).
+constexpr std::int64_t kMassDeleteFloor = 10;
+
 // The user stopped the pass (Ctrl-C).
 struct PassInterrupted {};
 
 struct PassOptions {
     bool allowMassDelete = false;
+    bool downloadOnly = false; // local changes stay local; a local edit is never overwritten
 };
 
 class SyncPass {
 public:
     SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, Mirror& mirror, Journal& journal,
-             Console& console, PassOptions options);
+             Console& console, PassOptions options, FileRules rules);
 
     // Throws HostCallError when the pass cannot run (the registration or the main folder's listing
     // failed) and PassInterrupted when the user stopped it.
@@ -57,6 +69,16 @@ private:
         std::string shown;
         std::int64_t documents = 0;
     };
+    // What the server's side of the pass does with a document whose local side was dealt with.
+    struct Plan {
+        enum class Kind {
+            Download, // the server's version into the file's place (a conflict, or a deletion undone)
+            SentUp,   // its content went up in this pass: the copy that went up is the server's
+            Hold,     // left as it is in this pass
+        };
+        Kind kind;
+        std::filesystem::path sentCopy; // SentUp
+    };
 
     JournalItem MainFolder(const std::wstring& startPoint);
     void SyncFolder(Visit& visit, std::deque<Visit>& next);
@@ -65,6 +87,9 @@ private:
                        std::deque<Visit>& next, bool& complete);
     void SyncDocument(USHORT index, const Visit& parent, Stored& stored, DirectoryNames& names,
                       bool& complete);
+    // Downloads (or, for content that went up, takes as local) the listed document and stores it.
+    void TakeDocument(USHORT index, const Visit& parent, JournalItem& document, MapRef& work, bool isNew,
+                      const MapRef& listed, const Plan* plan);
     void PlanRemovals(const Visit& parent, Stored& stored);
     bool IsDeleted(const JournalItem& item, const std::string& shown);
     void ApplyRemovals(std::int64_t documentsBefore);
@@ -73,6 +98,34 @@ private:
     void RemoveFolder(const JournalItem& folder, const std::filesystem::path& directory,
                       const std::string& shown);
 
+    // The local side (LocalSend.cpp).
+    // Whether the local deletions are too many to carry out without --allow-mass-delete.
+    bool HoldsLocalDeletions(std::int64_t documentsBefore);
+    void Relocate(const Relocation& relocation);
+    // The folder's path as shown, "." for the main folder.
+    std::string ShownPath(const JournalItem& folder);
+    // The listed documents of the bound folder by UniqueId, with their index; complete as above.
+    std::map<std::wstring, USHORT> ListedDocuments(bool& complete);
+    // Sends the local changes of the visited folder's directory and plans the server's side.
+    void SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names, std::deque<Visit>& next,
+                          bool complete);
+    void SendChangedDocument(const Visit& visit, JournalItem& document, USHORT index, const LocalFile& file);
+    void SendDeletion(const Visit& visit, Stored& stored, JournalItem& document, USHORT index);
+    // A new document from the file; gives the journal entry.
+    std::optional<JournalItem> SendNewFile(const Visit& visit, const LocalFile& file, const std::string& why);
+    void SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
+                       std::deque<Visit>& next);
+    // The local directory of the folder is gone: the folder is deleted on the server; true when it is.
+    bool SendFolderDeletion(const JournalItem& folder, const std::string& shown);
+    // Keeps the local file under a conflict name; the server's version then takes its place.
+    void KeepConflictCopy(const Visit& visit, const JournalItem& document);
+    void Refused(JournalItem& document, const std::string& shown, const std::string& what,
+                 const std::string& reason, const std::string& hash);
+    // A copy of the file to send, when it still holds the content the scan saw.
+    std::optional<std::filesystem::path> Snapshot(const LocalFile& file, const std::string& shown);
+    FolderChanges& ChangesOf(const Visit& visit);
+    void ReportLocalNotes();
+
     // Runs one item's calls: a failure is reported with the item's name and the filter's text and
     // counted, and the pass goes on; a stop ends the pass.
     template <class Work>
@@ -80,6 +133,7 @@ private:
     void ThrowIfStopped() const;
     void NoteVisited(const MapRef& folder, const std::wstring& locationProperty);
     bool WasVisited(const MapRef& folder, const std::wstring& locationProperty) const;
+    void Bind(const MapRef& folder);
 
     ILSSyncFilter2* filter_;
     ILSManualDeletionsSyncFilterPtr deletions_;
@@ -88,10 +142,38 @@ private:
     Journal& journal_;
     Console& console_;
     PassOptions options_;
+    FileRules rules_;
+    HostChanges host_;
+    MapRef mainMap_;
+    LocalChanges local_;
+    std::map<std::int64_t, Plan> plans_; // by journal id
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
     PassSummary summary_;
 };
+
+template <class Work>
+inline void SyncPass::ForItem(const std::string& shown, const MapRef& map, const wchar_t* issue, Work work) {
+    ThrowIfStopped();
+    try {
+        work();
+    } catch (HostCallError& error) {
+        if (error.hr == E_ABORT || informer_->IsShutdownRequested()) {
+            throw PassInterrupted{};
+        }
+        if (error.item.empty()) {
+            error.item = shown;
+        }
+        if (error.filterText.empty()) {
+            error.filterText = Platform::WideToUtf8(map.String(issue));
+        }
+        ++summary_.failed;
+        console_.Error("  failed   " + Describe(error));
+    } catch (const std::filesystem::filesystem_error& error) {
+        ++summary_.failed;
+        console_.Error("  failed   \"" + shown + "\": " + error.what());
+    }
+}
 
 } // namespace KovaSync

@@ -1,0 +1,402 @@
+// The local side of a pass: what changed in the mirror directory goes up through the host calls,
+// and what the server's side then does with each document is planned. Nothing local is lost: a
+// conflict keeps the local file under a conflict name, an edit beats a deletion, a refused change
+// leaves the file as it is.
+#include "kova-sync/ConflictCopies.h"
+#include "kova-sync/FileState.h"
+#include "kova-sync/HostCalls.h"
+#include "kova-sync/SyncPass.h"
+
+#include <ctime>
+
+namespace KovaSync {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Properties the driver keeps on a document whose local change was refused: the content refused and
+// why. The change is sent again only when the file changes again.
+const wchar_t* const kRefusedHash = L"KovaSync.RefusedContentHash";
+const wchar_t* const kRefusedReason = L"KovaSync.RefusedReason";
+const std::wstring kReadOnly = L"0x0000000000000001";
+
+bool IsReadOnlyDocument(const MapRef& document) {
+    return document.String(L"ows-PermMask") == kReadOnly;
+}
+
+bool IsReadOnlyFolder(const MapRef& folder) {
+    return folder.String(L"KOVA.PermMask2") == kReadOnly;
+}
+
+std::string Bytes(std::int64_t size) {
+    return std::to_string(size) + " bytes";
+}
+
+} // namespace
+
+bool SyncPass::HoldsLocalDeletions(std::int64_t documentsBefore) {
+    const std::int64_t documents = local_.missingDocuments;
+    if (options_.downloadOnly || options_.allowMassDelete || documents <= kMassDeleteFloor ||
+        documents * 2 <= documentsBefore) {
+        return false;
+    }
+    summary_.heldRemovals = documents;
+    console_.Error("kova-sync: not deleting " + std::to_string(documents) + " of the mirror's " +
+                   std::to_string(documentsBefore) + " documents on the server: their files are gone from " +
+                   mirror_.root().string() +
+                   ". Nothing was changed on either side. If that is right, run the pass again with "
+                   "--allow-mass-delete.");
+    return true;
+}
+
+FolderChanges& SyncPass::ChangesOf(const Visit& visit) {
+    auto found = local_.folders.find(visit.folder.id);
+    if (found == local_.folders.end()) {
+        // A folder made in this pass: whatever its directory holds is new.
+        found = local_.folders
+                    .emplace(visit.folder.id, ScanFolder(journal_, visit.folder.id, visit.directory,
+                                                         visit.shown, !visit.folder.parent, rules_, local_))
+                    .first;
+    }
+    return found->second;
+}
+
+std::map<std::wstring, USHORT> SyncPass::ListedDocuments(bool& complete) {
+    std::map<std::wstring, USHORT> listed;
+    USHORT count = 0;
+    Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
+    for (USHORT index = 0; index < count; ++index) {
+        MapRef item;
+        if (FAILED(filter_->raw_GetItemBasicProps(index, item.get()))) {
+            complete = false; // reported when the content is synced
+            continue;
+        }
+        listed.emplace(item.String(kUniqueId), index);
+    }
+    return listed;
+}
+
+std::optional<fs::path> SyncPass::Snapshot(const LocalFile& file, const std::string& shown) {
+    const fs::path copy = mirror_.TemporaryFile(fs::path(file.name).extension().string());
+    fs::copy_file(file.path, copy);
+    if (DescribeFile(copy).hash != file.content.hash) {
+        console_.Line("  skipped  " + shown + ": it changed while it was read; it goes up at the next pass");
+        return std::nullopt;
+    }
+    return copy;
+}
+
+void SyncPass::Refused(JournalItem& document, const std::string& shown, const std::string& what,
+                       const std::string& reason, const std::string& hash) {
+    document.map->Set(kRefusedHash, Platform::Utf8ToWide(hash));
+    document.map->Set(kRefusedReason, Platform::Utf8ToWide(reason));
+    journal_.Update(document);
+    ++summary_.failed;
+    console_.Error("  refused  " + what + " of \"" + shown + "\": " + reason +
+                   "; the local file is kept as it is");
+}
+
+void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+    const std::time_t now = std::time(nullptr);
+    std::string name = ConflictName(document.localName, now);
+    for (unsigned number = 2; fs::exists(visit.directory / name); ++number) {
+        name = ConflictName(document.localName, now, number);
+    }
+    fs::rename(visit.directory / document.localName, visit.directory / name);
+    ++summary_.conflicts;
+    plans_[document.id] = {Plan::Kind::Download, {}};
+    console_.Line(
+        "  conflict " + JoinShown(visit.shown, document.localName) +
+        ": changed here and on the server; the server's version takes its name, yours is kept as \"" + name +
+        "\"");
+}
+
+std::string SyncPass::ShownPath(const JournalItem& folder) {
+    std::string shown = ".";
+    for (std::optional<JournalItem> at = folder; at && at->parent; at = journal_.Find(*at->parent)) {
+        shown = shown == "." ? at->localName : at->localName + "/" + shown;
+    }
+    return shown;
+}
+
+void SyncPass::Relocate(const Relocation& relocation) {
+    std::optional<JournalItem> document = journal_.Find(relocation.document);
+    const std::optional<JournalItem> from = journal_.Find(relocation.fromFolder);
+    const std::optional<JournalItem> to = journal_.Find(relocation.toFolder);
+    if (!document || !from || !to) {
+        return;
+    }
+    const bool rename = relocation.fromFolder == relocation.toFolder;
+    const std::string oldName = JoinShown(ShownPath(*from), document->localName);
+    const std::string newName = JoinShown(ShownPath(*to), relocation.file.name);
+    bool done = false;
+    ForItem(oldName, document->map, kDocumentIssue, [&] {
+        Bind(from->map);
+        bool complete = true;
+        const auto listed = ListedDocuments(complete);
+        const auto found = listed.find(document->uniqueId);
+        if (found == listed.end()) {
+            return; // gone from the server: a deletion and a new file
+        }
+        MapRef work = CopyWithout(document->map, {kDocumentIssue, kUnchangedMarker});
+        work->Set(kUnchangedMarker, LONG{1});
+        LONG change = kNoChange;
+        Check(filter_->raw_HasChanges(found->second, work.get(), &change), "raw_HasChanges");
+        if (change != kNoChange && change != kLocalChangeOnly) {
+            return; // changed on the server: the old file comes back, the new one goes up
+        }
+        const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
+        if (!copy) {
+            return;
+        }
+        bool offered = true;
+        const SendResult result = rename ? host_.Rename(from->map, *copy, relocation.file.name, work)
+                                         : host_.Move(from->map, to->map, work, offered);
+        if (!offered) {
+            return;
+        }
+        if (!result.done()) {
+            ++summary_.failed;
+            console_.Error("  refused  " + std::string(rename ? "rename" : "move") + " of \"" + oldName +
+                           "\": " + result.reason + "; it is sent as a deletion and a new file");
+            return;
+        }
+        // A moved item is the server's new copy in its new folder, which has no server version yet.
+        document->map = rename ? work : CopyWithout(work, {L"Mavisto.FromServerVersion"});
+        document->localName = relocation.file.name;
+        document->content = relocation.file.content;
+        journal_.Move(document->id, to->id, relocation.file.name);
+        journal_.Update(*document);
+        plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        ++summary_.relocated;
+        console_.Line(std::string(rename ? "  renamed  " : "  moved    ") + oldName + " -> " + newName +
+                      (rename ? "" : " (moved on the server, nothing uploaded)"));
+        done = true;
+    });
+    if (!done) {
+        local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
+        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+    }
+}
+
+void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
+                                std::deque<Visit>& next, bool complete) {
+    FolderChanges& changes = ChangesOf(visit);
+    bool listingComplete = true;
+    const std::map<std::wstring, USHORT> listed = ListedDocuments(listingComplete);
+    std::vector<JournalItem> documents;
+    for (const auto& [uniqueId, document] : stored.documents) {
+        documents.push_back(document);
+    }
+    for (JournalItem& document : documents) {
+        const auto state = changes.documents.find(document.id);
+        if (state == changes.documents.end()) {
+            continue;
+        }
+        const std::string shown = JoinShown(visit.shown, document.localName);
+        const auto index = listed.find(document.uniqueId);
+        ForItem(shown, document.map, kDocumentIssue, [&] {
+            if (index != listed.end()) {
+                if (state->second == LocalState::Changed) {
+                    SendChangedDocument(visit, document, index->second, changes.changedFiles.at(document.id));
+                } else if (state->second == LocalState::Missing && !options_.downloadOnly) {
+                    SendDeletion(visit, stored, document, index->second);
+                }
+            } else if (state->second == LocalState::Changed && !options_.downloadOnly && complete &&
+                       listingComplete && IsDeleted(document, shown)) {
+                // Deleted on the server, edited here: the edit goes up as a new document.
+                const std::optional<JournalItem> sent = SendNewFile(
+                    visit, changes.changedFiles.at(document.id), "deleted on the server, changed here");
+                if (sent) {
+                    journal_.Remove(document.id);
+                    stored.documents.erase(document.uniqueId);
+                    stored.documents.emplace(sent->uniqueId, *sent);
+                }
+            }
+        });
+    }
+    if (options_.downloadOnly) {
+        return;
+    }
+    for (const LocalFile& file : changes.newFiles) {
+        ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
+            if (const std::optional<JournalItem> sent = SendNewFile(visit, file, "")) {
+                names.Take(file.name);
+                stored.documents.emplace(sent->uniqueId, *sent);
+            }
+        });
+    }
+    for (const std::string& name : changes.newDirectories) {
+        ForItem(JoinShown(visit.shown, name), MapRef(), kFolderIssue,
+                [&] { SendNewFolder(visit, name, names, next); });
+    }
+}
+
+void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, USHORT index,
+                                   const LocalFile& file) {
+    const std::string shown = JoinShown(visit.shown, document.localName);
+    // Without the unchanged marker the filter weighs the local change against the server's.
+    MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
+    LONG change = kLocalChangeOnly;
+    Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+    if (change == kBothChanged || change == kServerChange) {
+        KeepConflictCopy(visit, document);
+        return;
+    }
+    plans_[document.id] = {Plan::Kind::Hold, {}};
+    if (options_.downloadOnly) {
+        ++summary_.keptLocal;
+        console_.Line("  kept     " + shown + ": changed here; not sent (--download-only)");
+        return;
+    }
+    if (Platform::WideToUtf8(document.map.String(kRefusedHash)) == file.content.hash) {
+        ++summary_.failed;
+        console_.Error("  refused  \"" + shown +
+                       "\" before: " + Platform::WideToUtf8(document.map.String(kRefusedReason)) +
+                       "; it is sent again when it changes");
+        return;
+    }
+    if (IsReadOnlyDocument(document.map)) {
+        Refused(document, shown, "the new version", "the document is read-only on the server",
+                file.content.hash);
+        return;
+    }
+    const std::optional<fs::path> copy = Snapshot(file, shown);
+    if (!copy) {
+        return;
+    }
+    const SendResult result = host_.Update(visit.folder.map, *copy, document.localName, work);
+    if (result.kind == SendResult::Kind::Conflict) {
+        KeepConflictCopy(visit, document);
+        return;
+    }
+    if (!result.done()) {
+        Refused(document, shown, "the new version", result.reason, file.content.hash);
+        return;
+    }
+    document.map = CopyWithout(work, {kRefusedHash, kRefusedReason});
+    document.content = file.content;
+    journal_.Update(document);
+    plans_[document.id] = {Plan::Kind::SentUp, *copy};
+    ++summary_.uploaded;
+    summary_.bytesUp += static_cast<std::uintmax_t>(file.content.size);
+    console_.Line("  sent     " + shown + " (new version, " + Bytes(file.content.size) + ")");
+}
+
+void SyncPass::SendDeletion(const Visit& visit, Stored& stored, JournalItem& document, USHORT index) {
+    const std::string shown = JoinShown(visit.shown, document.localName);
+    MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
+    work->Set(kUnchangedMarker, LONG{1});
+    LONG change = kNoChange;
+    Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+    if (change != kNoChange && change != kLocalChangeOnly) {
+        // The server's change wins over the deletion.
+        plans_[document.id] = {Plan::Kind::Download, {}};
+        console_.Line("  restoring " + shown + ": deleted here, but changed on the server");
+        return;
+    }
+    const SendResult result = host_.Delete(work);
+    if (!result.done()) {
+        plans_[document.id] = {Plan::Kind::Download, {}};
+        ++summary_.failed;
+        console_.Error("  refused  deletion of \"" + shown + "\": " + result.reason +
+                       "; it is downloaded again");
+        return;
+    }
+    journal_.Remove(document.id);
+    stored.documents.erase(document.uniqueId);
+    ++summary_.deletedOnServer;
+    console_.Line("  deleted  " + shown + " on the server");
+}
+
+std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const LocalFile& file,
+                                                 const std::string& why) {
+    const std::string shown = JoinShown(visit.shown, file.name);
+    if (IsReadOnlyFolder(visit.folder.map)) {
+        ++summary_.failed;
+        console_.Error("  refused  upload of \"" + shown +
+                       "\": the folder is read-only on the server; the local file is kept as it is");
+        return std::nullopt;
+    }
+    const std::optional<fs::path> copy = Snapshot(file, shown);
+    if (!copy) {
+        return std::nullopt;
+    }
+    MapRef item;
+    const SendResult result = host_.AddNew(visit.folder.map, *copy, file.name, item);
+    if (!result.done()) {
+        ++summary_.failed;
+        console_.Error("  refused  upload of \"" + shown + "\": " + result.reason +
+                       "; the local file is kept as it is");
+        return std::nullopt;
+    }
+    JournalItem document{0, visit.folder.id, false, item.String(kUniqueId), file.name, item, file.content};
+    document.id = journal_.Insert(document);
+    plans_[document.id] = {Plan::Kind::SentUp, *copy};
+    ++summary_.uploaded;
+    summary_.bytesUp += static_cast<std::uintmax_t>(file.content.size);
+    console_.Line("  sent     " + shown + " (new document" + (why.empty() ? "" : ": " + why) + ", " +
+                  Bytes(file.content.size) + ")");
+    if (!result.note.empty()) {
+        console_.Line("           " + result.note);
+    }
+    return document;
+}
+
+void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
+                             std::deque<Visit>& next) {
+    const std::string shown = JoinShown(visit.shown, name);
+    MapRef folder;
+    const SendResult result = host_.CreateFolder(mainMap_, visit.folder.map, name, folder);
+    if (!result.done()) {
+        ++summary_.failed;
+        console_.Error("  refused  new folder \"" + shown + "\": " + result.reason +
+                       "; the local directory is kept as it is");
+        return;
+    }
+    JournalItem item{0, visit.folder.id, true, folder.String(kUniqueId), name, folder, std::nullopt};
+    item.id = journal_.Insert(item);
+    names.Take(name);
+    NoteVisited(folder, L"Mavisto.FolderLocation");
+    next.push_back({item, visit.directory / name, shown});
+    ++summary_.foldersCreated;
+    console_.Line("  created  folder " + shown + " on the server");
+}
+
+bool SyncPass::SendFolderDeletion(const JournalItem& folder, const std::string& shown) {
+    bool deleted = false;
+    ForItem(shown, folder.map, kFolderIssue, [&] {
+        const SendResult result = host_.Delete(CopyWithout(folder.map, {kFolderIssue}));
+        if (!result.done()) {
+            ++summary_.failed;
+            console_.Error("  refused  deletion of folder \"" + shown + "\": " + result.reason +
+                           "; it is downloaded again");
+            return;
+        }
+        summary_.deletedOnServer += static_cast<unsigned>(journal_.CountDocumentsUnder(folder.id));
+        journal_.Remove(folder.id);
+        ++summary_.foldersDeleted;
+        console_.Line("  deleted  folder " + shown + " on the server");
+        deleted = true;
+    });
+    return deleted;
+}
+
+void SyncPass::ReportLocalNotes() {
+    for (const std::string& copy : local_.conflictCopies) {
+        console_.Line(
+            "  conflict copy " + copy +
+            ": not synced; delete it when you are done with it, or rename it to send it as a new file");
+    }
+    summary_.conflictCopies = static_cast<unsigned>(local_.conflictCopies.size());
+    for (const std::string& excluded : local_.excluded) {
+        console_.Line("  excluded " + excluded);
+    }
+    summary_.excluded = static_cast<unsigned>(local_.excluded.size());
+    for (const std::string& unreadable : local_.unreadable) {
+        ++summary_.failed;
+        console_.Error("  failed   " + unreadable);
+    }
+}
+
+} // namespace KovaSync
