@@ -4,6 +4,7 @@
 
 #include "Platform/ComUtil.h"
 #include "Platform/Utf.h"
+#include "kova-sync/MapRef.h"
 #include "kova-sync/PluginHost.h"
 
 #include <string>
@@ -21,6 +22,18 @@ inline const wchar_t* const kDocumentIssue = L"Mavisto.SyncIssueMessage";
 inline const wchar_t* const kFolderIssue = L"Mavisto.SyncIssueFolderMessage";
 // Present on an item whose local copy did not change since the last pass.
 inline const wchar_t* const kUnchangedMarker = L"Mavisto.MessageIsUnchanged";
+
+// The stored document as the filter weighs it against the listing when its file did not change here.
+inline MapRef UnchangedCopy(const MapRef& document) {
+    MapRef work = CopyWithout(document, {kDocumentIssue, kUnchangedMarker});
+    work->Set(kUnchangedMarker, LONG{1});
+    return work;
+}
+
+// A change code of raw_HasChanges that says the server's copy changed since the last pass.
+inline bool ServerChanged(LONG change) {
+    return change != kNoChange && change != kLocalChangeOnly;
+}
 
 inline void Check(HRESULT hr, const char* call) {
     if (FAILED(hr)) {

@@ -138,11 +138,10 @@ void SyncPass::Relocate(const Relocation& relocation) {
         if (found == listed.end()) {
             return; // gone from the server: a deletion and a new file
         }
-        MapRef work = CopyWithout(document->map, {kDocumentIssue, kUnchangedMarker});
-        work->Set(kUnchangedMarker, LONG{1});
+        MapRef work = UnchangedCopy(document->map);
         LONG change = kNoChange;
         Check(filter_->raw_HasChanges(found->second, work.get(), &change), "raw_HasChanges");
-        if (change != kNoChange && change != kLocalChangeOnly) {
+        if (ServerChanged(change)) {
             return; // changed on the server: the old file comes back, the new one goes up
         }
         const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
@@ -285,11 +284,10 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
 
 void SyncPass::SendDeletion(const Visit& visit, Stored& stored, JournalItem& document, USHORT index) {
     const std::string shown = JoinShown(visit.shown, document.localName);
-    MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
-    work->Set(kUnchangedMarker, LONG{1});
+    MapRef work = UnchangedCopy(document.map);
     LONG change = kNoChange;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
-    if (change != kNoChange && change != kLocalChangeOnly) {
+    if (ServerChanged(change)) {
         // The server's change wins over the deletion.
         plans_[document.id] = {Plan::Kind::Download, {}};
         console_.Line("  restoring " + shown + ": deleted here, but changed on the server");
@@ -361,25 +359,6 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
     next.push_back({item, visit.directory / name, shown});
     ++summary_.foldersCreated;
     console_.Line("  created  folder " + shown + " on the server");
-}
-
-bool SyncPass::SendFolderDeletion(const JournalItem& folder, const std::string& shown) {
-    bool deleted = false;
-    ForItem(shown, folder.map, kFolderIssue, [&] {
-        const SendResult result = host_.Delete(CopyWithout(folder.map, {kFolderIssue}));
-        if (!result.done()) {
-            ++summary_.failed;
-            console_.Error("  refused  deletion of folder \"" + shown + "\": " + result.reason +
-                           "; it is downloaded again");
-            return;
-        }
-        summary_.deletedOnServer += static_cast<unsigned>(journal_.CountDocumentsUnder(folder.id));
-        journal_.Remove(folder.id);
-        ++summary_.foldersDeleted;
-        console_.Line("  deleted  folder " + shown + " on the server");
-        deleted = true;
-    });
-    return deleted;
 }
 
 void SyncPass::ReportLocalNotes() {

@@ -150,6 +150,10 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     bool complete = true;
     USHORT count = 0;
     Check(filter_->raw_GetSubFolderCount(&count), "raw_GetSubFolderCount");
+    if (JudgeRemovedDirectories(visit, stored, count)) {
+        Bind(visit.folder.map);
+        Check(filter_->raw_GetSubFolderCount(&count), "raw_GetSubFolderCount");
+    }
     for (USHORT index = 0; index < count; ++index) {
         SyncSubFolder(index, visit, stored, names, next, complete);
     }
@@ -200,15 +204,13 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     NoteVisited(listed, L"Mavisto.RepositoryLocation");
     bool isNew = found == stored.folders.end();
     std::string localName = isNew ? std::string() : found->second.localName;
-    if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].directoryMissing) {
-        if (SendFolderDeletion(found->second, Join(parent.shown, localName))) {
-            stored.folders.erase(found);
+    if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
+        const bool comesBack = SendRemovedDirectory(found->second, Join(parent.shown, localName));
+        stored.folders.erase(found);
+        if (!comesBack) {
             return;
         }
-        // Refused: the folder comes back under its name, as it is on the server.
-        journal_.Remove(found->second.id);
-        stored.folders.erase(found);
-        isNew = true;
+        isNew = true; // under its name, as it is on the server
     } else if (isNew) {
         localName = names.Claim(DisplayName(listed), false);
     }
@@ -290,7 +292,7 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
     }
     const bool sentUp = plan && plan->kind == Plan::Kind::SentUp;
-    const bool download = !sentUp && (isNew || plan || (change != kNoChange && change != kLocalChangeOnly));
+    const bool download = !sentUp && (isNew || plan || ServerChanged(change));
     fs::path partial;
     std::chrono::steady_clock::time_point started;
     if (download || sentUp) {

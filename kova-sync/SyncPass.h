@@ -1,9 +1,10 @@
 // One sync pass, driven the way the host engine drives a sync filter: the informer and profile, a
 // first registration of the repository from the start point, then for every folder its listing, the
-// local changes of its directory sent up (new versions, new documents, deletions, new folders), the
-// listing again, the server's changes taken down (downloads, properties, deletions), and the end of
-// the pass. Renames and moves between folders go first. What the pass learns goes into the journal,
-// item by item, once the item's content is in place on both sides.
+// local changes of its directory sent up (new versions, new documents, deletions, new folders, removed
+// folders that did not change on the server), the listing again, the server's changes taken down
+// (downloads, properties, deletions), and the end of the pass. Renames and moves between folders go first.
+// What the pass learns goes into the journal, item by item, once the item's content is in place on both
+// sides.
 #pragma once
 
 #include "Host/ShutdownInformer.h"
@@ -115,7 +116,27 @@ private:
     std::optional<JournalItem> SendNewFile(const Visit& visit, const LocalFile& file, const std::string& why);
     void SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                        std::deque<Visit>& next);
-    // The local directory of the folder is gone: the folder is deleted on the server; true when it is.
+
+    // Removed directories (RemovedDirectories.cpp).
+    // What becomes of a listed folder whose directory is gone here, decided before its parent's
+    // sub-folders are synced.
+    enum class RemovedDirectory {
+        Delete,  // the server holds under it only what the journal last synced: it is deleted there
+        Restore, // changed on the server since the last pass: it comes back as the server has it
+        Leave,   // what it holds on the server could not be listed: neither side changes in this pass
+    };
+    bool DirectoryMissing(std::int64_t folderId) const;
+    // Decides for each of the count listed sub-folders of the bound folder whose directory is gone;
+    // true when it bound other folders to list them (the visited folder is then to be bound again).
+    bool JudgeRemovedDirectories(const Visit& visit, const Stored& stored, USHORT count);
+    // Whether the server lists under the folder, and the folders below it, only the documents and
+    // folders the journal knows, each document at the version it last synced. Throws HostCallError
+    // when a listing cannot be read whole.
+    bool UnchangedOnServer(const JournalItem& folder);
+    // Deletes the folder on the server as it was judged; true when it comes back instead (changed on
+    // the server, or its deletion refused); false when it was deleted or is left as it is.
+    bool SendRemovedDirectory(const JournalItem& folder, const std::string& shown);
+    // The folder is deleted on the server; true when it is.
     bool SendFolderDeletion(const JournalItem& folder, const std::string& shown);
     // Keeps the local file under a conflict name; the server's version then takes its place.
     void KeepConflictCopy(const Visit& visit, const JournalItem& document);
@@ -146,7 +167,8 @@ private:
     HostChanges host_;
     MapRef mainMap_;
     LocalChanges local_;
-    std::map<std::int64_t, Plan> plans_; // by journal id
+    std::map<std::int64_t, Plan> plans_;                          // by journal id
+    std::map<std::int64_t, RemovedDirectory> removedDirectories_; // by journal id
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
