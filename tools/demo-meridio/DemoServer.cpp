@@ -126,6 +126,11 @@ void DemoServer::BreakNextListings(int count) {
     dispatcher_.switches().brokenListings = count;
 }
 
+void DemoServer::BreakListingsOf(std::optional<long> containerId) {
+    std::lock_guard lock(mutex_);
+    dispatcher_.switches().brokenContainer = containerId;
+}
+
 void DemoServer::ExpireSessionAt(const std::string& action) {
     std::lock_guard lock(mutex_);
     dispatcher_.switches().expireSessionAt = action;

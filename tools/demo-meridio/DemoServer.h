@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +52,8 @@ public:
     // The next count container listings (OutlookGetContainerFullEx) carry contents text that stops
     // half-way, inside a well-formed reply.
     void BreakNextListings(int count);
+    // Every listing of the container is broken the same way (nullopt: none is any more).
+    void BreakListingsOf(std::optional<long> containerId);
     // The next request of the action (e.g. "AddObject2") meets an expired session; a new login's
     // token serves again.
     void ExpireSessionAt(const std::string& action);

@@ -81,8 +81,12 @@ HttpReply GetContainerFullEx(OperationContext& context) {
         AppendDocumentRow(rows, *document);
     }
     std::string text = ToXmlText(contents);
+    const bool broken =
+        context.switches.brokenListings > 0 || context.switches.brokenContainer == container.id;
     if (context.switches.brokenListings > 0) {
         --context.switches.brokenListings;
+    }
+    if (broken) {
         text.resize(text.size() / 2); // the rows stop in the middle: the text is not XML
     }
     return OperationResponse(*context.request.service, context.request.action).ResultText(text).ToHttpReply();

@@ -27,6 +27,8 @@ struct ServerSettings {
 // Switches that tests set to make single replies go wrong in ways a real server's can.
 struct ReplySwitches {
     int brokenListings = 0; // so many next container listings carry contents text that is not XML
+    // Every listing of this container carries contents text that is not XML.
+    std::optional<long> brokenContainer;
     // The next request of this action finds its session expired (its token is refused from then on).
     std::optional<std::string> expireSessionAt;
 };
