@@ -14,9 +14,11 @@ class TwoWayFixture : public DriverFixture {
 protected:
     // Library (1, "lib"): notes.txt (101), plan.md (102), read-only.txt (103, read only), locked.txt
     // (104, locked by someone else); Sub (2): inner.txt (201); the records folder Records/Folder (21)
-    // whose current part holds the record contract.txt (301).
+    // whose current part holds the record contract.txt (301). extraInSub goes into Sub, whose files
+    // are under "lib/sub/".
     void ServeLibrary(const std::string& extraDocuments = {},
-                      const std::map<std::string, std::string>& extraFiles = {}) {
+                      const std::map<std::string, std::string>& extraFiles = {},
+                      const std::string& extraInSub = {}) {
         std::map<std::string, std::string> files = {{"lib/notes.txt", "notes"},
                                                     {"lib/plan.md", "the plan"},
                                                     {"lib/read-only.txt", "do not change"},
@@ -31,7 +33,7 @@ protected:
                   "<version id=\"1\" date=\"2024-01-05T09:12:00Z\"/>"
                   "<lock user=\"someone else\" date=\"2024-01-06T09:00:00Z\"/></document>" +
                   extraDocuments + "<container id=\"2\" title=\"Sub\" dir=\"sub\">" +
-                  DocumentXml(201, "inner.txt") +
+                  DocumentXml(201, "inner.txt") + extraInSub +
                   "</container><class id=\"20\" title=\"Records\"><folder id=\"21\" title=\"Folder\" "
                   "currentPart=\"212\"><part id=\"212\" title=\"Part 1\"><document id=\"301\" "
                   "file=\"contract.txt\" record=\"true\" createdBy=\"Anna\" created=\"2024-01-05T09:12:00Z\">"
