@@ -38,5 +38,5 @@ echo "== syncing $start"
 echo "== the mirror: $demo/mirror"
 (cd "$demo/mirror" && find . -path ./.kova-sync -prune -o -print | sort | sed 's|^\./||;/^\.$/d')
 echo "The mirror holds the documents only; the pass's state is in $demo/mirror/.kova-sync/journal.db."
-echo "Run the same sync command again: it downloads only what changed on the server."
+echo "Run the same sync command again: it sends your changes in the mirror up and takes the server's down."
 echo "kova-sync --help tells the other commands; docs/USER-GUIDE.md tells the rest."
