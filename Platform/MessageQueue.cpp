@@ -9,7 +9,6 @@
 namespace Platform::Messages {
 
 void ThreadQueue::PostOnce(UINT message, WPARAM wParam, LPARAM lParam) {
-    WaitSource* toWake = nullptr;
     {
         std::lock_guard lock(mutex_);
         const bool waiting = std::any_of(messages_.begin(), messages_.end(), [&](const MSG& queued) {
@@ -19,15 +18,13 @@ void ThreadQueue::PostOnce(UINT message, WPARAM wParam, LPARAM lParam) {
             return;
         }
         messages_.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), POINT{0, 0}});
-        // The owner posting from its own I/O is awake already.
-        if (std::this_thread::get_id() != owner_) {
-            toWake = source_;
+        // The owner posting from its own I/O is awake already. Woken under the lock, so that the source
+        // cannot be withdrawn meanwhile.
+        if (source_ != nullptr && std::this_thread::get_id() != owner_) {
+            source_->Wake();
         }
     }
     posted_.notify_all();
-    if (toWake != nullptr) {
-        toWake->Wake();
-    }
 }
 
 bool ThreadQueue::Peek(MSG& message, UINT filterMin, UINT filterMax, bool remove) {
