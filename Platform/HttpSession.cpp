@@ -46,8 +46,8 @@ Session::~Session() {
     curl_share_cleanup(share_);
 }
 
-bool Session::Add(CURL* easy, Transfer& transfer) {
-    curl_easy_setopt(easy, CURLOPT_SHARE, share_);
+bool Session::Add(CURL* easy, Transfer& transfer, CURLSH* ownConnections) {
+    curl_easy_setopt(easy, CURLOPT_SHARE, ownConnections != nullptr ? ownConnections : share_);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
     return curl_multi_add_handle(multi_, easy) == CURLM_OK;
 }

@@ -2,9 +2,9 @@
 // connection cache keeps each server's connections open for the thread's next requests (and whose DNS
 // cache they share), and one share of TLS sessions, so that a new connection to a server resumes its
 // session. Every exchange has an easy handle of its own, so no option or credential of one request
-// reaches another; libcurl reuses a connection that a connection-bound login (NTLM, Negotiate)
-// authenticated only for a request with the same credentials. The thread's message waits run the
-// session, so exchanges move on while their caller waits for a message.
+// reaches another, and a request with credentials of its own takes a connection of its own
+// (HttpTransfer.cpp). The thread's message waits run the session, so exchanges move on while their
+// caller waits for a message.
 #pragma once
 
 #include "Platform/ThreadMessages.h"
@@ -26,8 +26,9 @@ public:
     Session& operator=(const Session&) = delete;
     ~Session();
 
-    // Starts the exchange of `easy`, which belongs to `transfer` (told when it ends).
-    bool Add(CURL* easy, Transfer& transfer);
+    // Starts the exchange of `easy`, which belongs to `transfer` (told when it ends), on the session's
+    // connections, or on those of `ownConnections` when it is not null.
+    bool Add(CURL* easy, Transfer& transfer, CURLSH* ownConnections);
     void Remove(CURL* easy);
     // Moves every exchange of the thread on as far as it goes without waiting.
     void Perform();

@@ -44,11 +44,30 @@ bool HasHeader(const RequestSpec& spec, const char* name) {
 } // namespace
 
 Transfer::~Transfer() {
+    ReleaseHandle();
+    curl_slist_free_all(headerList_);
+}
+
+void Transfer::ReleaseHandle() {
     if (easy_ != nullptr) {
         session_->Remove(easy_);
         curl_easy_cleanup(easy_);
+        easy_ = nullptr;
     }
-    curl_slist_free_all(headerList_);
+    // Closes the connections of a request with credentials of its own.
+    curl_share_cleanup(ownConnections_);
+    ownConnections_ = nullptr;
+}
+
+// A request with credentials of its own keeps its connections apart (a libcurl share of its own, with
+// the connection and TLS session caches, dropped at its end): a connection-bound login (NTLM,
+// Negotiate) of these credentials never serves another request, and the request, its authentication
+// round trips included, never uses a connection another identity authenticated.
+bool Transfer::SeparateConnections() {
+    ownConnections_ = curl_share_init();
+    return ownConnections_ != nullptr &&
+           curl_share_setopt(ownConnections_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK &&
+           curl_share_setopt(ownConnections_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) == CURLSHE_OK;
 }
 
 HRESULT Transfer::Start(RequestSpec spec) {
@@ -60,7 +79,7 @@ HRESULT Transfer::Start(RequestSpec spec) {
         return E_OUTOFMEMORY;
     }
     Configure();
-    if (!session_->Add(easy_, *this)) {
+    if ((spec_.credentials && !SeparateConnections()) || !session_->Add(easy_, *this, ownConnections_)) {
         return E_OUTOFMEMORY;
     }
     Poll();
@@ -188,9 +207,7 @@ void Transfer::Finish(CURLcode result) {
     failure_ = tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(result);
     done_ = true;
     headersReceived_ = true;
-    session_->Remove(easy_);
-    curl_easy_cleanup(easy_);
-    easy_ = nullptr;
+    ReleaseHandle();
     NotifyStateChanged();
 }
 

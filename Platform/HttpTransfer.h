@@ -71,6 +71,8 @@ private:
     static size_t OnHeader(char* data, size_t size, size_t count, void* self);
     static size_t OnBody(char* data, size_t size, size_t count, void* self);
     void Configure();
+    bool SeparateConnections();
+    void ReleaseHandle();
     void NotifyStateChanged();
 
     RequestSpec spec_;
@@ -78,6 +80,7 @@ private:
     std::shared_ptr<Session> session_;
     std::shared_ptr<Messages::ThreadQueue> startingThread_;
     CURL* easy_ = nullptr;
+    CURLSH* ownConnections_ = nullptr; // set for a request with credentials of its own
     curl_slist* headerList_ = nullptr;
     bool headersReceived_ = false;
     bool done_ = false;

@@ -100,22 +100,34 @@ TEST_F(XmlHttpConnectionTest, RequestsToOneServerShareOneConnection) {
 }
 
 TEST_F(XmlHttpConnectionTest, CredentialsAndHeadersOfARequestNeverReachTheNextOne) {
-    Fetch("/login", L"alice", L"secret", L"first");
+    Fetch("/open", L"", L"", L"first");
+    Fetch("/login", L"alice", L"secret");
     Fetch("/open");
     Fetch("/login", L"bob", L"other");
     const auto seen = SeenRequests();
-    // The login: first without credentials (the server then names its scheme), then with them.
-    ASSERT_EQ(5u, seen.size());
-    EXPECT_EQ("", seen[0].authorization);
-    EXPECT_EQ("Basic YWxpY2U6c2VjcmV0", seen[1].authorization); // alice:secret
-    EXPECT_EQ("first", seen[1].marker);
-    EXPECT_EQ("/open", seen[2].path);
-    EXPECT_EQ("", seen[2].authorization);
+    // Each login: first without credentials (the server then names its scheme), then with them.
+    ASSERT_EQ(6u, seen.size());
+    EXPECT_EQ("first", seen[0].marker);
+    EXPECT_EQ("", seen[1].authorization);
+    EXPECT_EQ("Basic YWxpY2U6c2VjcmV0", seen[2].authorization); // alice:secret
     EXPECT_EQ("", seen[2].marker);
-    EXPECT_EQ(seen[1].clientPort, seen[2].clientPort) << "the open request reused the login's connection";
+    EXPECT_EQ("/open", seen[3].path);
     EXPECT_EQ("", seen[3].authorization);
-    EXPECT_EQ("Basic Ym9iOm90aGVy", seen[4].authorization); // bob:other
-    EXPECT_EQ("", seen[4].marker);
+    EXPECT_EQ("", seen[3].marker);
+    EXPECT_EQ("", seen[4].authorization);
+    EXPECT_EQ("Basic Ym9iOm90aGVy", seen[5].authorization); // bob:other
+    // A login's connection is its own (its round trips keep to it): no other request came over it, and
+    // it took none of theirs.
+    EXPECT_EQ(seen[1].clientPort, seen[2].clientPort);
+    EXPECT_EQ(seen[4].clientPort, seen[5].clientPort);
+    EXPECT_EQ(seen[0].clientPort, seen[3].clientPort);
+    for (const std::size_t login : {1u, 4u}) {
+        for (std::size_t other = 0; other < seen.size(); ++other) {
+            if (other != login && other != login + 1) {
+                EXPECT_NE(seen[login].clientPort, seen[other].clientPort) << login << " " << other;
+            }
+        }
+    }
 }
 
 } // namespace
