@@ -16,7 +16,7 @@ namespace {
 constexpr DWORD kCreationContext =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 constexpr LONG kReadyStateCompleted = 4;
-constexpr DWORD kPumpSleepMs = 50;
+constexpr DWORD kPumpWaitMs = 50;
 constexpr long kNoContentAsReported = 1223;
 constexpr long kNoContent = 204;
 
@@ -41,14 +41,16 @@ HRESULT OpenRaw(IXMLHTTPRequest& xmlHttp, const LSHttpRequest::OpenArgs& args) {
                         static_cast<const VARIANT&>(args.password));
 }
 
-// One pass of the wait loop's message pump: a message is dispatched, else the thread sleeps.
+// One pass of the wait loop's message pump: a message is dispatched, else the thread waits for one
+// (the request posts one when its state changes) for at most the pass's time, so that the caller
+// checks for a shutdown at least that often.
 void PumpOnce() {
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     } else {
-        Sleep(kPumpSleepMs);
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, kPumpWaitMs, QS_ALLINPUT);
     }
 }
 

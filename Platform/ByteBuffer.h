@@ -21,6 +21,7 @@ public:
     void Clear();
 
     const BYTE* Data() const { return data_; }
+    BYTE* Data() { return data_; }
     std::size_t Size() const { return size_; }
 
 private:

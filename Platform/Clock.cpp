@@ -40,6 +40,22 @@ public:
         SleepFor(milliseconds);
     }
 
+    bool WaitUntil(DWORD milliseconds, const std::function<bool(DWORD)>& ready) override {
+        const ULONGLONG started = TickCount();
+        for (;;) {
+            const ULONGLONG elapsed = TickCount() - started;
+            const DWORD remaining = milliseconds == INFINITE  ? INFINITE
+                                    : elapsed >= milliseconds ? 0
+                                                              : static_cast<DWORD>(milliseconds - elapsed);
+            if (ready(remaining)) {
+                return true;
+            }
+            if (remaining == 0) {
+                return false;
+            }
+        }
+    }
+
 private:
     static void SleepFor(DWORD milliseconds) {
         timespec remaining{static_cast<time_t>(milliseconds / 1000),

@@ -4,6 +4,8 @@
 
 #include "Platform/WinTypes.h"
 
+#include <functional>
+
 namespace Platform {
 
 class Clock {
@@ -13,6 +15,10 @@ public:
     // The current UTC time in 100-nanosecond intervals since 1601-01-01.
     virtual ULONGLONG UtcFileTime() = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
+    // Waits until `ready` answers true or `milliseconds` (INFINITE: no limit) have passed; true when it
+    // answered true. `ready(remaining)` may itself wait up to `remaining` milliseconds of real time for
+    // what it looks for. A manual clock asks without waiting, advances as Sleep does, and asks again.
+    virtual bool WaitUntil(DWORD milliseconds, const std::function<bool(DWORD)>& ready) = 0;
 
 protected:
     ~Clock() = default;

@@ -19,11 +19,6 @@ constexpr const char* kRedirectSchemes = "http,https";
 constexpr auto kPollBudget = std::chrono::milliseconds(100);
 constexpr long kReceiveBufferBytes = 512 * 1024;
 
-void InitialiseCurlOnce() {
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    (void)initialised;
-}
-
 bool NegotiateAvailable() {
     static const bool available = (curl_version_info(CURLVERSION_NOW)->features & CURL_VERSION_SPNEGO) != 0;
     return available;
@@ -49,29 +44,50 @@ bool HasHeader(const RequestSpec& spec, const char* name) {
 } // namespace
 
 Transfer::~Transfer() {
-    if (multi_ != nullptr && easy_ != nullptr) {
-        curl_multi_remove_handle(multi_, easy_);
-    }
-    curl_easy_cleanup(easy_);
-    curl_multi_cleanup(multi_);
+    ReleaseHandle();
     curl_slist_free_all(headerList_);
 }
 
+void Transfer::ReleaseHandle() {
+    if (easy_ != nullptr) {
+        session_->Remove(easy_);
+        curl_easy_cleanup(easy_);
+        easy_ = nullptr;
+    }
+    // Closes the connections of a request with credentials of its own.
+    curl_share_cleanup(ownConnections_);
+    ownConnections_ = nullptr;
+}
+
+// A request with credentials of its own keeps its connections apart (a libcurl share of its own, with
+// the connection and TLS session caches, dropped at its end): a connection-bound login (NTLM,
+// Negotiate) of these credentials never serves another request, and the request, its authentication
+// round trips included, never uses a connection another identity authenticated.
+bool Transfer::SeparateConnections() {
+    ownConnections_ = curl_share_init();
+    return ownConnections_ != nullptr &&
+           curl_share_setopt(ownConnections_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK &&
+           curl_share_setopt(ownConnections_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) == CURLSHE_OK;
+}
+
 HRESULT Transfer::Start(RequestSpec spec) {
-    InitialiseCurlOnce();
     spec_ = std::move(spec);
     limits_ = CurrentLimits();
-    multi_ = curl_multi_init();
-    easy_ = curl_easy_init();
-    if (multi_ == nullptr || easy_ == nullptr) {
+    session_ = Session::ForCurrentThread();
+    startingThread_ = Messages::CurrentThreadQueue();
+    if (!session_ || (easy_ = curl_easy_init()) == nullptr) {
         return E_OUTOFMEMORY;
     }
     Configure();
-    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+    if ((spec_.credentials && !SeparateConnections()) || !session_->Add(easy_, *this, ownConnections_)) {
         return E_OUTOFMEMORY;
     }
     Poll();
     return S_OK;
+}
+
+void Transfer::NotifyStateChanged() {
+    startingThread_->PostOnce(Messages::kHttpStateChanged, 0, 0);
 }
 
 void Transfer::Configure() {
@@ -144,7 +160,10 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
                 textAt == std::string_view::npos ? std::string() : std::string(line.substr(textAt + 1));
             transfer.headerLines_.clear();
         } else if (line.empty()) {
-            transfer.headersReceived_ = transfer.headersReceived_ || transfer.status_ >= 200;
+            if (!transfer.headersReceived_ && transfer.status_ >= 200) {
+                transfer.headersReceived_ = true;
+                transfer.NotifyStateChanged();
+            }
         } else {
             transfer.headerLines_.emplace_back(line);
             if (strncasecmp(line.data(), "Content-Length:", 15) == 0 && transfer.status_ >= 200 &&
@@ -155,7 +174,7 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
                     transfer.tooLarge_ = true;
                     return 0;
                 }
-                transfer.body_.Reserve(static_cast<std::size_t>(length)); // a hint only: growth still works
+                transfer.body_->Reserve(static_cast<std::size_t>(length)); // a hint only: growth still works
             }
         }
     } catch (const std::bad_alloc&) {
@@ -167,43 +186,36 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
 
 size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
     auto& transfer = *static_cast<Transfer*>(self);
-    if (size * count > transfer.limits_.largestBody - transfer.body_.Size()) {
+    ByteBuffer& body = *transfer.body_;
+    if (size * count > transfer.limits_.largestBody - body.Size()) {
         transfer.tooLarge_ = true;
         return 0;
     }
-    if (!transfer.body_.Append(data, size * count)) {
+    const bool first = body.Size() == 0;
+    if (!body.Append(data, size * count)) {
         transfer.outOfMemory_ = true;
         return 0;
+    }
+    if (first && body.Size() != 0) {
+        transfer.NotifyStateChanged();
     }
     return size * count;
 }
 
-void Transfer::CollectResult() {
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
-            // A body too large to hand out is a reply the caller cannot use.
-            failure_ =
-                tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(message->data.result);
-            done_ = true;
-            headersReceived_ = true;
-            curl_multi_remove_handle(multi_, easy_);
-            curl_easy_cleanup(easy_);
-            easy_ = nullptr;
-            return;
-        }
-    }
+void Transfer::Finish(CURLcode result) {
+    // A body too large to hand out is a reply the caller cannot use.
+    failure_ = tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(result);
+    done_ = true;
+    headersReceived_ = true;
+    ReleaseHandle();
+    NotifyStateChanged();
 }
 
 void Transfer::Poll() {
     const auto started = std::chrono::steady_clock::now();
     while (!done_) {
-        int running = 0;
-        curl_multi_perform(multi_, &running);
-        CollectResult();
-        int ready = 0;
-        if (done_ || curl_multi_wait(multi_, nullptr, 0, 0, &ready) != CURLM_OK || ready == 0 ||
-            std::chrono::steady_clock::now() - started > kPollBudget) {
+        session_->Perform();
+        if (done_ || !session_->DataWaiting() || std::chrono::steady_clock::now() - started > kPollBudget) {
             return;
         }
     }
@@ -211,11 +223,9 @@ void Transfer::Poll() {
 
 void Transfer::RunToEnd() {
     while (!done_) {
-        int running = 0;
-        curl_multi_perform(multi_, &running);
-        CollectResult();
+        session_->Perform();
         if (!done_) {
-            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+            session_->WaitForData(1000);
         }
     }
 }

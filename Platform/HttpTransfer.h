@@ -1,9 +1,13 @@
-// One HTTP exchange on libcurl's multi interface. Nothing runs in the background: Poll moves the
-// exchange forward as far as it can without waiting, RunToEnd waits for its end.
+// One HTTP exchange on libcurl's multi interface, in the session of the thread that starts it (its
+// connections, HttpSession.h). Nothing runs in the background: Poll moves the exchange forward as far
+// as it can without waiting, RunToEnd waits for its end, and the thread's message waits move it too.
+// Each change of its state (headers in, body begun, done) posts Messages::kHttpStateChanged to the
+// starting thread.
 #pragma once
 
 #include "Platform/ByteBuffer.h"
 #include "Platform/HttpLimits.h"
+#include "Platform/HttpSession.h"
 #include "Platform/WinError.h"
 
 #include <curl/curl.h>
@@ -44,7 +48,7 @@ public:
     void RunToEnd();
 
     bool HeadersReceived() const { return headersReceived_; }
-    bool BodyStarted() const { return body_.Size() != 0; }
+    bool BodyStarted() const { return body_->Size() != 0; }
     bool Done() const { return done_; }
     // After Done: 0 for a reply, else the WinINet code of the transport failure (12152 for a body
     // larger than the limit, declared or received; it is refused before it is held).
@@ -56,18 +60,27 @@ public:
     const std::vector<std::string>& HeaderLines() const { return headerLines_; }
     // Values of the headers of that name (compared without regard to case), joined by ", ".
     std::string Header(std::string_view name) const;
-    const ByteBuffer& Body() const { return body_; }
+    const ByteBuffer& Body() const { return *body_; }
+    // The body itself, for an array that hands it out without a copy.
+    std::shared_ptr<ByteBuffer> SharedBody() const { return body_; }
+
+    // Called by the session when libcurl has ended the exchange.
+    void Finish(CURLcode result);
 
 private:
     static size_t OnHeader(char* data, size_t size, size_t count, void* self);
     static size_t OnBody(char* data, size_t size, size_t count, void* self);
     void Configure();
-    void CollectResult();
+    bool SeparateConnections();
+    void ReleaseHandle();
+    void NotifyStateChanged();
 
     RequestSpec spec_;
     Limits limits_{};
-    CURLM* multi_ = nullptr;
+    std::shared_ptr<Session> session_;
+    std::shared_ptr<Messages::ThreadQueue> startingThread_;
     CURL* easy_ = nullptr;
+    CURLSH* ownConnections_ = nullptr; // set for a request with credentials of its own
     curl_slist* headerList_ = nullptr;
     bool headersReceived_ = false;
     bool done_ = false;
@@ -77,7 +90,7 @@ private:
     LONG status_ = 0;
     std::string statusText_;
     std::vector<std::string> headerLines_;
-    ByteBuffer body_;
+    std::shared_ptr<ByteBuffer> body_ = std::make_shared<ByteBuffer>();
 };
 
 } // namespace Platform::Http

@@ -2,15 +2,19 @@
 // Bounds are stored rightmost dimension first; element indices pair with the stored bounds, the first
 // varying fastest.
 #include "Platform/OleAuto.h"
+#include "Platform/SafeArrayShared.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <vector>
 
 namespace {
 
 struct ArrayBlock {
+    // Set when the data belongs to someone else (SafeArrayCreateVectorOver): what keeps it alive.
+    std::shared_ptr<const void>* dataOwner;
     alignas(16) VARTYPE vt;
     SAFEARRAY array;
 };
@@ -59,6 +63,9 @@ ULONG ElementSize(VARTYPE vt) {
     }
 }
 
+// The features of elements that must be released one by one.
+constexpr USHORT kResourceFeatures = FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH | FADF_VARIANT;
+
 USHORT FeaturesOf(VARTYPE vt) {
     switch (vt) {
     case VT_BSTR:
@@ -82,8 +89,8 @@ ULONGLONG ElementCount(const SAFEARRAY* psa) {
     return count;
 }
 
-// Allocates a descriptor with the bounds stored as given (already in stored order) and zeroed data.
-SAFEARRAY* Allocate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* storedBounds) {
+// Allocates a descriptor with the bounds stored as given (already in stored order) and no data.
+SAFEARRAY* AllocateDescriptor(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* storedBounds) {
     const ULONG elementSize = ElementSize(vt);
     if (elementSize == 0 || dims == 0 || dims > 0xFFFF) {
         return nullptr;
@@ -99,10 +106,20 @@ SAFEARRAY* Allocate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* storedBounds) {
     psa->fFeatures = FeaturesOf(vt);
     psa->cbElements = elementSize;
     std::memcpy(psa->rgsabound, storedBounds, dims * sizeof(SAFEARRAYBOUND));
+    return psa;
+}
+
+// A descriptor as AllocateDescriptor makes it, with zeroed data of its own.
+SAFEARRAY* Allocate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* storedBounds) {
+    SAFEARRAY* psa = AllocateDescriptor(vt, dims, storedBounds);
+    if (psa == nullptr) {
+        return nullptr;
+    }
     const ULONGLONG count = ElementCount(psa);
     if (count > 0) {
-        if (count > SIZE_MAX / elementSize || (psa->pvData = std::calloc(count, elementSize)) == nullptr) {
-            std::free(block);
+        if (count > SIZE_MAX / psa->cbElements ||
+            (psa->pvData = std::calloc(count, psa->cbElements)) == nullptr) {
+            std::free(BlockOf(psa));
             return nullptr;
         }
     }
@@ -199,14 +216,20 @@ HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
     if (psa->cLocks > 0) {
         return DISP_E_ARRAYISLOCKED;
     }
-    if (psa->pvData != nullptr) {
-        const ULONGLONG count = ElementCount(psa);
-        for (ULONGLONG i = 0; i < count; ++i) {
-            ReleaseElement(psa, ElementAt(psa, i));
+    ArrayBlock* block = BlockOf(psa);
+    if (block->dataOwner != nullptr) {
+        delete block->dataOwner;
+    } else if (psa->pvData != nullptr) {
+        // Plain elements (bytes, numbers) hold nothing to release.
+        if ((psa->fFeatures & kResourceFeatures) != 0) {
+            const ULONGLONG count = ElementCount(psa);
+            for (ULONGLONG i = 0; i < count; ++i) {
+                ReleaseElement(psa, ElementAt(psa, i));
+            }
         }
         std::free(psa->pvData);
     }
-    std::free(BlockOf(psa));
+    std::free(block);
     return S_OK;
 }
 
@@ -343,3 +366,26 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
     *ppsaOut = copy;
     return S_OK;
 }
+
+namespace Platform {
+
+SAFEARRAY* SafeArrayCreateVectorOver(VARTYPE vt, ULONG count, void* data, std::shared_ptr<const void> owner) {
+    if ((FeaturesOf(vt) & kResourceFeatures) != 0) {
+        return nullptr;
+    }
+    const SAFEARRAYBOUND bound{count, 0};
+    SAFEARRAY* psa = AllocateDescriptor(vt, 1, &bound);
+    if (psa == nullptr) {
+        return nullptr;
+    }
+    ArrayBlock* block = BlockOf(psa);
+    block->dataOwner = new (std::nothrow) std::shared_ptr<const void>(std::move(owner));
+    if (block->dataOwner == nullptr) {
+        std::free(block);
+        return nullptr;
+    }
+    psa->pvData = count != 0 ? data : nullptr;
+    return psa;
+}
+
+} // namespace Platform

@@ -35,6 +35,14 @@ void ManualClock::Sleep(DWORD milliseconds) {
     std::this_thread::yield();
 }
 
+bool ManualClock::WaitUntil(DWORD milliseconds, const std::function<bool(DWORD)>& ready) {
+    if (ready(0)) {
+        return true;
+    }
+    Sleep(milliseconds);
+    return ready(0);
+}
+
 void ManualClock::Advance(ULONGLONG milliseconds) {
     std::lock_guard lock(mutex_);
     tick_ += milliseconds;

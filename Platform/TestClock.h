@@ -24,6 +24,9 @@ public:
     ULONGLONG UtcFileTime() override;
     // Advances the time by the wait, records it, then calls the sleep hook (outside the clock's lock).
     void Sleep(DWORD milliseconds) override;
+    // Asks `ready` without waiting; when it is not ready, sleeps the whole wait (recorded, hook called)
+    // and asks once more.
+    bool WaitUntil(DWORD milliseconds, const std::function<bool(DWORD)>& ready) override;
 
     void Advance(ULONGLONG milliseconds);
     // Sets the wall clock; the tick count is not touched.

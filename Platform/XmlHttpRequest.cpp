@@ -12,10 +12,10 @@
 #include "Platform/HttpTransfer.h"
 #include "Platform/MsXml.h"
 #include "Platform/ObjIdl.h"
+#include "Platform/SafeArrayShared.h"
 #include "Platform/Shlwapi.h"
 #include "Platform/XmlDomObjects.h"
 
-#include <cstring>
 #include <new>
 
 namespace Platform::Http {
@@ -35,6 +35,26 @@ constexpr LONG kNoContentAsReported = 1223;
 
 const VARIANT& Dereferenced(const VARIANT& value) {
     return value.vt == (VT_VARIANT | VT_BYREF) && value.pvarVal != nullptr ? *value.pvarVal : value;
+}
+
+// Whether a document can begin with this byte: after an optional byte-order mark, a well-formed
+// document starts with white space or "<" in every encoding the parser detects (UTF-16 and UTF-32 big
+// endian without a mark begin with 0). Any other body parses to no document, so it is not parsed.
+bool MayBeginDocument(BYTE first) {
+    switch (first) {
+    case '<':
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+    case 0x00:
+    case 0xEF:
+    case 0xFE:
+    case 0xFF:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool IsMissing(const VARIANT& value) {
@@ -225,12 +245,13 @@ public:
             return E_POINTER;
         }
         return WithBody([&](const ByteBuffer& body) {
-            SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(body.Size()));
+            // The received bytes themselves: the array and the request share them (the body limit keeps
+            // the size within a ULONG).
+            const std::shared_ptr<ByteBuffer> shared = transfer_->SharedBody();
+            SAFEARRAY* array =
+                SafeArrayCreateVectorOver(VT_UI1, static_cast<ULONG>(body.Size()), shared->Data(), shared);
             if (array == nullptr) {
                 return E_OUTOFMEMORY;
-            }
-            if (body.Size() != 0) {
-                std::memcpy(array->pvData, body.Data(), body.Size());
             }
             value->vt = VT_ARRAY | VT_UI1;
             value->parray = array;
@@ -260,7 +281,8 @@ public:
         *document = nullptr;
         return WithBody([&](const ByteBuffer& body) {
             IXMLDOMDocument2* parsed = nullptr;
-            const HRESULT hr = Xml::CreateDocumentFromBytes(body.Data(), body.Size(), &parsed);
+            const bool parse = body.Size() != 0 && MayBeginDocument(body.Data()[0]);
+            const HRESULT hr = Xml::CreateDocumentFromBytes(body.Data(), parse ? body.Size() : 0, &parsed);
             *document = parsed;
             return hr;
         });

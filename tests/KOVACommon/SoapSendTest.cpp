@@ -306,6 +306,27 @@ TEST_F(SoapSendTest, ShutdownDuringASlowReplyAbortsWithinOnePoll) {
     EXPECT_EQ((std::vector<DWORD>{50, 50, 50}), clock.Sleeps());
 }
 
+// On the real clock the wait's passes wait for the request's messages: a reply that does not come
+// still leaves the loop its bound, so the shutdown is seen at the third pass, long before the reply.
+TEST_F(SoapSendTest, ShutdownDuringASlowReplyAbortsWithinOnePollOnTheRealClock) {
+    Platform::Clock* manual = Platform::InstallClock(nullptr);
+    server.Script({{200, {}, kLoginReply, "text/xml", std::chrono::milliseconds(3000)}});
+    informer->RequestShutdownAtQuery(3);
+    auto request = OpenedRequest();
+    const auto started = std::chrono::steady_clock::now();
+    HRESULT aborted = S_OK;
+    try {
+        CLSBaseWS::PerformAsyncSend(request, L"Login", L"<Login/>", informer, false);
+    } catch (long hr) {
+        aborted = static_cast<HRESULT>(hr);
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    Platform::InstallClock(manual);
+    EXPECT_EQ(E_ABORT, aborted);
+    EXPECT_LT(waited, std::chrono::milliseconds(2000));
+    EXPECT_EQ(3u, informer->ShutdownQueries());
+}
+
 TEST_F(SoapSendTest, RequestLoggingWritesTheMaskedCopyOnly) {
     server.Script({{200, {}, kLoginReply}});
     SetDwordSetting(L"KOVA.Log.WebServiceReq", 1);

@@ -2,6 +2,8 @@
 // last one repeats), and every request is kept for the test to inspect.
 #pragma once
 
+#include "tools/http-server/AcceptedConnections.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -58,6 +60,7 @@ public:
     TransportTestServer& operator=(const TransportTestServer&) = delete;
     ~TransportTestServer() {
         server_.stop();
+        HttpServerSupport::ShutDownAcceptedConnections(port_);
         thread_.join();
     }
 

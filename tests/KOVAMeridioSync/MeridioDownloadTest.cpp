@@ -56,6 +56,34 @@ TEST_F(MeridioDownload, EveryListedDocumentArrivesWithTheServersBytes) {
     EXPECT_EQ(std::count(actions.begin(), actions.end(), "GetLatestVersionFile"), 4);
 }
 
+// A content larger than many receives (the reply's body is handed to the writer without a copy) lands
+// byte for byte.
+TEST_F(MeridioDownload, ALargeDocumentArrivesByteForByte) {
+    std::string content(5u << 20, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>((i * 7919) >> 3);
+    }
+    host.Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
+        repository.AddVersion(102, content, "2024-04-01T00:00:00Z");
+    });
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    USHORT count = 0;
+    ASSERT_EQ(host.Sync()->raw_GetItemCount(&count), S_OK);
+    for (USHORT index = 0; index < count; ++index) {
+        auto item = NewMap();
+        ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+        if (DocumentIdOf(*StrProp(*item, L"Mavisto.FromServerFileId")) != 102) {
+            continue;
+        }
+        const auto local = temp.path() / "large";
+        ASSERT_EQ(host.Retrieve(index, local, item.get()), S_OK);
+        EXPECT_EQ(std::filesystem::file_size(local), content.size());
+        EXPECT_TRUE(ReadAll(local) == content) << "the local copy differs from the server's content";
+        return;
+    }
+    FAIL() << "document 102 was not listed";
+}
+
 TEST_F(MeridioDownload, UpdateComparesTheServerCopysHashFirst) {
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     const USHORT index = IndexOf(host, 102);

@@ -30,6 +30,44 @@ TEST(ManualClock, SleepAdvancesTicksAndWallClockWithoutWaiting) {
     EXPECT_EQ(after.wSecond, 30);
 }
 
+// What a wait for a message does under a manual clock: it looks without waiting, sleeps the whole wait
+// when nothing is there (so a test's hook sees it), and looks again.
+TEST(ManualClock, WaitAsksSleepsTheWholeWaitAndAsksAgain) {
+    Platform::ScopedManualClock clock;
+    std::vector<DWORD> asked;
+    bool readyAfterSleep = false;
+    clock.OnSleep([&](DWORD) { readyAfterSleep = true; });
+    EXPECT_TRUE(Platform::CurrentClock().WaitUntil(50, [&](DWORD remaining) {
+        asked.push_back(remaining);
+        return readyAfterSleep;
+    }));
+    EXPECT_EQ(asked, (std::vector<DWORD>{0, 0}));
+    EXPECT_EQ(clock.Sleeps(), (std::vector<DWORD>{50}));
+
+    asked.clear();
+    EXPECT_TRUE(Platform::CurrentClock().WaitUntil(50, [&](DWORD remaining) {
+        asked.push_back(remaining);
+        return true;
+    }));
+    EXPECT_EQ(asked, (std::vector<DWORD>{0}));
+    EXPECT_EQ(clock.Sleeps(), (std::vector<DWORD>{50}));
+}
+
+// The real clock hands the time left to the one it asks, and gives up once none is left.
+TEST(RealClock, WaitHandsOnTheTimeLeftUntilNoneIsLeft) {
+    std::vector<DWORD> asked;
+    EXPECT_FALSE(Platform::CurrentClock().WaitUntil(5, [&](DWORD remaining) {
+        asked.push_back(remaining);
+        if (remaining != 0) {
+            Sleep(remaining);
+        }
+        return false;
+    }));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_LE(asked.front(), 5u);
+    EXPECT_EQ(asked.back(), 0u);
+}
+
 TEST(ManualClock, HookSeesEachSleepAndAdvanceDoesNotRecord) {
     Platform::ScopedManualClock clock;
     int calls = 0;

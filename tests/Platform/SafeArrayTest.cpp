@@ -1,10 +1,12 @@
 #include "Platform/OleAuto.h"
 #include "Platform/SafeArrayData.h"
+#include "Platform/SafeArrayShared.h"
 
 #include "CountingUnknown.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -162,6 +164,47 @@ TEST(SafeArray, CopyIsDeep) {
     EXPECT_EQ(SafeArrayDestroy(array), S_OK);
     EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
     EXPECT_EQ(object.references, 1u);
+}
+
+TEST(SafeArray, ArrayOverSharedDataKeepsItsOwnerUntilDestroyed) {
+    auto owner = std::make_shared<std::string>("shared bytes");
+    SAFEARRAY* array =
+        Platform::SafeArrayCreateVectorOver(VT_UI1, static_cast<ULONG>(owner->size()), owner->data(), owner);
+    ASSERT_NE(array, nullptr);
+    EXPECT_EQ(array->pvData, owner->data());
+    EXPECT_EQ(array->rgsabound[0].cElements, owner->size());
+    EXPECT_EQ(array->rgsabound[0].lLbound, 0);
+    VARTYPE vt = VT_EMPTY;
+    ASSERT_EQ(SafeArrayGetVartype(array, &vt), S_OK);
+    EXPECT_EQ(vt, VT_UI1);
+    EXPECT_EQ(owner.use_count(), 2);
+
+    // A copy owns its elements.
+    SAFEARRAY* copy = nullptr;
+    ASSERT_EQ(SafeArrayCopy(array, &copy), S_OK);
+    EXPECT_NE(copy->pvData, owner->data());
+    EXPECT_EQ(std::string(static_cast<const char*>(copy->pvData), copy->rgsabound[0].cElements), *owner);
+
+    ASSERT_EQ(SafeArrayLock(array), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);
+    EXPECT_EQ(owner.use_count(), 2);
+    ASSERT_EQ(SafeArrayUnlock(array), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+    EXPECT_EQ(owner.use_count(), 1);
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
+}
+
+TEST(SafeArray, ArrayOverSharedDataTakesOnlyElementsWithoutResources) {
+    auto owner = std::make_shared<int>(0);
+    for (const VARTYPE vt : {VT_BSTR, VT_VARIANT, VT_UNKNOWN, VT_DISPATCH}) {
+        EXPECT_EQ(Platform::SafeArrayCreateVectorOver(vt, 1, owner.get(), owner), nullptr) << vt;
+    }
+    EXPECT_EQ(owner.use_count(), 1);
+    SAFEARRAY* empty = Platform::SafeArrayCreateVectorOver(VT_I4, 0, owner.get(), owner);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->pvData, nullptr);
+    EXPECT_EQ(SafeArrayDestroy(empty), S_OK);
+    EXPECT_EQ(owner.use_count(), 1);
 }
 
 TEST(SafeArray, NullArguments) {

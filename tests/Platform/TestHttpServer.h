@@ -1,6 +1,8 @@
 // An HTTP server on 127.0.0.1 for tests and benchmarks, serving on its own thread.
 #pragma once
 
+#include "tools/http-server/AcceptedConnections.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -30,6 +32,7 @@ public:
     void Stop() {
         if (thread_.joinable()) {
             server_.stop();
+            HttpServerSupport::ShutDownAcceptedConnections(port_);
             thread_.join();
         }
     }

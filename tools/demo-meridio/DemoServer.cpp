@@ -1,8 +1,14 @@
 #include "tools/demo-meridio/DemoServer.h"
 
 #include "tools/demo-meridio/repository/ManifestLoader.h"
+#include "tools/http-server/AcceptedConnections.h"
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <limits>
 #include <stdexcept>
 
 namespace DemoMeridio {
@@ -60,6 +66,16 @@ DemoServer::DemoServer(const ServerOptions& options)
     };
     http_->Post(".*", handler);
     http_->Get(".*", handler);
+    // As a production server's defaults: connections stay open for any number of requests, and a
+    // reply's pieces (headers, body) go out at once rather than waiting for the client's
+    // acknowledgement (Nagle), which would add the client's delayed-ack time to every kept-alive
+    // request. Accepted connections take TCP_NODELAY from the listening socket.
+    http_->set_keep_alive_max_count(std::numeric_limits<std::size_t>::max());
+    http_->set_socket_options([](int socket) {
+        httplib::default_socket_options(socket);
+        const int on = 1;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+    });
 }
 
 DemoServer::~DemoServer() {
@@ -86,6 +102,7 @@ int DemoServer::Start() {
 void DemoServer::Stop() {
     if (thread_.joinable()) {
         http_->stop();
+        HttpServerSupport::ShutDownAcceptedConnections(port_);
         thread_.join();
     }
 }
