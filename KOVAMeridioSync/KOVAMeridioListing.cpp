@@ -66,7 +66,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetContents(ILSPropertyMap* folderMap, LONG l
             _nameValuePairsForRootFolder.clear();
             m_itemUrls.clear();
         }
-        m_contentsDocument = nullptr;
+        m_contentsDocument.Clear();
 
         CStdStr<wchar_t> location = m_folderLocation;
         location.Trim(L"/");
@@ -169,7 +169,7 @@ HRESULT KOVAMeridioSyncFilterImpl::LoadContentsDocument(const CStdStr<wchar_t>& 
 }
 
 void KOVAMeridioSyncFilterImpl::LoadContentsText(const CStdStr<wchar_t>& xml, const wchar_t* action) {
-    LoadReplyXmlText(m_contentsDocument, xml, action);
+    m_contentsDocument.Load(xml, action);
 }
 
 void KOVAMeridioSyncFilterImpl::SetFolderCreationFlag(ILSPropertyMap* folderMap, BYTE disabled) {
@@ -203,7 +203,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderSubFolders() {
 HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     LSDIAG_DIAG << "GetFolderDocuments start";
     for (const IXMLDOMNodePtr& row :
-         RowsLatestFirst(m_contentsDocument, L"//T1", kContainerColumns.lastModified)) {
+         RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
         const ListedDocument document = AppendListedDocument(row, kContainerColumns);
         const USHORT index = document.index;
         CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
@@ -232,7 +232,7 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
 HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
     LSDIAG_DIAG << "GetSingleDocument start";
     for (const IXMLDOMNodePtr& row :
-         RowsLatestFirst(m_contentsDocument, L"//T1", kPreviewColumns.lastModified)) {
+         RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kPreviewColumns.lastModified)) {
         const ListedDocument document = AppendListedDocument(row, kPreviewColumns);
         const USHORT index = document.index;
 
@@ -360,16 +360,15 @@ void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const ListedDocument&
 void KOVAMeridioSyncFilterImpl::GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId,
                                                                        CStdStr<wchar_t>& value,
                                                                        const wchar_t* attribute) {
-    CStdStr<wchar_t> query;
+    bool isContainer = false;
     switch (objectType) {
     case MeridioObjectContainer:
     case MeridioObjectFolder:
     case MeridioObjectClass:
-        query = FormatString(L"//T0[@CONTAINERID=%d]", static_cast<int>(objectId));
+        isContainer = true;
         break;
     case MeridioObjectRecord:
     case MeridioObjectDocument:
-        query = FormatString(L"//T1[@DOCID=%d]", static_cast<int>(objectId));
         break;
     default:
         LSDIAG_ERROR << "Unexpected object type in urlpassed to GetAttribValueForObjectFromContentsXml: "
@@ -380,7 +379,9 @@ void KOVAMeridioSyncFilterImpl::GetAttribValueForObjectFromContentsXml(LONG obje
         LSDIAG_ERROR << "Contents xml not set when it should be.";
         ThrowHResult(E_INVALIDARG);
     }
-    const IXMLDOMNodePtr row = m_contentsDocument->selectSingleNode(query.c_str());
+    // The row that "//T0[@CONTAINERID=id]" or "//T1[@DOCID=id]" selects, from the listing's index.
+    const IXMLDOMNodePtr row =
+        isContainer ? m_contentsDocument.ContainerRow(objectId) : m_contentsDocument.DocumentRow(objectId);
     if (!row) {
         LSDIAG_ERROR << "Unable to get node for object: " << objectType << " " << objectId;
         ThrowHResult(E_INVALIDARG);

@@ -15,6 +15,7 @@
 
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 #include "KOVACommon/LSHttpRequest.h"
+#include "KOVAMeridioSync/MeridioContents.h"
 #include "KOVAMeridioSync/MeridioCustomPropRows.h"
 #include "KOVAMeridioSync/MeridioSoap.h"
 #include "KOVASyncBasicsLib/RepositoryExtensions.h"
@@ -311,6 +312,6 @@ private:
     CStdStr<wchar_t> m_dmwsUrl;
     CStdStr<wchar_t> m_rmwsUrl;
     CStdStr<wchar_t> m_scwsUrl;
-    IXMLDOMDocument2Ptr m_contentsDocument;
+    MeridioContents m_contentsDocument;
     CStdStr<wchar_t> m_fileFilterLocation;
 };

@@ -4,6 +4,13 @@
 #include "Platform/WinTypes.h"
 #include "VantrelCommon/StdString.h"
 
+#include <string_view>
+
 // Optional leading white space and sign, then the digits up to the first other character; no digits
 // give 0, and a number beyond the 32-bit range gives the nearest limit.
 LONG ParseDecimal(const CStdStr<wchar_t>& text);
+
+// Whether the text, read as an XPath number (white space around it, an optional minus, digits with
+// an optional decimal point; anything else is NaN), is a whole number in the 32-bit range; gives it.
+// So `id` is exactly the number that an XPath comparison "@attribute = id" finds equal to the text.
+bool ParseXPathWholeNumber(std::wstring_view text, LONG& id);

@@ -1,7 +1,10 @@
 #include "tools/demo-meridio/DemoServer.h"
 
+#include "tools/demo-meridio/ReplyEncoding.h"
 #include "tools/demo-meridio/repository/ManifestLoader.h"
 #include "tools/http-server/AcceptedConnections.h"
+
+#include <algorithm>
 
 #include <httplib.h>
 #include <netinet/in.h>
@@ -50,6 +53,26 @@ void SetCutOffContent(httplib::Response& response, const HttpReply& reply) {
                                           return false;
                                       }
                                       sink.write(body->data() + offset, half - offset);
+                                      return true;
+                                  });
+}
+
+// Sends the body in the coding the client accepts (ReplyEncoding.h). A body of known length goes
+// through a content provider, so that the HTTP library adds no coding of its own.
+void SetEncodedContent(httplib::Response& response, HttpReply& reply, const std::string& acceptEncoding) {
+    EncodedBody encoded = EncodeReplyBody(std::move(reply.body), reply.contentType, acceptEncoding);
+    if (encoded.body.empty()) {
+        response.set_content("", reply.contentType);
+        return;
+    }
+    if (!encoded.contentEncoding.empty()) {
+        response.set_header("Content-Encoding", encoded.contentEncoding);
+    }
+    auto body = std::make_shared<std::string>(std::move(encoded.body));
+    response.set_content_provider(body->size(), reply.contentType,
+                                  [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                      sink.write(body->data() + offset,
+                                                 std::min(length, body->size() - offset));
                                       return true;
                                   });
 }
@@ -214,7 +237,7 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
     if (cutOff) {
         SetCutOffContent(response, reply);
     } else {
-        response.set_content(reply.body, reply.contentType);
+        SetEncodedContent(response, reply, request.get_header_value("Accept-Encoding"));
     }
 }
 
