@@ -281,6 +281,6 @@ echo
 echo "| figure | project min / median | floor min / median | ratio (medians) | peak memory |"
 echo "|---|---|---|---|---|"
 printf '%s\n' "${rows[@]:0:4}"
-echo "| upload of one $download_mib MiB document | n/a (driver does not upload yet) | - | - | - |"
+echo "| upload of one $download_mib MiB document | n/a (not measured yet) | - | - | - |"
 printf '%s\n' "${rows[@]:4}"
 sort -n "$work/first.samples" | awk -v n="$small" '{ s[++k] = $1 } END { printf "\nfirst pass: %.1f ms a document (median)\n", 1000 * (k % 2 ? s[(k + 1) / 2] : (s[k / 2] + s[k / 2 + 1]) / 2) / n }'
