@@ -13,11 +13,13 @@ namespace {
 LocalState StateOf(Journal& journal, JournalItem& document, const fs::path& file, LocalFile& now) {
     std::error_code error;
     const fs::file_type type = fs::symlink_status(file, error).type();
-    if (type == fs::file_type::none) {
-        return LocalState::Changed; // unreadable: not unchanged, not gone
+    if (type == fs::file_type::not_found) {
+        return LocalState::Missing;
     }
     if (type != fs::file_type::regular) {
-        return LocalState::Missing;
+        // Unreadable, or something else now stands under the name (a directory, a link): the file is
+        // not gone, so its document is not deleted; it is not unchanged either.
+        return LocalState::Changed;
     }
     if (document.content && SameSizeAndTime(file, *document.content)) {
         return LocalState::Unchanged;

@@ -8,6 +8,7 @@ namespace KovaSyncTest {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::Pair;
 
 class TwoWayTest : public TwoWayFixture {};
@@ -97,6 +98,18 @@ TEST_P(DeleteTypeTest, ALocalDeletionDeletesTheDocumentAsTheSettingSays) {
     EXPECT_EQ(ContainerReferences(1, 101), c.referenced);
     EXPECT_FALSE(fs::exists(Local("notes.txt")));
     ExpectQuietPass();
+}
+
+TEST_F(TwoWayTest, ANameThatNoLongerHoldsAFileIsNoDeletion) {
+    ServeLibrary();
+    fs::remove(Local("notes.txt"));
+    fs::create_directory(Local("notes.txt"));
+
+    const DriverResult pass = Sync();
+    EXPECT_THAT(pass.out, Not(HasSubstr("deleted  notes.txt on the server"))) << Printed();
+    EXPECT_FALSE(ServerDocument(101).markedForDelete);
+    EXPECT_TRUE(ContainerReferences(1, 101));
+    EXPECT_TRUE(fs::is_directory(Local("notes.txt")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, DeleteTypeTest,
