@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LocalState StateOf(Journal& journal, JournalItem& document, const fs::path& file, LocalFile& now) {
+LocalState StateOf(Journal& journal, const JournalEntry& document, const fs::path& file, LocalFile& now) {
     std::error_code error;
     const fs::file_type type = fs::symlink_status(file, error).type();
     if (type == fs::file_type::not_found) {
@@ -33,8 +33,7 @@ LocalState StateOf(Journal& journal, JournalItem& document, const fs::path& file
         return LocalState::Changed;
     }
     if (document.content && now.content.hash == document.content->hash) {
-        document.content = now.content; // touched, not changed
-        journal.Update(document);
+        journal.SetContent(document.id, now.content); // touched, not changed
         return LocalState::Unchanged;
     }
     return LocalState::Changed;
@@ -47,7 +46,7 @@ void CountMissingBelow(Journal& journal, std::int64_t folderId, LocalChanges& no
 void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory, const std::string& shown,
               bool isMain, const FileRules& rules, LocalChanges& notes) {
     FolderChanges changes = ScanFolder(journal, folderId, directory, shown, isMain, rules, notes);
-    for (const JournalItem& child : journal.Children(folderId)) {
+    for (const JournalEntry& child : journal.Entries(folderId)) {
         if (!child.isFolder) {
             continue;
         }
@@ -75,7 +74,7 @@ void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory
 void PairRelocations(Journal& journal, LocalChanges& notes) {
     for (bool sameFolder : {true, false}) {
         for (auto& [folderId, changes] : notes.folders) {
-            for (const JournalItem& document : journal.Children(folderId)) {
+            for (const JournalEntry& document : journal.Entries(folderId)) {
                 const auto state = changes.documents.find(document.id);
                 if (document.isFolder || !document.content || state == changes.documents.end() ||
                     state->second != LocalState::Missing) {
@@ -116,7 +115,7 @@ FolderChanges ScanFolder(Journal& journal, std::int64_t folderId, const fs::path
     FolderChanges changes;
     std::set<std::string> synced;
     std::set<std::string> syncedFolders;
-    for (JournalItem& child : journal.Children(folderId)) {
+    for (const JournalEntry& child : journal.Entries(folderId)) {
         if (child.isFolder) {
             syncedFolders.insert(child.localName);
             continue;
