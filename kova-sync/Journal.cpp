@@ -26,7 +26,8 @@ CREATE UNIQUE INDEX IF NOT EXISTS main_folder ON items(is_folder) WHERE parent I
 )";
 
 // The columns ReadEntry reads; ReadItem reads the properties after them.
-const std::string kEntryColumns = "id, parent, is_folder, unique_id, local_name, size, modified_ns, content_hash";
+const std::string kEntryColumns =
+    "id, parent, is_folder, unique_id, local_name, size, modified_ns, content_hash";
 const std::string kItemColumns = kEntryColumns + ", properties";
 
 JournalEntry ReadEntry(const Statement& row) {
@@ -52,7 +53,9 @@ JournalItem ReadItem(const Statement& row) {
 
 void BindContent(Statement& statement, int first, const std::optional<ContentState>& content) {
     if (content) {
-        statement.Bind(first, content->size).Bind(first + 1, content->modifiedNs).Bind(first + 2, content->hash);
+        statement.Bind(first, content->size)
+            .Bind(first + 1, content->modifiedNs)
+            .Bind(first + 2, content->hash);
     }
 }
 
@@ -61,8 +64,9 @@ void BindContent(Statement& statement, int first, const std::optional<ContentSta
 Journal::Journal(const std::filesystem::path& file)
     : db_(file, kSchema), find_(db_, ("SELECT " + kItemColumns + " FROM items WHERE id = ?").c_str()),
       entries_(db_, ("SELECT " + kEntryColumns + " FROM items WHERE parent = ? ORDER BY id").c_str()),
-      insert_(db_, "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, modified_ns, "
-                   "content_hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+      insert_(db_,
+              "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, modified_ns, "
+              "content_hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
       update_(db_, "UPDATE items SET local_name = ?, properties = ?, size = ?, modified_ns = ?, "
                    "content_hash = ? WHERE id = ?"),
       setContent_(db_, "UPDATE items SET size = ?, modified_ns = ?, content_hash = ? WHERE id = ?") {}
@@ -108,7 +112,9 @@ std::vector<JournalEntry> Journal::Entries(std::int64_t folderId) {
 std::int64_t Journal::Insert(const JournalItem& item) {
     insert_.Reset();
     insert_.Bind(1, item.parent).Bind(2, std::int64_t{item.isFolder ? 1 : 0});
-    insert_.Bind(3, Platform::WideToUtf8(item.uniqueId)).Bind(4, item.localName).Bind(5, EncodeProperties(item.map));
+    insert_.Bind(3, Platform::WideToUtf8(item.uniqueId))
+        .Bind(4, item.localName)
+        .Bind(5, EncodeProperties(item.map));
     BindContent(insert_, 6, item.content);
     insert_.Run();
     return sqlite3_last_insert_rowid(db_.handle());

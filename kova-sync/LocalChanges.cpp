@@ -3,6 +3,7 @@
 #include "kova-sync/ConflictCopies.h"
 #include "kova-sync/FileState.h"
 
+#include <algorithm>
 #include <set>
 
 namespace KovaSync {
@@ -46,10 +47,7 @@ void CountMissingBelow(Journal& journal, std::int64_t folderId, LocalChanges& no
 void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory, const std::string& shown,
               bool isMain, const FileRules& rules, LocalChanges& notes) {
     FolderChanges changes = ScanFolder(journal, folderId, directory, shown, isMain, rules, notes);
-    for (const JournalEntry& child : journal.Entries(folderId)) {
-        if (!child.isFolder) {
-            continue;
-        }
+    for (const JournalEntry& child : changes.subFolders) {
         const fs::path childDirectory = directory / child.localName;
         std::error_code error;
         const fs::file_type type = fs::symlink_status(childDirectory, error).type();
@@ -72,8 +70,19 @@ void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory
 
 // Pairs each document gone from its place with one new file of its content, in its own folder first.
 void PairRelocations(Journal& journal, LocalChanges& notes) {
+    const auto hasNewFiles = [](const auto& folder) { return !folder.second.newFiles.empty(); };
+    if (notes.missingDocuments == 0 ||
+        std::none_of(notes.folders.begin(), notes.folders.end(), hasNewFiles)) {
+        return;
+    }
     for (bool sameFolder : {true, false}) {
         for (auto& [folderId, changes] : notes.folders) {
+            const auto isMissing = [](const auto& document) {
+                return document.second == LocalState::Missing;
+            };
+            if (std::none_of(changes.documents.begin(), changes.documents.end(), isMissing)) {
+                continue;
+            }
             for (const JournalEntry& document : journal.Entries(folderId)) {
                 const auto state = changes.documents.find(document.id);
                 if (document.isFolder || !document.content || state == changes.documents.end() ||
@@ -115,9 +124,10 @@ FolderChanges ScanFolder(Journal& journal, std::int64_t folderId, const fs::path
     FolderChanges changes;
     std::set<std::string> synced;
     std::set<std::string> syncedFolders;
-    for (const JournalEntry& child : journal.Entries(folderId)) {
+    for (JournalEntry& child : journal.Entries(folderId)) {
         if (child.isFolder) {
             syncedFolders.insert(child.localName);
+            changes.subFolders.push_back(std::move(child));
             continue;
         }
         synced.insert(child.localName);

@@ -205,7 +205,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     bool isNew = found == stored.folders.end();
     std::string localName = isNew ? std::string() : found->second.localName;
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
-        const bool comesBack = SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
+        const bool comesBack =
+            SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
         stored.folders.erase(found);
         if (!comesBack) {
             return;
@@ -214,8 +215,9 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     } else if (isNew) {
         localName = names.Claim(DisplayName(listed), false);
     }
-    JournalItem folder = isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
-                               : journal_.Load(found->second);
+    JournalItem folder =
+        isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
+              : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
     if (!isNew) {
         CopyProperties(listed, work);
@@ -267,11 +269,10 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
         return;
     }
     // The stored map as the local side of this pass left it.
-    JournalItem document =
-        isNew ? JournalItem{{0, parent.folder.id, false, uniqueId, names.Claim(DisplayName(listed), true),
-                             std::nullopt},
-                            listed}
-              : journal_.Load(found->second);
+    JournalItem document = isNew ? JournalItem{{0, parent.folder.id, false, uniqueId,
+                                                names.Claim(DisplayName(listed), true), std::nullopt},
+                                               listed}
+                                 : journal_.Load(found->second);
     if (!isNew) {
         stored.documents.erase(found);
     }

@@ -46,7 +46,8 @@ TEST(JournalTest, KeepsItemsAcrossOpenings) {
     EXPECT_EQ(loaded.localName, "Report.txt");
     EXPECT_EQ(*loaded.map->Find(L"VersionId"), Host::PropertyValue(LONG{4}));
     // Dates read back exactly: the change test compares them for equality.
-    EXPECT_EQ(*loaded.map->Find(L"RemoteFileLastModified"), Host::PropertyValue(Host::DateValue{45321.123456789}));
+    EXPECT_EQ(*loaded.map->Find(L"RemoteFileLastModified"),
+              Host::PropertyValue(Host::DateValue{45321.123456789}));
     EXPECT_EQ(journal.Setting("start_point"), "Meridio://server/container/1");
     EXPECT_FALSE(journal.Setting("other"));
 }
@@ -77,7 +78,8 @@ TEST(JournalTest, ForgetsAFolderWithEverythingBelowIt) {
     EXPECT_EQ(journal.CountDocuments(), 1);
     EXPECT_EQ(journal.Entries(main).size(), 1u);
     // An entry read before its folder was forgotten is not loaded as an empty item.
-    EXPECT_THROW(journal.Load(JournalEntry{inner, folder, true, L"{inner}", "inner", std::nullopt}), SqliteError);
+    EXPECT_THROW(journal.Load(JournalEntry{inner, folder, true, L"{inner}", "inner", std::nullopt}),
+                 SqliteError);
 }
 
 TEST(JournalTest, ANewContentStateKeepsTheMap) {
