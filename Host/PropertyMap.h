@@ -67,6 +67,10 @@ public:
     const PropertyValue* Find(const std::wstring& name) const;
     // Every property, ordered by name.
     std::vector<Property> Properties() const;
+    // Whether both maps hold the same properties with the same types and values.
+    bool HasSameProperties(const LSMemoryPropertyMap& other) const {
+        return properties_ == other.properties_;
+    }
 
     HRESULT STDMETHODCALLTYPE get_ItemStr(BSTR name, BSTR* value) override;
     HRESULT STDMETHODCALLTYPE put_ItemStr(BSTR name, BSTR value) override;

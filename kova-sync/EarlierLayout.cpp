@@ -43,7 +43,7 @@ public:
     explicit Adoption(Journal& journal) : journal_(journal) {}
 
     void Folder(const fs::path& directory, std::optional<std::int64_t> parent, const std::string& name) {
-        JournalItem folder{0, parent, true, {}, name, ReadMap(directory / kFolderFile), std::nullopt};
+        JournalItem folder{{0, parent, true, {}, name, std::nullopt}, ReadMap(directory / kFolderFile)};
         folder.uniqueId = folder.map.String(L"UniqueId");
         const std::int64_t id = journal_.Insert(folder);
         ++adopted.folders;
@@ -71,7 +71,7 @@ private:
                   std::set<std::wstring>& documentIds) {
         const fs::path propertyFile = directory / (name + kDocumentSuffix);
         const fs::path content = directory / name;
-        JournalItem document{0, folder, false, {}, name, ReadMap(propertyFile), std::nullopt};
+        JournalItem document{{0, folder, false, {}, name, std::nullopt}, ReadMap(propertyFile)};
         document.uniqueId = document.map.String(L"UniqueId");
         // Without its content (or as a second copy of one document) the map is dropped: the next
         // pass downloads the document as new.

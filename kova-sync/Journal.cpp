@@ -7,6 +7,7 @@ namespace KovaSync {
 namespace {
 
 constexpr const char* kSchema = R"(
+PRAGMA foreign_keys = ON;
 CREATE TABLE IF NOT EXISTS settings(
     key TEXT PRIMARY KEY,
     value TEXT NOT NULL);
@@ -24,82 +25,112 @@ CREATE UNIQUE INDEX IF NOT EXISTS items_by_parent ON items(parent, is_folder, un
 CREATE UNIQUE INDEX IF NOT EXISTS main_folder ON items(is_folder) WHERE parent IS NULL;
 )";
 
-constexpr const char* kColumns =
-    "id, parent, is_folder, unique_id, local_name, properties, size, modified_ns, content_hash";
+// The columns ReadEntry reads; ReadItem reads the properties after them.
+const std::string kEntryColumns =
+    "id, parent, is_folder, unique_id, local_name, size, modified_ns, content_hash";
+const std::string kItemColumns = kEntryColumns + ", properties";
 
-} // namespace
-
-Journal::Journal(const std::filesystem::path& file) : db_(file) {
-    db_.Execute("PRAGMA foreign_keys = ON");
-    db_.Execute(kSchema);
+JournalEntry ReadEntry(const Statement& row) {
+    JournalEntry entry;
+    entry.id = row.Number(0);
+    if (!row.IsNull(1)) {
+        entry.parent = row.Number(1);
+    }
+    entry.isFolder = row.Number(2) != 0;
+    entry.uniqueId = Platform::Utf8ToWide(row.Text(3));
+    entry.localName = row.Text(4);
+    if (!row.IsNull(5)) {
+        entry.content = ContentState{row.Number(5), row.Number(6), row.Text(7)};
+    }
+    return entry;
 }
 
-JournalItem Journal::Read(const Statement& row) const {
-    JournalItem item;
-    item.id = row.Number(0);
-    if (!row.IsNull(1)) {
-        item.parent = row.Number(1);
-    }
-    item.isFolder = row.Number(2) != 0;
-    item.uniqueId = Platform::Utf8ToWide(row.Text(3));
-    item.localName = row.Text(4);
-    DecodeProperties(row.Text(5), item.map);
-    if (!row.IsNull(6)) {
-        item.content = ContentState{row.Number(6), row.Number(7), row.Text(8)};
-    }
+JournalItem ReadItem(const Statement& row) {
+    JournalItem item{ReadEntry(row), MapRef()};
+    DecodeProperties(row.Text(8), item.map);
     return item;
 }
 
+void BindContent(Statement& statement, int first, const std::optional<ContentState>& content) {
+    if (content) {
+        statement.Bind(first, content->size)
+            .Bind(first + 1, content->modifiedNs)
+            .Bind(first + 2, content->hash);
+    }
+}
+
+} // namespace
+
+Journal::Journal(const std::filesystem::path& file)
+    : db_(file, kSchema), find_(db_, ("SELECT " + kItemColumns + " FROM items WHERE id = ?").c_str()),
+      entries_(db_, ("SELECT " + kEntryColumns + " FROM items WHERE parent = ? ORDER BY id").c_str()),
+      insert_(db_,
+              "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, modified_ns, "
+              "content_hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+      update_(db_, "UPDATE items SET local_name = ?, properties = ?, size = ?, modified_ns = ?, "
+                   "content_hash = ? WHERE id = ?"),
+      setContent_(db_, "UPDATE items SET size = ?, modified_ns = ?, content_hash = ? WHERE id = ?") {}
+
 std::optional<JournalItem> Journal::MainFolder() {
-    Statement query(db_, (std::string("SELECT ") + kColumns + " FROM items WHERE parent IS NULL").c_str());
+    Statement query(db_, ("SELECT " + kItemColumns + " FROM items WHERE parent IS NULL").c_str());
     if (!query.Step()) {
         return std::nullopt;
     }
-    return Read(query);
+    return ReadItem(query);
 }
 
 std::optional<JournalItem> Journal::Find(std::int64_t id) {
-    Statement query(db_, (std::string("SELECT ") + kColumns + " FROM items WHERE id = ?").c_str());
-    query.Bind(1, id);
-    if (!query.Step()) {
-        return std::nullopt;
+    find_.Reset();
+    find_.Bind(1, id);
+    std::optional<JournalItem> found;
+    if (find_.Step()) {
+        found = ReadItem(find_);
     }
-    return Read(query);
+    find_.Reset();
+    return found;
 }
 
-std::vector<JournalItem> Journal::Children(std::int64_t folderId) {
-    Statement query(db_,
-                    (std::string("SELECT ") + kColumns + " FROM items WHERE parent = ? ORDER BY id").c_str());
-    query.Bind(1, folderId);
-    std::vector<JournalItem> children;
-    while (query.Step()) {
-        children.push_back(Read(query));
+JournalItem Journal::Load(const JournalEntry& entry) {
+    std::optional<JournalItem> item = Find(entry.id);
+    if (!item) {
+        throw SqliteError("journal: the entry of \"" + entry.localName + "\" is no longer stored");
     }
+    return std::move(*item);
+}
+
+std::vector<JournalEntry> Journal::Entries(std::int64_t folderId) {
+    entries_.Reset();
+    entries_.Bind(1, folderId);
+    std::vector<JournalEntry> children;
+    while (entries_.Step()) {
+        children.push_back(ReadEntry(entries_));
+    }
+    entries_.Reset();
     return children;
 }
 
 std::int64_t Journal::Insert(const JournalItem& item) {
-    Statement insert(db_, "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, "
-                          "modified_ns, content_hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.Bind(1, item.parent).Bind(2, std::int64_t{item.isFolder ? 1 : 0});
-    insert.Bind(3, Platform::WideToUtf8(item.uniqueId))
+    insert_.Reset();
+    insert_.Bind(1, item.parent).Bind(2, std::int64_t{item.isFolder ? 1 : 0});
+    insert_.Bind(3, Platform::WideToUtf8(item.uniqueId))
         .Bind(4, item.localName)
         .Bind(5, EncodeProperties(item.map));
-    if (item.content) {
-        insert.Bind(6, item.content->size).Bind(7, item.content->modifiedNs).Bind(8, item.content->hash);
-    }
-    insert.Run();
+    BindContent(insert_, 6, item.content);
+    insert_.Run();
     return sqlite3_last_insert_rowid(db_.handle());
 }
 
 void Journal::Update(const JournalItem& item) {
-    Statement update(db_, "UPDATE items SET local_name = ?, properties = ?, size = ?, modified_ns = ?, "
-                          "content_hash = ? WHERE id = ?");
-    update.Bind(1, item.localName).Bind(2, EncodeProperties(item.map));
-    if (item.content) {
-        update.Bind(3, item.content->size).Bind(4, item.content->modifiedNs).Bind(5, item.content->hash);
-    }
-    update.Bind(6, item.id).Run();
+    update_.Reset();
+    update_.Bind(1, item.localName).Bind(2, EncodeProperties(item.map));
+    BindContent(update_, 3, item.content);
+    update_.Bind(6, item.id).Run();
+}
+
+void Journal::SetContent(std::int64_t id, const ContentState& content) {
+    setContent_.Reset();
+    BindContent(setContent_, 1, content);
+    setContent_.Bind(4, id).Run();
 }
 
 void Journal::Move(std::int64_t id, std::int64_t parent, const std::string& localName) {

@@ -23,14 +23,19 @@ struct ContentState {
     std::string hash;            // SHA-256, hexadecimal
 };
 
-struct JournalItem {
+// A stored folder or document without its property map: what scanning the mirror and matching a
+// listing need. Maps are decoded only for the items a pass works on, one at a time.
+struct JournalEntry {
     std::int64_t id = 0;                // 0 until stored
     std::optional<std::int64_t> parent; // none for the main folder
     bool isFolder = false;
     std::wstring uniqueId;
-    std::string localName; // empty for the main folder
-    MapRef map;
+    std::string localName;               // empty for the main folder
     std::optional<ContentState> content; // documents
+};
+
+struct JournalItem : JournalEntry {
+    MapRef map;
 };
 
 class Journal {
@@ -42,13 +47,17 @@ public:
 
     std::optional<JournalItem> MainFolder();
     std::optional<JournalItem> Find(std::int64_t id);
-    // The folders and documents stored under the folder.
-    std::vector<JournalItem> Children(std::int64_t folderId);
+    // The entry with its map; throws SqliteError when the entry is no longer stored.
+    JournalItem Load(const JournalEntry& entry);
+    // The folders and documents stored under the folder, in the order they were stored.
+    std::vector<JournalEntry> Entries(std::int64_t folderId);
 
     // Stores a new item and gives its id.
     std::int64_t Insert(const JournalItem& item);
     // Stores the item's map, name and content state.
     void Update(const JournalItem& item);
+    // Stores what the document's file now is (touched, same content).
+    void SetContent(std::int64_t id, const ContentState& content);
     // Puts the item under another folder with another local name.
     void Move(std::int64_t id, std::int64_t parent, const std::string& localName);
     // Forgets the item and, for a folder, everything below it.
@@ -62,9 +71,13 @@ public:
     void SetSetting(const std::string& key, const std::string& value);
 
 private:
-    JournalItem Read(const Statement& row) const;
-
     Database db_;
+    // Prepared once: a pass runs these once or twice per item.
+    Statement find_;
+    Statement entries_;
+    Statement insert_;
+    Statement update_;
+    Statement setContent_;
 };
 
 } // namespace KovaSync

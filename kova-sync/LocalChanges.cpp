@@ -3,6 +3,7 @@
 #include "kova-sync/ConflictCopies.h"
 #include "kova-sync/FileState.h"
 
+#include <algorithm>
 #include <set>
 
 namespace KovaSync {
@@ -10,7 +11,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LocalState StateOf(Journal& journal, JournalItem& document, const fs::path& file, LocalFile& now) {
+LocalState StateOf(Journal& journal, const JournalEntry& document, const fs::path& file, LocalFile& now) {
     std::error_code error;
     const fs::file_type type = fs::symlink_status(file, error).type();
     if (type == fs::file_type::not_found) {
@@ -33,8 +34,7 @@ LocalState StateOf(Journal& journal, JournalItem& document, const fs::path& file
         return LocalState::Changed;
     }
     if (document.content && now.content.hash == document.content->hash) {
-        document.content = now.content; // touched, not changed
-        journal.Update(document);
+        journal.SetContent(document.id, now.content); // touched, not changed
         return LocalState::Unchanged;
     }
     return LocalState::Changed;
@@ -47,10 +47,7 @@ void CountMissingBelow(Journal& journal, std::int64_t folderId, LocalChanges& no
 void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory, const std::string& shown,
               bool isMain, const FileRules& rules, LocalChanges& notes) {
     FolderChanges changes = ScanFolder(journal, folderId, directory, shown, isMain, rules, notes);
-    for (const JournalItem& child : journal.Children(folderId)) {
-        if (!child.isFolder) {
-            continue;
-        }
+    for (const JournalEntry& child : changes.subFolders) {
         const fs::path childDirectory = directory / child.localName;
         std::error_code error;
         const fs::file_type type = fs::symlink_status(childDirectory, error).type();
@@ -73,9 +70,20 @@ void ScanTree(Journal& journal, std::int64_t folderId, const fs::path& directory
 
 // Pairs each document gone from its place with one new file of its content, in its own folder first.
 void PairRelocations(Journal& journal, LocalChanges& notes) {
+    const auto hasNewFiles = [](const auto& folder) { return !folder.second.newFiles.empty(); };
+    if (notes.missingDocuments == 0 ||
+        std::none_of(notes.folders.begin(), notes.folders.end(), hasNewFiles)) {
+        return;
+    }
     for (bool sameFolder : {true, false}) {
         for (auto& [folderId, changes] : notes.folders) {
-            for (const JournalItem& document : journal.Children(folderId)) {
+            const auto isMissing = [](const auto& document) {
+                return document.second == LocalState::Missing;
+            };
+            if (std::none_of(changes.documents.begin(), changes.documents.end(), isMissing)) {
+                continue;
+            }
+            for (const JournalEntry& document : journal.Entries(folderId)) {
                 const auto state = changes.documents.find(document.id);
                 if (document.isFolder || !document.content || state == changes.documents.end() ||
                     state->second != LocalState::Missing) {
@@ -116,9 +124,10 @@ FolderChanges ScanFolder(Journal& journal, std::int64_t folderId, const fs::path
     FolderChanges changes;
     std::set<std::string> synced;
     std::set<std::string> syncedFolders;
-    for (JournalItem& child : journal.Children(folderId)) {
+    for (JournalEntry& child : journal.Entries(folderId)) {
         if (child.isFolder) {
             syncedFolders.insert(child.localName);
+            changes.subFolders.push_back(std::move(child));
             continue;
         }
         synced.insert(child.localName);

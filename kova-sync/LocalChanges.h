@@ -30,6 +30,7 @@ struct FolderChanges {
     std::map<std::int64_t, LocalFile> changedFiles; // the files of changed documents as they are now
     std::vector<LocalFile> newFiles;
     std::vector<std::string> newDirectories;
+    std::vector<JournalEntry> subFolders; // the synced folders under it
 };
 
 // A synced document whose file is gone from its place while a new file elsewhere in the mirror holds

@@ -184,14 +184,15 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
     bool listingComplete = true;
     const std::map<std::wstring, USHORT> listed = ListedDocuments(listingComplete);
     std::vector<JournalItem> documents;
-    for (const auto& [uniqueId, document] : stored.documents) {
-        documents.push_back(document);
+    for (const auto& [uniqueId, entry] : stored.documents) {
+        const auto state = changes.documents.find(entry.id);
+        if (state != changes.documents.end() &&
+            (state->second == LocalState::Changed || state->second == LocalState::Missing)) {
+            documents.push_back(journal_.Load(entry));
+        }
     }
     for (JournalItem& document : documents) {
         const auto state = changes.documents.find(document.id);
-        if (state == changes.documents.end()) {
-            continue;
-        }
         const std::string shown = JoinShown(visit.shown, document.localName);
         const auto index = listed.find(document.uniqueId);
         ForItem(shown, document.map, kDocumentIssue, [&] {
@@ -328,7 +329,7 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
                        "; the local file is kept as it is");
         return std::nullopt;
     }
-    JournalItem document{0, visit.folder.id, false, item.String(kUniqueId), file.name, item, file.content};
+    JournalItem document{{0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content}, item};
     document.id = journal_.Insert(document);
     plans_[document.id] = {Plan::Kind::SentUp, *copy};
     ++summary_.uploaded;
@@ -352,7 +353,7 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
                        "; the local directory is kept as it is");
         return;
     }
-    JournalItem item{0, visit.folder.id, true, folder.String(kUniqueId), name, folder, std::nullopt};
+    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt}, folder};
     item.id = journal_.Insert(item);
     names.Take(name);
     NoteVisited(folder, L"Mavisto.FolderLocation");

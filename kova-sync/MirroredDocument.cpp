@@ -22,9 +22,9 @@ std::optional<fs::path> MirrorRootAbove(const fs::path& file) {
 
 std::optional<JournalItem> Child(Journal& journal, const JournalItem& folder, const std::string& name,
                                  bool isFolder) {
-    for (JournalItem& child : journal.Children(folder.id)) {
+    for (const JournalEntry& child : journal.Entries(folder.id)) {
         if (child.isFolder == isFolder && child.localName == name) {
-            return std::move(child);
+            return journal.Load(child);
         }
     }
     return std::nullopt;

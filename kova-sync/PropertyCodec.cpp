@@ -85,6 +85,98 @@ Host::PropertyValue JsonToValue(const std::string& type, const json& value) {
     return Platform::Utf8ToWide(value.get<std::string>());
 }
 
+// Reads the array of {name, type, value} straight into the map, without building the JSON document
+// first (a pass decodes one map per document). Keys other than these three are skipped with what
+// they hold.
+class PropertyReader : public nlohmann::json_sax<json> {
+public:
+    explicit PropertyReader(const MapRef& map) : map_(map) {}
+
+    bool null() override { return Scalar(json()); }
+    bool boolean(bool value) override { return Scalar(value); }
+    bool number_integer(number_integer_t value) override { return Scalar(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Scalar(value); }
+    bool number_float(number_float_t value, const string_t&) override { return Scalar(value); }
+    bool string(string_t& value) override { return Scalar(std::move(value)); }
+    bool binary(binary_t&) override { return Scalar(json()); }
+
+    bool start_array(std::size_t) override {
+        if (depth_ == 0) {
+            depth_ = 1;
+            return true;
+        }
+        return Nested();
+    }
+    bool end_array() override { return Close(); }
+    bool start_object(std::size_t) override {
+        if (depth_ == 0) {
+            throw std::runtime_error("not an array of properties");
+        }
+        if (depth_ == 1) {
+            depth_ = 2;
+            fields_ = {};
+            return true;
+        }
+        return Nested();
+    }
+    bool key(string_t& name) override {
+        if (depth_ == 2) {
+            field_ = name == "name"    ? &fields_.name
+                     : name == "type"  ? &fields_.type
+                     : name == "value" ? &fields_.value
+                                       : nullptr;
+        }
+        return true;
+    }
+    bool end_object() override {
+        if (depth_ == 2) {
+            const auto& [name, type, value] = fields_;
+            if (name.is_discarded() || type.is_discarded() || value.is_discarded()) {
+                throw std::runtime_error("a property without its name, type or value");
+            }
+            map_->Set(Platform::Utf8ToWide(name.get<std::string>()),
+                      JsonToValue(type.get<std::string>(), value));
+        }
+        return Close();
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+        throw std::runtime_error(error.what());
+    }
+
+private:
+    struct Fields {
+        json name = json::value_t::discarded;
+        json type = json::value_t::discarded;
+        json value = json::value_t::discarded;
+    };
+
+    bool Scalar(json value) {
+        if (depth_ < 2) {
+            throw std::runtime_error("not an array of properties");
+        }
+        if (depth_ == 2 && field_ != nullptr) {
+            *field_ = std::move(value);
+        }
+        return true;
+    }
+    bool Nested() {
+        if (depth_ == 2 && field_ != nullptr) {
+            throw std::runtime_error("a property value that is not a single value");
+        }
+        ++depth_;
+        return true;
+    }
+    bool Close() {
+        --depth_;
+        return true;
+    }
+
+    const MapRef& map_;
+    int depth_ = 0; // 1 inside the array, 2 inside a property
+    Fields fields_;
+    json* field_ = nullptr;
+};
+
 } // namespace
 
 std::string EncodeProperties(const MapRef& map) {
@@ -99,11 +191,9 @@ std::string EncodeProperties(const MapRef& map) {
 
 void DecodeProperties(const std::string& text, const MapRef& map) {
     try {
-        for (const json& property : json::parse(text)) {
-            map->Set(Platform::Utf8ToWide(property.at("name").get<std::string>()),
-                     JsonToValue(property.at("type").get<std::string>(), property.at("value")));
-        }
-    } catch (const json::exception& error) {
+        PropertyReader reader(map);
+        json::sax_parse(text, &reader);
+    } catch (const std::exception& error) {
         throw std::runtime_error(std::string("unreadable property map: ") + error.what());
     }
 }

@@ -25,7 +25,7 @@ bool SyncPass::JudgeRemovedDirectories(const Visit& visit, const Stored& stored,
         }
         const auto found = stored.folders.find(listed.String(kUniqueId));
         if (found != stored.folders.end() && DirectoryMissing(found->second.id)) {
-            removed.push_back(found->second);
+            removed.push_back(journal_.Load(found->second));
         }
     }
     for (const JournalItem& folder : removed) {
@@ -49,8 +49,8 @@ bool SyncPass::JudgeRemovedDirectories(const Visit& visit, const Stored& stored,
 }
 
 bool SyncPass::UnchangedOnServer(const JournalItem& folder) {
-    std::map<std::wstring, JournalItem> known;
-    for (JournalItem& child : journal_.Children(folder.id)) {
+    std::map<std::wstring, JournalEntry> known;
+    for (JournalEntry& child : journal_.Entries(folder.id)) {
         known.emplace(child.uniqueId, std::move(child));
     }
     Bind(folder.map);
@@ -64,7 +64,7 @@ bool SyncPass::UnchangedOnServer(const JournalItem& folder) {
         if (found == known.end() || !found->second.isFolder) {
             return false; // new on the server
         }
-        subFolders.push_back(found->second);
+        subFolders.push_back(journal_.Load(found->second));
     }
     bool complete = true;
     const std::map<std::wstring, USHORT> documents = ListedDocuments(complete);
@@ -76,7 +76,7 @@ bool SyncPass::UnchangedOnServer(const JournalItem& folder) {
         if (found == known.end() || found->second.isFolder) {
             return false; // new on the server
         }
-        MapRef work = UnchangedCopy(found->second.map);
+        MapRef work = UnchangedCopy(journal_.Load(found->second).map);
         LONG change = kNoChange;
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
         if (ServerChanged(change)) {

@@ -2,7 +2,7 @@
 
 namespace KovaSync {
 
-Database::Database(const std::filesystem::path& file) {
+Database::Database(const std::filesystem::path& file, const char* setup) {
     if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
         const std::string message = db_ == nullptr ? "out of memory" : sqlite3_errmsg(db_);
@@ -11,6 +11,12 @@ Database::Database(const std::filesystem::path& file) {
     }
     // Another pass over the same mirror waits a little for the lock instead of failing at once.
     sqlite3_busy_timeout(db_, 5000);
+    try {
+        Execute(setup);
+    } catch (...) {
+        sqlite3_close(db_);
+        throw;
+    }
 }
 
 Database::~Database() {

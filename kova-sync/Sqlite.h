@@ -21,8 +21,8 @@ public:
 
 class Database {
 public:
-    // Opens (and creates) the database file.
-    explicit Database(const std::filesystem::path& file);
+    // Opens (and creates) the database file, then runs the setup statements (pragmas, tables).
+    Database(const std::filesystem::path& file, const char* setup);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

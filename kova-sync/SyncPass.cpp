@@ -113,7 +113,7 @@ JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
     if (FAILED(hr)) {
         throw HostCallError{"raw_SetSyncStartPointByString", hr, shown, message};
     }
-    JournalItem folder{0, std::nullopt, true, {}, "", MapRef(), std::nullopt};
+    JournalItem folder{{0, std::nullopt, true, {}, "", std::nullopt}, MapRef()};
     Check(filter_->raw_GetItemBasicProps(0, folder.map.get()), "raw_GetItemBasicProps");
     Check(filter_->raw_SetItemProperties(0, folder.map.get()), "raw_SetItemProperties");
     folder.uniqueId = folder.map.String(kUniqueId);
@@ -132,7 +132,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
 
     Stored stored;
     DirectoryNames names;
-    for (JournalItem& child : journal_.Children(visit.folder.id)) {
+    for (JournalEntry& child : journal_.Entries(visit.folder.id)) {
         names.Take(child.localName);
         auto& kind = child.isFolder ? stored.folders : stored.documents;
         kind.emplace(child.uniqueId, std::move(child));
@@ -205,7 +205,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     bool isNew = found == stored.folders.end();
     std::string localName = isNew ? std::string() : found->second.localName;
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
-        const bool comesBack = SendRemovedDirectory(found->second, Join(parent.shown, localName));
+        const bool comesBack =
+            SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
         stored.folders.erase(found);
         if (!comesBack) {
             return;
@@ -215,8 +216,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         localName = names.Claim(DisplayName(listed), false);
     }
     JournalItem folder =
-        isNew ? JournalItem{0, parent.folder.id, true, uniqueId, localName, listed, std::nullopt}
-              : found->second;
+        isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
+              : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
     if (!isNew) {
         CopyProperties(listed, work);
@@ -253,27 +254,27 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
     const std::wstring uniqueId = listed.String(kUniqueId);
     const auto found = stored.documents.find(uniqueId);
     const bool isNew = found == stored.documents.end();
-    JournalItem document =
-        isNew ? JournalItem{0,      parent.folder.id, false, uniqueId, names.Claim(DisplayName(listed), true),
-                            listed, std::nullopt}
-              : found->second;
-    if (!isNew) {
-        stored.documents.erase(found);
-    }
-    const auto planned = isNew ? plans_.end() : plans_.find(document.id);
+    const std::int64_t storedId = isNew ? 0 : found->second.id;
+    const auto planned = isNew ? plans_.end() : plans_.find(storedId);
     const Plan* plan = planned == plans_.end() ? nullptr : &planned->second;
-    if (plan && plan->kind == Plan::Kind::Hold) {
+    const FolderChanges& changes = ChangesOf(parent);
+    const auto state = changes.documents.find(storedId);
+    const bool keptLocal = !plan && state != changes.documents.end() &&
+                           state->second != LocalState::Unchanged && state->second != LocalState::Missing;
+    if ((plan && plan->kind == Plan::Kind::Hold) || keptLocal) {
+        // Held in this pass; or an edit here, or an excluded file, which is never overwritten.
+        if (!isNew) {
+            stored.documents.erase(found);
+        }
         return;
     }
-    if (plan) {
-        // The local side of this pass stored what it sent.
-        document = journal_.Find(document.id).value_or(document);
-    }
-    const FolderChanges& changes = ChangesOf(parent);
-    const auto state = changes.documents.find(document.id);
-    if (!plan && state != changes.documents.end() && state->second != LocalState::Unchanged &&
-        state->second != LocalState::Missing) {
-        return; // an edit here, or an excluded file, is never overwritten
+    // The stored map as the local side of this pass left it.
+    JournalItem document = isNew ? JournalItem{{0, parent.folder.id, false, uniqueId,
+                                                names.Claim(DisplayName(listed), true), std::nullopt},
+                                               listed}
+                                 : journal_.Load(found->second);
+    if (!isNew) {
+        stored.documents.erase(found);
     }
     MapRef work = isNew ? listed : CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     if (!isNew) {
@@ -329,10 +330,12 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
         fs::create_directories(parent.directory);
         fs::rename(partial, file); // keeps the modification time the content state holds
     }
+    // Most documents of a pass changed on neither side: their row stays as it is.
+    const bool sameState = !isNew && !download && !sentUp && document.map->HasSameProperties(*work.get());
     document.map = work;
     if (isNew) {
         document.id = journal_.Insert(document);
-    } else {
+    } else if (!sameState) {
         journal_.Update(document);
     }
     if (download) {
@@ -352,7 +355,8 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
 // server; they are removed once the whole tree was listed.
 void SyncPass::PlanRemovals(const Visit& parent, Stored& stored) {
     for (auto* kind : {&stored.folders, &stored.documents}) {
-        for (auto& [uniqueId, item] : *kind) {
+        for (auto& [uniqueId, entry] : *kind) {
+            const JournalItem item = journal_.Load(entry);
             const std::string shown = Join(parent.shown, item.localName);
             ForItem(shown, item.map, item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
                 if (IsDeleted(item, shown)) {
@@ -407,7 +411,7 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
 }
 
 // A file changed here since its last sync is kept (no longer synced) rather than lost.
-void SyncPass::RemoveDocument(const JournalItem& document, const fs::path& file, const std::string& shown) {
+void SyncPass::RemoveDocument(const JournalEntry& document, const fs::path& file, const std::string& shown) {
     if (document.content && fs::exists(file) && !SameSizeAndTime(file, *document.content)) {
         console_.Line("  kept     " + shown + ": changed here since the last sync, no longer synced");
     } else {
@@ -419,8 +423,8 @@ void SyncPass::RemoveDocument(const JournalItem& document, const fs::path& file,
 }
 
 // The folder's synced documents and folders go; the directory stays while it holds other files.
-void SyncPass::RemoveFolder(const JournalItem& folder, const fs::path& directory, const std::string& shown) {
-    for (const JournalItem& child : journal_.Children(folder.id)) {
+void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& directory, const std::string& shown) {
+    for (const JournalEntry& child : journal_.Entries(folder.id)) {
         const fs::path path = directory / child.localName;
         const std::string childShown = Join(shown, child.localName);
         if (child.isFolder) {

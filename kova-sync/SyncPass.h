@@ -60,8 +60,8 @@ private:
     // What the journal holds under a folder, by UniqueId; entries are taken out as the listing names
     // them, so that what is left was not listed.
     struct Stored {
-        std::map<std::wstring, JournalItem> folders;
-        std::map<std::wstring, JournalItem> documents;
+        std::map<std::wstring, JournalEntry> folders;
+        std::map<std::wstring, JournalEntry> documents;
     };
     // A folder or document gone from the server, removed at the end of the pass.
     struct Removal {
@@ -94,9 +94,9 @@ private:
     void PlanRemovals(const Visit& parent, Stored& stored);
     bool IsDeleted(const JournalItem& item, const std::string& shown);
     void ApplyRemovals(std::int64_t documentsBefore);
-    void RemoveDocument(const JournalItem& document, const std::filesystem::path& file,
+    void RemoveDocument(const JournalEntry& document, const std::filesystem::path& file,
                         const std::string& shown);
-    void RemoveFolder(const JournalItem& folder, const std::filesystem::path& directory,
+    void RemoveFolder(const JournalEntry& folder, const std::filesystem::path& directory,
                       const std::string& shown);
 
     // The local side (LocalSend.cpp).

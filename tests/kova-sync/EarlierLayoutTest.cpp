@@ -36,7 +36,8 @@ std::string EarlierPropertyFile(const KovaSync::MapRef& map) {
 void WriteEarlierLayout(KovaSync::Journal& journal, const KovaSync::JournalItem& folder,
                         const fs::path& directory) {
     WriteText(directory / ".kova-folder.json", EarlierPropertyFile(folder.map));
-    for (const KovaSync::JournalItem& child : journal.Children(folder.id)) {
+    for (const KovaSync::JournalEntry& entry : journal.Entries(folder.id)) {
+        const KovaSync::JournalItem child = journal.Load(entry);
         if (child.isFolder) {
             WriteEarlierLayout(journal, child, directory / child.localName);
         } else {

@@ -11,7 +11,7 @@ namespace {
 
 JournalItem Item(std::optional<std::int64_t> parent, bool isFolder, const std::wstring& uniqueId,
                  const std::string& name) {
-    JournalItem item{0, parent, isFolder, uniqueId, name, MapRef(), std::nullopt};
+    JournalItem item{{0, parent, isFolder, uniqueId, name, std::nullopt}, MapRef()};
     item.map->Set(L"UniqueId", uniqueId);
     item.map->Set(L"RemoteFileLastModified", Host::DateValue{45321.123456789});
     item.map->Set(L"VersionId", LONG{3});
@@ -36,15 +36,17 @@ TEST(JournalTest, KeepsItemsAcrossOpenings) {
     const std::optional<JournalItem> main = journal.MainFolder();
     ASSERT_TRUE(main);
     EXPECT_EQ(main->uniqueId, L"{main}");
-    const std::vector<JournalItem> children = journal.Children(main->id);
+    const std::vector<JournalEntry> children = journal.Entries(main->id);
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(children[0].localName, "Report.txt");
     ASSERT_TRUE(children[0].content);
     EXPECT_EQ(children[0].content->modifiedNs, 1700000000123456789);
     EXPECT_EQ(children[0].content->hash, "abc");
-    EXPECT_EQ(*children[0].map->Find(L"VersionId"), Host::PropertyValue(LONG{4}));
+    const JournalItem loaded = journal.Load(children[0]);
+    EXPECT_EQ(loaded.localName, "Report.txt");
+    EXPECT_EQ(*loaded.map->Find(L"VersionId"), Host::PropertyValue(LONG{4}));
     // Dates read back exactly: the change test compares them for equality.
-    EXPECT_EQ(*children[0].map->Find(L"RemoteFileLastModified"),
+    EXPECT_EQ(*loaded.map->Find(L"RemoteFileLastModified"),
               Host::PropertyValue(Host::DateValue{45321.123456789}));
     EXPECT_EQ(journal.Setting("start_point"), "Meridio://server/container/1");
     EXPECT_FALSE(journal.Setting("other"));
@@ -74,7 +76,24 @@ TEST(JournalTest, ForgetsAFolderWithEverythingBelowIt) {
     EXPECT_EQ(journal.CountDocumentsUnder(folder), 2);
     journal.Remove(folder);
     EXPECT_EQ(journal.CountDocuments(), 1);
-    EXPECT_EQ(journal.Children(main).size(), 1u);
+    EXPECT_EQ(journal.Entries(main).size(), 1u);
+    // An entry read before its folder was forgotten is not loaded as an empty item.
+    EXPECT_THROW(journal.Load(JournalEntry{inner, folder, true, L"{inner}", "inner", std::nullopt}),
+                 SqliteError);
+}
+
+TEST(JournalTest, ANewContentStateKeepsTheMap) {
+    TestSupport::TempDirectory dir;
+    Journal journal(dir.path() / "journal.db");
+    const std::int64_t main = journal.Insert(Item(std::nullopt, true, L"{main}", ""));
+    JournalItem document = Item(main, false, L"{doc}", "a.txt");
+    document.content = ContentState{1, 10, "old"};
+    document.id = journal.Insert(document);
+    journal.SetContent(document.id, ContentState{1, 20, "old"});
+    const JournalItem loaded = journal.Load(document);
+    ASSERT_TRUE(loaded.content);
+    EXPECT_EQ(loaded.content->modifiedNs, 20);
+    EXPECT_TRUE(loaded.map->HasSameProperties(*document.map.get()));
 }
 
 } // namespace
