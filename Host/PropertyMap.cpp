@@ -16,6 +16,12 @@ LSMemoryPropertyMap* LSMemoryPropertyMap::Create() {
     return new LSMemoryPropertyMap();
 }
 
+LSMemoryPropertyMap* LSMemoryPropertyMap::Copy() const {
+    LSMemoryPropertyMap* copy = Create();
+    copy->properties_ = properties_;
+    return copy;
+}
+
 void LSMemoryPropertyMap::Set(const std::wstring& name, PropertyValue value) {
     properties_[name] = std::move(value);
 }

@@ -58,12 +58,15 @@ class LSMemoryPropertyMap : public HostObject<ILSPropertyMap> {
 public:
     // A new map holding one reference, which the caller releases.
     static LSMemoryPropertyMap* Create();
+    // A new map holding the same properties (not the test controls), one reference as Create's.
+    LSMemoryPropertyMap* Copy() const;
 
     // Test controls.
     InjectedFailures<PropertyMapMethod>& Failures() { return failures_; }
     // When set, get_ItemStr hands out a null BSTR for an empty string, as some hosts do.
     void SetEmptyStringsAsNull(bool asNull) { emptyStringsAsNull_ = asNull; }
     void Set(const std::wstring& name, PropertyValue value);
+    void Remove(const std::wstring& name) { properties_.erase(name); }
     const PropertyValue* Find(const std::wstring& name) const;
     // Every property, ordered by name.
     std::vector<Property> Properties() const;

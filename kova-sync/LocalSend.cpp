@@ -181,8 +181,6 @@ void SyncPass::Relocate(const Relocation& relocation) {
 void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
                                 std::deque<Visit>& next, bool complete) {
     FolderChanges& changes = ChangesOf(visit);
-    bool listingComplete = true;
-    const std::map<std::wstring, USHORT> listed = ListedDocuments(listingComplete);
     std::vector<JournalItem> documents;
     for (const auto& [uniqueId, entry] : stored.documents) {
         const auto state = changes.documents.find(entry.id);
@@ -191,6 +189,9 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
             documents.push_back(journal_.Load(entry));
         }
     }
+    bool listingComplete = true;
+    const std::map<std::wstring, USHORT> listed =
+        documents.empty() ? std::map<std::wstring, USHORT>() : ListedDocuments(listingComplete);
     for (JournalItem& document : documents) {
         const auto state = changes.documents.find(document.id);
         const std::string shown = JoinShown(visit.shown, document.localName);

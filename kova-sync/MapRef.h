@@ -36,15 +36,9 @@ private:
 
 // A copy of the map without the properties named, so that what a call writes there is that call's.
 inline MapRef CopyWithout(const MapRef& map, std::initializer_list<const wchar_t*> dropped) {
-    MapRef copy;
-    for (const Host::Property& property : map->Properties()) {
-        bool drop = false;
-        for (const wchar_t* name : dropped) {
-            drop = drop || property.name == name;
-        }
-        if (!drop) {
-            copy->Set(property.name, property.value);
-        }
+    MapRef copy(map->Copy());
+    for (const wchar_t* name : dropped) {
+        copy->Remove(name);
     }
     return copy;
 }

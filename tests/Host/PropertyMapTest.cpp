@@ -31,6 +31,25 @@ protected:
     Bstr name{L"Mavisto.FromServerFileId"};
 };
 
+TEST_F(PropertyMapTest, ACopyHoldsTheSamePropertiesAndChangesApart) {
+    map->Set(L"Title", std::wstring(L"A"));
+    map->Set(L"VersionId", LONG{3});
+    map->Failures().Fail(PropertyMapMethod::GetItemStr, E_FAIL);
+    LSMemoryPropertyMap* copy = map->Copy();
+    EXPECT_TRUE(copy->HasSameProperties(*map));
+    BSTR read = nullptr;
+    Bstr title(L"Title");
+    EXPECT_EQ(copy->get_ItemStr(title.value, &read), S_OK); // the test controls stay with the original
+    EXPECT_EQ(Take(read), L"A");
+    copy->Remove(L"VersionId");
+    copy->Set(L"Title", std::wstring(L"B"));
+    EXPECT_FALSE(copy->HasSameProperties(*map));
+    EXPECT_EQ(*map->Find(L"Title"), Host::PropertyValue(std::wstring(L"A")));
+    EXPECT_NE(map->Find(L"VersionId"), nullptr);
+    EXPECT_EQ(copy->Find(L"VersionId"), nullptr);
+    copy->Release();
+}
+
 TEST_F(PropertyMapTest, KeepsEachTypeAndReadsItBack) {
     Bstr text(L"Meridio://server/doc/17");
     ASSERT_EQ(map->put_ItemStr(name.value, text.value), S_OK);
