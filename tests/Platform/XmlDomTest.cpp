@@ -380,7 +380,11 @@ TEST(XmlDomAttributes, ReadByIndexInAnyOrderAndAfterEdits) {
     ASSERT_EQ(S_OK, attributes->get_length(&count));
     EXPECT_EQ(4, count);
     std::wstring walked;
-    for (Ref<IXMLDOMNode> next; attributes->nextNode(next.Out()) == S_OK && next;) {
+    for (;;) {
+        Ref<IXMLDOMNode> next;
+        if (attributes->nextNode(next.Out()) != S_OK || !next) {
+            break;
+        }
         walked += ReadText(next.get(), &IXMLDOMNode::get_text);
     }
     EXPECT_EQ(L"1two34", walked);
