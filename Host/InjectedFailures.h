@@ -18,6 +18,7 @@ public:
         failures_[{method, name}] = result;
     }
     void Clear() { failures_.clear(); }
+    bool Empty() const { return failures_.empty(); }
 
     std::optional<HRESULT> For(Method method, const std::wstring& name = {}) const {
         if (auto found = failures_.find({method, name}); found != failures_.end()) {

@@ -1,11 +1,42 @@
 #include "Host/PropertyMap.h"
 
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <unordered_set>
+
 namespace Host {
 
 namespace {
 
+std::wstring_view ViewOf(BSTR text) {
+    return text == nullptr ? std::wstring_view{} : std::wstring_view(text, SysStringLen(text));
+}
+
 std::wstring TextOf(BSTR text) {
-    return text == nullptr ? std::wstring{} : std::wstring(text, SysStringLen(text));
+    return std::wstring(ViewOf(text));
+}
+
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view name) const { return std::hash<std::wstring_view>{}(name); }
+};
+
+// The one copy of the name for every map of the process; the names a host uses are few, so they stay.
+const std::wstring* SharedName(std::wstring_view name) {
+    static std::mutex guard;
+    static std::unordered_set<std::wstring, NameHash, std::equal_to<>> names;
+    const std::lock_guard<std::mutex> lock(guard);
+    auto found = names.find(name);
+    if (found == names.end()) {
+        found = names.emplace(name).first;
+    }
+    return &*found;
+}
+
+template <class Entries> auto LowerBound(Entries& entries, std::wstring_view name) {
+    return std::lower_bound(entries.begin(), entries.end(), name,
+                            [](const auto& entry, std::wstring_view wanted) { return *entry.name < wanted; });
 }
 
 constexpr wchar_t kNameValueSeparator = L'\t';
@@ -22,27 +53,41 @@ LSMemoryPropertyMap* LSMemoryPropertyMap::Copy() const {
     return copy;
 }
 
-void LSMemoryPropertyMap::Set(const std::wstring& name, PropertyValue value) {
-    properties_[name] = std::move(value);
+void LSMemoryPropertyMap::Set(std::wstring_view name, PropertyValue value) {
+    const auto found = LowerBound(properties_, name);
+    if (found != properties_.end() && *found->name == name) {
+        found->value = std::move(value);
+        return;
+    }
+    properties_.insert(found, Entry{SharedName(name), std::move(value)});
 }
 
-const PropertyValue* LSMemoryPropertyMap::Find(const std::wstring& name) const {
-    auto found = properties_.find(name);
-    return found == properties_.end() ? nullptr : &found->second;
+void LSMemoryPropertyMap::Remove(std::wstring_view name) {
+    const auto found = LowerBound(properties_, name);
+    if (found != properties_.end() && *found->name == name) {
+        properties_.erase(found);
+    }
+}
+
+const PropertyValue* LSMemoryPropertyMap::Find(std::wstring_view name) const {
+    const auto found = LowerBound(properties_, name);
+    return found != properties_.end() && *found->name == name ? &found->value : nullptr;
 }
 
 std::vector<Property> LSMemoryPropertyMap::Properties() const {
     std::vector<Property> all;
     all.reserve(properties_.size());
-    for (const auto& [name, value] : properties_) {
-        all.push_back({name, value});
+    for (const Entry& entry : properties_) {
+        all.push_back({*entry.name, entry.value});
     }
     return all;
 }
 
 HRESULT LSMemoryPropertyMap::Admit(PropertyMapMethod method, BSTR name) const {
-    if (auto failure = failures_.For(method, TextOf(name))) {
-        return *failure;
+    if (!failures_.Empty()) {
+        if (auto failure = failures_.For(method, TextOf(name))) {
+            return *failure;
+        }
     }
     return name == nullptr ? E_INVALIDARG : S_OK;
 }
@@ -52,7 +97,7 @@ HRESULT LSMemoryPropertyMap::Store(PropertyMapMethod method, BSTR name, Property
     if (FAILED(admitted)) {
         return admitted;
     }
-    Set(TextOf(name), std::move(value));
+    Set(ViewOf(name), std::move(value));
     return S_OK;
 }
 
@@ -64,7 +109,7 @@ template <class T> HRESULT LSMemoryPropertyMap::Read(PropertyMapMethod method, B
     if (FAILED(admitted)) {
         return admitted;
     }
-    const PropertyValue* value = Find(TextOf(name));
+    const PropertyValue* value = Find(ViewOf(name));
     if (value == nullptr) {
         return MAPI_E_NOT_FOUND;
     }
@@ -129,7 +174,7 @@ HRESULT STDMETHODCALLTYPE LSMemoryPropertyMap::get_ItemHasValue(BSTR name, VARIA
     if (FAILED(admitted)) {
         return admitted;
     }
-    const PropertyValue* value = Find(TextOf(name));
+    const PropertyValue* value = Find(ViewOf(name));
     const auto* text = value == nullptr ? nullptr : std::get_if<std::wstring>(value);
     const bool holdsValue = value != nullptr && (text == nullptr || !text->empty());
     *hasValue = holdsValue ? VARIANT_TRUE : VARIANT_FALSE;
@@ -144,7 +189,7 @@ HRESULT STDMETHODCALLTYPE LSMemoryPropertyMap::get_ItemExists(BSTR name, BYTE* e
     if (FAILED(admitted)) {
         return admitted;
     }
-    *exists = Find(TextOf(name)) != nullptr ? 1 : 0;
+    *exists = Find(ViewOf(name)) != nullptr ? 1 : 0;
     return S_OK;
 }
 
@@ -191,14 +236,15 @@ HRESULT STDMETHODCALLTYPE LSMemoryPropertyMap::put_ItemVariant(VARIANT* nameValu
         return E_INVALIDARG;
     }
     const auto* elements = static_cast<const BSTR*>(array->pvData);
-    std::vector<std::pair<std::wstring, std::wstring>> pairs;
+    std::vector<std::pair<std::wstring_view, std::wstring>> pairs;
+    pairs.reserve(array->rgsabound[0].cElements);
     for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) {
-        const std::wstring element = TextOf(elements[i]);
+        const std::wstring_view element = ViewOf(elements[i]);
         const auto tab = element.find(kNameValueSeparator);
-        if (tab == std::wstring::npos) {
+        if (tab == std::wstring_view::npos) {
             return E_INVALIDARG;
         }
-        pairs.emplace_back(element.substr(0, tab), element.substr(tab + 1));
+        pairs.emplace_back(element.substr(0, tab), std::wstring(element.substr(tab + 1)));
     }
     for (auto& [name, value] : pairs) {
         Set(name, std::move(value));

@@ -5,8 +5,8 @@
 #include "Host/InjectedFailures.h"
 #include "KOVASyncBasicsLib/PropertyMap.h"
 
-#include <map>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -53,7 +53,9 @@ enum class PropertyMapMethod {
 // value" when it exists and is not an empty string. put_ItemVar takes VT_CY, VT_BSTR, VT_I4, VT_R8
 // and VT_DATE. put_ItemVariant takes a one-dimensional VT_ARRAY | VT_BSTR whose elements are the
 // name, a TAB and the value; an element without a TAB refuses the whole batch with E_INVALIDARG.
-// A mail item (Host/MailItem.h) is a map that serves one more interface.
+// A mail item (Host/MailItem.h) is a map that serves one more interface. A host keeps many maps of
+// the same few dozen names: each name is stored once for the process and the map holds its
+// properties in a vector sorted by name.
 class LSMemoryPropertyMap : public HostObject<ILSPropertyMap> {
 public:
     // A new map holding one reference, which the caller releases.
@@ -65,9 +67,9 @@ public:
     InjectedFailures<PropertyMapMethod>& Failures() { return failures_; }
     // When set, get_ItemStr hands out a null BSTR for an empty string, as some hosts do.
     void SetEmptyStringsAsNull(bool asNull) { emptyStringsAsNull_ = asNull; }
-    void Set(const std::wstring& name, PropertyValue value);
-    void Remove(const std::wstring& name) { properties_.erase(name); }
-    const PropertyValue* Find(const std::wstring& name) const;
+    void Set(std::wstring_view name, PropertyValue value);
+    void Remove(std::wstring_view name);
+    const PropertyValue* Find(std::wstring_view name) const;
     // Every property, ordered by name.
     std::vector<Property> Properties() const;
     // Whether both maps hold the same properties with the same types and values.
@@ -98,7 +100,12 @@ private:
     // Reads a property of type T into out.
     template <class T> HRESULT Read(PropertyMapMethod method, BSTR name, T* out) const;
 
-    std::map<std::wstring, PropertyValue> properties_;
+    struct Entry {
+        const std::wstring* name; // one of the process's names, never freed
+        PropertyValue value;
+        friend bool operator==(const Entry&, const Entry&) = default; // one name, one pointer
+    };
+    std::vector<Entry> properties_; // sorted by name
     InjectedFailures<PropertyMapMethod> failures_;
     bool emptyStringsAsNull_ = false;
 };

@@ -192,6 +192,8 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetSubFolderExtraProperty(USHORT index, c
     return ExtraProperty(m_subFolderExtraProperties, index, name, defaultValue);
 }
 
+void LSBaseFileSyncFilter::AddListedItemProperties(USHORT /*index*/, LSExtraProperties& /*extra*/) {}
+
 void LSBaseFileSyncFilter::SetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                                 const CStdStr<wchar_t>& value) {
     if (m_itemExtraProperties.size() < static_cast<size_t>(index) + 1) {

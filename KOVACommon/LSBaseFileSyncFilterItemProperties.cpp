@@ -77,6 +77,16 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
             storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
         const CStdStr<wchar_t> name = GetItemName(index);
         const CStdStr<wchar_t> fileName = m_itemNames.at(index);
+        const bool hasExtra = index < m_itemExtraProperties.size();
+        LSExtraProperties extraProperties = hasExtra ? m_itemExtraProperties[index] : LSExtraProperties();
+        if (hasExtra) {
+            AddListedItemProperties(index, extraProperties);
+        }
+        const LSExtraProperties* extra = hasExtra ? &extraProperties : nullptr;
+        const auto extraValue = [&](const wchar_t* name, const wchar_t* defaultValue) {
+            const CStdStr<wchar_t>* found = extra == nullptr ? nullptr : Find(*extra, name);
+            return found == nullptr ? CStdStr<wchar_t>(defaultValue) : *found;
+        };
 
         CStdStr<wchar_t> url;
         HRESULT hr = GetFileUrl(name, url, index);
@@ -92,12 +102,12 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         if (m_headerOnly || !IsMailFile(fileName)) {
             skipUsers = SkipFromToUsers(name, item);
             if (!skipUsers) {
-                fromUser = GetItemExtraProperty(index, L"fromUser", L"");
-                toUser = GetItemExtraProperty(index, L"toUser", L"");
+                fromUser = extraValue(L"fromUser", L"");
+                toUser = extraValue(L"toUser", L"");
             }
         }
 
-        bool readOnly = GetItemExtraProperty(index, L"forceReadOnly", L"0") == L"1";
+        bool readOnly = extraValue(L"forceReadOnly", L"0") == L"1";
         CStdStr<wchar_t> permission;
         if (!readOnly) {
             hr = isItemReadOnly(name, &readOnly, permission);
@@ -115,8 +125,6 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
 
         // An unknown date is asked for, never taken as 0.0: a cached 0.0 would read as unchanged.
         const DATE lastModified = CacheLastModified(index);
-        const LSExtraProperties* extra =
-            index < m_itemExtraProperties.size() ? &m_itemExtraProperties[index] : nullptr;
         SetMapiProperties(item, lastModified, hash, name, fileName, url, fromUser, toUser, permission, extra,
                           skipUsers);
         return S_OK;

@@ -148,9 +148,9 @@ void CreateDOMDocument(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xm
     }
 }
 
-void LoadReplyXmlText(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xml, const wchar_t* action) {
+void LoadReplyXmlText(IXMLDOMDocument2Ptr& document, const _bstr_t& xml, const wchar_t* action) {
     CreateDOMDocument(document, CStdStr<wchar_t>());
-    if (document->loadXML(_bstr_t(xml.c_str())) != VARIANT_TRUE) {
+    if (document->loadXML(xml) != VARIANT_TRUE) {
         const CStdStr<wchar_t> message = FormatString(L"The reply of %s holds text that is not XML", action);
         LSDIAG_ERROR << message;
         document = nullptr;

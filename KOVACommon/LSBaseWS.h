@@ -58,7 +58,7 @@ void CreateDOMDocument(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xm
 
 // A new DOM document loaded with XML text that a reply carries (a result element's text). Text that
 // does not load is a failed reply, never an empty one: LSHttpError naming the action.
-void LoadReplyXmlText(IXMLDOMDocument2Ptr& document, const CStdStr<wchar_t>& xml, const wchar_t* action);
+void LoadReplyXmlText(IXMLDOMDocument2Ptr& document, const _bstr_t& xml, const wchar_t* action);
 
 // The Content-Length response header as a number; 0 when absent.
 std::uint64_t GetResponseContentLength(ILSHttpRequest* request);

@@ -62,6 +62,8 @@ HRESULT KOVAMeridioSyncFilterImpl::GetContents(ILSPropertyMap* folderMap, LONG l
             m_fileNames.clear();
             m_itemVersions.clear();
             m_itemExtraProperties.clear();
+            m_itemRows.clear();
+            m_rowPropertyNames.clear();
             m_subFolderExtraProperties.clear();
             _nameValuePairsForRootFolder.clear();
             m_itemUrls.clear();
@@ -159,16 +161,21 @@ HRESULT KOVAMeridioSyncFilterImpl::LoadContentsDocument(const CStdStr<wchar_t>& 
         LSDIAG_ERROR << method << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
         return hr;
     }
-    const IXMLDOMNodePtr result = reply->selectSingleNode(resultQuery);
-    if (!result) {
-        LSDIAG_ERROR << missingResultText;
-        ThrowHResult(E_INVALIDARG);
+    _bstr_t text;
+    {
+        const IXMLDOMNodePtr result = reply->selectSingleNode(resultQuery);
+        if (!result) {
+            LSDIAG_ERROR << missingResultText;
+            ThrowHResult(E_INVALIDARG);
+        }
+        text = result->Gettext();
     }
-    LoadContentsText(CStdStr<wchar_t>(result->Gettext()), action);
+    reply = nullptr; // the reply's tree goes before its text is parsed: a large listing is not held twice
+    LoadContentsText(text, action);
     return S_OK;
 }
 
-void KOVAMeridioSyncFilterImpl::LoadContentsText(const CStdStr<wchar_t>& xml, const wchar_t* action) {
+void KOVAMeridioSyncFilterImpl::LoadContentsText(const _bstr_t& xml, const wchar_t* action) {
     m_contentsDocument.Load(xml, action);
 }
 
@@ -222,7 +229,8 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
         if (!hasAttachments.empty()) {
             SetItemExtraProperty(index, L"PR_HAS_ATTACH", hasAttachments);
         }
-        AddRowAttributeProperties(index, row, "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+        m_itemRows.resize(static_cast<std::size_t>(index) + 1);
+        m_itemRows[index] = row;
         AddDocumentClassProperties(document);
     }
     LSDIAG_DIAG << "GetFolderDocuments end";
@@ -254,7 +262,11 @@ HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
         if (created > 1.0) {
             SetItemExtraProperty(index, MakePropertyName(L"Prop_9_2_3"), FormatItemDate(created));
         }
-        AddRowAttributeProperties(index, row, "KOVAMeridioSyncFilterImpl::GetSingleDocument");
+        LSExtraProperties rowProperties;
+        AddRowAttributeProperties(rowProperties, row, "KOVAMeridioSyncFilterImpl::GetSingleDocument");
+        for (const auto& [name, value] : rowProperties) {
+            SetItemExtraProperty(index, name, value);
+        }
         AddDocumentClassProperties(document);
         SetItemExtraProperty(index, MakePropertyName(L"Prop_9_1_1"), document.idText);
     }
@@ -321,7 +333,13 @@ KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const Document
     return document;
 }
 
-void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(USHORT index, IXMLDOMNode* row,
+void KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraProperties& extra) {
+    if (index < m_itemRows.size() && m_itemRows[index]) {
+        AddRowAttributeProperties(extra, m_itemRows[index], "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+    }
+}
+
+void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row,
                                                           const char* method) {
     const IXMLDOMNamedNodeMapPtr attributes = row->Getattributes();
     const LONG count = attributes->Getlength();
@@ -338,8 +356,13 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(USHORT index, IXMLDOMN
             continue;
         }
         value.ChangeType(VT_BSTR);
-        SetItemExtraProperty(index, MakePropertyName(CStdStr<wchar_t>(name)),
-                             CStdStr<wchar_t>(value.bstrVal));
+        const std::wstring attributeName(name, name.length());
+        auto propertyName = m_rowPropertyNames.find(attributeName);
+        if (propertyName == m_rowPropertyNames.end()) {
+            propertyName =
+                m_rowPropertyNames.emplace(attributeName, MakePropertyName(CStdStr<wchar_t>(name))).first;
+        }
+        extra[propertyName->second] = CStdStr<wchar_t>(value.bstrVal);
     }
 }
 

@@ -78,8 +78,7 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_HasChangesOnline(ILSPropertyMap* reposito
             ThrowHResult(E_INVALIDARG);
         }
         IXMLDOMDocument2Ptr preview;
-        LoadReplyXmlText(preview, CStdStr<wchar_t>(properties->Gettext()),
-                         L"OutlookGetDocumentPreviewPropertiesFull");
+        LoadReplyXmlText(preview, properties->Gettext(), L"OutlookGetDocumentPreviewPropertiesFull");
         const IXMLDOMNodePtr row = preview->selectSingleNode(L"//T1");
         if (!row) {
             LSDIAG_ERROR << "Unable to get T1 node for document docid: " << documentId;

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class KOVAMeridioSyncFilterImpl : public LSBaseFileSyncFilter,
@@ -131,6 +132,8 @@ public:
     CStdStr<wchar_t> GetCheckoutName(LONG documentId);
     // The stored checkout user differs from the listed one.
     bool IsItemCheckedOut(USHORT index, ILSPropertyMap* item) override;
+    // The attributes of a container listing's row, read when the item's properties are written.
+    void AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
 
     // Rename of a document's title (KOVAMeridioRename.cpp).
     HRESULT RenameFileRemoteIntern(const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& newName,
@@ -172,7 +175,7 @@ public:
     HRESULT GetSingleDocContents(ILSPropertyMap* folderMap);
     // Loads the XML text of a listing result (of the action) as the contents document the rows are
     // read from; text that is not XML fails the request.
-    void LoadContentsText(const CStdStr<wchar_t>& xml, const wchar_t* action);
+    void LoadContentsText(const _bstr_t& xml, const wchar_t* action);
     HRESULT GetFolderSubFolders();
     HRESULT GetFolderDocuments();
     HRESULT GetSingleDocument();
@@ -285,7 +288,7 @@ private:
     // sender the preview names.
     CStdStr<wchar_t> AddPreviewProperties(USHORT index);
     // Every attribute of the row as an extra property under its Meridio- name.
-    void AddRowAttributeProperties(USHORT index, IXMLDOMNode* row, const char* method);
+    void AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row, const char* method);
     // "extension", the form region class and "DocIdProperty".
     void AddDocumentClassProperties(const ListedDocument& document);
     // Sends a part-list request and reads the parts of its reply.
@@ -307,6 +310,11 @@ private:
     // The documents this object locked, in the order of locking; an id locked twice stands twice.
     std::vector<ULONG> m_checkedOutDocumentIds;
     std::vector<CStdStr<wchar_t>> m_itemUrls;
+    // The row of each item of a container listing, whose attributes become extra properties when
+    // they are written (all rows share the contents document, which holds them anyway).
+    std::vector<IXMLDOMNodePtr> m_itemRows;
+    // The Meridio- property name of each attribute name met in a row.
+    std::unordered_map<std::wstring, CStdStr<wchar_t>> m_rowPropertyNames;
     CStdStr<wchar_t> m_serverName;
     LONG m_folderObjectId = 0;
     CStdStr<wchar_t> m_dmwsUrl;

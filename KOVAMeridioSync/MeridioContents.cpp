@@ -28,7 +28,7 @@ IXMLDOMNodePtr MeridioRowIndex::Find(LONG id) const {
     return found != rows_.end() ? found->second : IXMLDOMNodePtr();
 }
 
-void MeridioContents::Load(const CStdStr<wchar_t>& xml, const wchar_t* action) {
+void MeridioContents::Load(const _bstr_t& xml, const wchar_t* action) {
     Clear();
     IXMLDOMDocument2Ptr document;
     LoadReplyXmlText(document, xml, action);

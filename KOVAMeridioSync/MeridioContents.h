@@ -26,7 +26,7 @@ class MeridioContents {
 public:
     // A new document holding the XML of the action's reply, replacing the last one and its indexes;
     // text that is not XML fails the request (LSHttpError) and leaves no document.
-    void Load(const CStdStr<wchar_t>& xml, const wchar_t* action);
+    void Load(const _bstr_t& xml, const wchar_t* action);
     void Clear();
 
     explicit operator bool() const { return static_cast<bool>(document_); }

@@ -9,15 +9,15 @@ namespace Platform::Xml {
 
 namespace {
 
-// Index and cursor handling shared by lists and maps; Items supplies Count() and At(index).
+// Index and cursor handling shared by lists and maps; Items supplies Count() and At(index), which
+// gives no node for an index past the end.
 template <class Interface, class Items>
 class Listing : public ComObject<NoDispatch<Interface>, Interface, IDispatch> {
 public:
     explicit Listing(Items items) : items_(std::move(items)) {}
 
     HRESULT STDMETHODCALLTYPE get_item(LONG index, IXMLDOMNode** listItem) override {
-        const bool inRange = index >= 0 && static_cast<std::size_t>(index) < items_.Count();
-        return ReturnNode(inRange ? items_.At(static_cast<std::size_t>(index)) : NodeRef{}, listItem);
+        return ReturnNode(index >= 0 ? items_.At(static_cast<std::size_t>(index)) : NodeRef{}, listItem);
     }
     HRESULT STDMETHODCALLTYPE get_length(LONG* listLength) override {
         if (listLength == nullptr) {
@@ -27,10 +27,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE nextNode(IXMLDOMNode** nextItem) override {
-        if (cursor_ >= items_.Count()) {
-            return ReturnNode(NodeRef{}, nextItem);
+        NodeRef next = items_.At(cursor_);
+        if (next.node) {
+            ++cursor_;
         }
-        return ReturnNode(items_.At(cursor_++), nextItem);
+        return ReturnNode(std::move(next), nextItem);
     }
     HRESULT STDMETHODCALLTYPE reset() override {
         cursor_ = 0;
@@ -47,20 +48,36 @@ private:
 struct Snapshot {
     std::vector<NodeRef> nodes;
     std::size_t Count() const { return nodes.size(); }
-    NodeRef At(std::size_t index) const { return nodes[index]; }
+    NodeRef At(std::size_t index) const { return index < nodes.size() ? nodes[index] : NodeRef{}; }
 };
 
+// The element's attributes as they are now. A tree's attributes are only ever appended (a load makes
+// a new tree), so an attribute keeps its index and the last one reached is a valid place to walk on
+// from: reading them in order costs a step each.
 struct ElementAttributes {
     NodeRef element;
+    mutable std::size_t reachedIndex = 0;
+    mutable pugi::xml_attribute reached;
+
     std::size_t Count() const {
         const auto attributes = element.node.attributes();
         return static_cast<std::size_t>(std::distance(attributes.begin(), attributes.end()));
     }
     NodeRef At(std::size_t index) const {
-        pugi::xml_attribute attribute = element.node.first_attribute();
-        for (; index > 0; --index) {
+        if (!reached || index < reachedIndex) {
+            reached = element.node.first_attribute();
+            reachedIndex = 0;
+        }
+        pugi::xml_attribute attribute = reached;
+        std::size_t at = reachedIndex;
+        for (; attribute && at < index; ++at) {
             attribute = attribute.next_attribute();
         }
+        if (!attribute) {
+            return NodeRef{};
+        }
+        reached = attribute;
+        reachedIndex = at;
         return NodeRef{element.tree, element.node, attribute};
     }
 };
@@ -98,7 +115,7 @@ HRESULT ReturnNodeList(std::vector<NodeRef> nodes, IXMLDOMNodeList** out) {
 }
 
 HRESULT ReturnAttributeMap(const NodeRef& element, IXMLDOMNamedNodeMap** out) {
-    return ReturnNew<AttributeMap>(ElementAttributes{element}, out);
+    return ReturnNew<AttributeMap>(ElementAttributes{element, 0, {}}, out);
 }
 
 } // namespace Platform::Xml

@@ -85,6 +85,33 @@ TEST_F(PropertyMapTest, KeepsEachTypeAndReadsItBack) {
     EXPECT_EQ(all[4].type(), PropertyType::Number); // VersionId
 }
 
+TEST_F(PropertyMapTest, WritesInAnyOrderKeepOneEntryPerNameInNameOrder) {
+    const std::wstring withNul(L"Meridio\0b", 9);
+    for (const std::wstring& written : {std::wstring(L"Meridio-b"), std::wstring(L"Meridio"), withNul,
+                                        std::wstring(L"Meridio-a"), std::wstring(L"Meridio")}) {
+        map->Set(written, written + L"!");
+    }
+    map->Set(L"Meridio-a", LONG{3}); // a rewrite takes the new type
+    const auto all = map->Properties();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].name, L"Meridio");
+    EXPECT_EQ(all[1].name, withNul);
+    EXPECT_EQ(std::get<std::wstring>(all[1].value), withNul + L"!");
+    EXPECT_EQ(all[2].name, L"Meridio-a");
+    EXPECT_EQ(std::get<LONG>(all[2].value), 3);
+    EXPECT_EQ(all[3].name, L"Meridio-b");
+
+    // Another map of the same names is a map of its own, also after this one is gone.
+    LSMemoryPropertyMap* other = LSMemoryPropertyMap::Create();
+    other->Set(L"Meridio-a", std::wstring(L"other"));
+    map->Release();
+    map = LSMemoryPropertyMap::Create();
+    EXPECT_EQ(map->Find(L"Meridio-a"), nullptr);
+    EXPECT_EQ(std::get<std::wstring>(*other->Find(L"Meridio-a")), L"other");
+    EXPECT_EQ(other->Find(L"Meridio"), nullptr);
+    other->Release();
+}
+
 TEST_F(PropertyMapTest, ReadsOfMissingOrDifferentlyTypedPropertiesFail) {
     LONG number = 0;
     EXPECT_EQ(map->get_ItemNum(name.value, &number), MAPI_E_NOT_FOUND);

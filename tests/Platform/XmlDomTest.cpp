@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -327,6 +329,65 @@ TEST(XmlDomBuild, CreatedElementsJoinTheTreeWithTheirAttributes) {
     ASSERT_EQ(S_OK, document->createElement(Bstr(L"second"), second.Out()));
     EXPECT_EQ(E_FAIL, document->appendChild(second.get(), nullptr)) << "a document holds one element";
     EXPECT_EQ(E_INVALIDARG, item->appendChild(root.get(), nullptr)) << "a node cannot hold its ancestor";
+}
+
+// The name and value of the attribute at the index, "<none>" past the end.
+std::wstring AttributeAt(IXMLDOMNamedNodeMap* attributes, LONG index) {
+    Ref<IXMLDOMNode> attribute;
+    if (attributes->get_item(index, attribute.Out()) != S_OK || !attribute) {
+        return L"<none>";
+    }
+    return ReadText(attribute.get(), &IXMLDOMNode::get_xml);
+}
+
+TEST(XmlDomAttributes, ReadByIndexInAnyOrderAndAfterEdits) {
+    Ref<IXMLDOMDocument2> document = Loaded(L"<root><row a=\"1\" b=\"2\" c=\"3\"/></root>");
+    Ref<IXMLDOMNode> row = SelectOne(document.get(), L"//row");
+    Ref<IXMLDOMNamedNodeMap> attributes;
+    ASSERT_EQ(S_OK, row->get_attributes(attributes.Out()));
+    for (const auto& [index, expected] : std::vector<std::pair<LONG, std::wstring>>{{0, L"a=\"1\""},
+                                                                                    {2, L"c=\"3\""},
+                                                                                    {1, L"b=\"2\""},
+                                                                                    {1, L"b=\"2\""},
+                                                                                    {3, L"<none>"},
+                                                                                    {-1, L"<none>"},
+                                                                                    {0, L"a=\"1\""}}) {
+        EXPECT_EQ(expected, AttributeAt(attributes.get(), index)) << index;
+    }
+
+    // The map is live: a new attribute comes last, a changed one keeps its place, also after the
+    // element moves within its tree.
+    Ref<IXMLDOMElement> element;
+    ASSERT_EQ(S_OK, row->QueryInterface(element.Out()));
+    EXPECT_EQ(L"c=\"3\"", AttributeAt(attributes.get(), 2));
+    for (const auto& [name, text] : {std::pair{L"d", L"4"}, std::pair{L"b", L"two"}}) {
+        VARIANT value{};
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(text);
+        EXPECT_EQ(S_OK, element->setAttribute(Bstr(name), value));
+        SysFreeString(value.bstrVal);
+    }
+    Ref<IXMLDOMElement> root;
+    ASSERT_EQ(S_OK, document->get_documentElement(root.Out()));
+    Ref<IXMLDOMElement> other;
+    ASSERT_EQ(S_OK, document->createElement(Bstr(L"other"), other.Out()));
+    ASSERT_EQ(S_OK, root->appendChild(other.get(), nullptr));
+    ASSERT_EQ(S_OK, other->appendChild(row.get(), nullptr));
+    EXPECT_EQ(L"d=\"4\"", AttributeAt(attributes.get(), 3));
+    EXPECT_EQ(L"b=\"two\"", AttributeAt(attributes.get(), 1));
+    EXPECT_EQ(L"<none>", AttributeAt(attributes.get(), 4));
+    LONG count = 0;
+    ASSERT_EQ(S_OK, attributes->get_length(&count));
+    EXPECT_EQ(4, count);
+    std::wstring walked;
+    for (;;) {
+        Ref<IXMLDOMNode> next;
+        if (attributes->nextNode(next.Out()) != S_OK || !next) {
+            break;
+        }
+        walked += ReadText(next.get(), &IXMLDOMNode::get_text);
+    }
+    EXPECT_EQ(L"1two34", walked);
 }
 
 TEST(XmlDomLifetime, NodesOutliveTheirDocumentAndItsReloads) {

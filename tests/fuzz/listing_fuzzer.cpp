@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     filter->AddRef();
     Fuzz::ExpectingSystemErrors([&] {
-        filter->LoadContentsText(contents, L"OutlookGetContainerFullEx");
+        filter->LoadContentsText(_bstr_t(contents.c_str()), L"OutlookGetContainerFullEx");
         if (singleDocument) {
             filter->GetSingleDocument();
         } else {
