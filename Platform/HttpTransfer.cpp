@@ -111,8 +111,8 @@ void Transfer::Configure() {
         curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
     } else if (strcasecmp(spec_.method.c_str(), "GET") != 0 || spec_.body) {
         if (spec_.body) {
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size()));
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data());
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data);
         }
         curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, spec_.method.c_str());
     }
