@@ -16,7 +16,9 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <regex>
+#include <utility>
 #include <vector>
 
 // Name/value pairs that a listing attaches to one listed item or sub-folder.
@@ -204,6 +206,9 @@ public:
     CStdStr<wchar_t> GetHashForLocalFile(const CStdStr<wchar_t>& localPath);
     // What an operation that got no local hash answers: E_ABORT while the host shuts down, else E_FAIL.
     HRESULT MissingLocalHashResult();
+    // Told by CopyFileToLocal: the content hash of the bytes it wrote to the path, all written and the
+    // file closed, so that the download takes it instead of reading the file again.
+    void RememberWrittenContentHash(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& hash);
 
 protected:
     // Reads the filter's own settings; the concrete constructor calls it with its filter name.
@@ -213,6 +218,8 @@ protected:
     // Empties the listing tables and the remote dates and download hashes kept for them before a new
     // listing.
     void ClearListing();
+    // The content hash of a file just retrieved: the one its download remembered, else the file's.
+    CStdStr<wchar_t> HashOfRetrievedFile(const CStdStr<wchar_t>& localPath);
     // The index the next listed item or sub-folder gets, given how many are listed already. The host
     // addresses them by a 16-bit index, so a listing of more than 65535 fails here (logged, E_FAIL)
     // rather than give two entries one index.
@@ -259,6 +266,8 @@ protected:
     CStdStr<wchar_t> m_folderLeaf;
     std::map<USHORT, DATE> m_lastModifiedCache;
     std::map<USHORT, CStdStr<wchar_t>> m_localHashes;
+    // The hash RememberWrittenContentHash was told, for the download of that path only.
+    std::optional<std::pair<CStdStr<wchar_t>, CStdStr<wchar_t>>> m_writtenContentHash;
     std::vector<std::wregex> m_excludePatterns;
     DWORD m_maxFileSize = 0;
     CStdStr<wchar_t> m_excludeText;

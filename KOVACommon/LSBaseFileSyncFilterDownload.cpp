@@ -22,6 +22,7 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
                                                      ILSPropertyMap* item, VARIANT_BOOL contentAlreadyLocal,
                                                      BSTR extraText) {
     try {
+        m_writtenContentHash.reset();
         if (CacheLastModified(index) == LSNoRemoteDate) {
             return E_FAIL;
         }
@@ -46,7 +47,7 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
         if (IsDownloadHashSkipped()) {
             return S_OK;
         }
-        const CStdStr<wchar_t> hash = GetHashForLocalFile(path);
+        const CStdStr<wchar_t> hash = HashOfRetrievedFile(path);
         if (hash.empty()) {
             // No hash, no ETag: the download counts as failed, so the item is fetched again.
             m_localHashes.erase(index);
@@ -87,6 +88,7 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
     if (name != nullptr) {
         *name = fileName.AllocSysString();
     }
+    m_writtenContentHash.reset();
     const CStdStr<wchar_t> path(static_cast<const wchar_t*>(localPath));
     CStdStr<wchar_t> serverHash;
     if (contentAlreadyLocal == VARIANT_FALSE) {
@@ -120,7 +122,7 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
         StoreDownloadHash(item, serverHash);
         return S_OK;
     }
-    const CStdStr<wchar_t> hash = GetHashForLocalFile(path);
+    const CStdStr<wchar_t> hash = HashOfRetrievedFile(path);
     if (hash.empty()) {
         LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
                      << ": Unable to hash the local copy " << path;

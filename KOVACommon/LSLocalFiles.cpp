@@ -102,6 +102,17 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetHashForLocalFile(const CStdStr<wchar_t
     return hash;
 }
 
+void LSBaseFileSyncFilter::RememberWrittenContentHash(const CStdStr<wchar_t>& localPath,
+                                                      const CStdStr<wchar_t>& hash) {
+    m_writtenContentHash.emplace(localPath, hash);
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::HashOfRetrievedFile(const CStdStr<wchar_t>& localPath) {
+    std::optional<std::pair<CStdStr<wchar_t>, CStdStr<wchar_t>>> written;
+    written.swap(m_writtenContentHash);
+    return written && written->first == localPath ? written->second : GetHashForLocalFile(localPath);
+}
+
 HRESULT LSBaseFileSyncFilter::MissingLocalHashResult() {
     VARIANT_BOOL requested = VARIANT_FALSE;
     const bool shutdown = m_shutdownInformer != nullptr &&

@@ -2,10 +2,28 @@
 #pragma once
 
 #include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
+#include "VantrelCommon/LSHash.h"
 #include "VantrelCommon/StdString.h"
+
+#include <cstddef>
 
 // The hash of content of no bytes.
 extern const wchar_t EmptyContentHash[];
+
+// The content hash of bytes handed over piece by piece: the one a file holding them gets
+// (EmptyContentHash for no bytes at all).
+class LSContentHasher {
+public:
+    void Add(const BYTE* data, std::size_t size) {
+        digest_.Add(data, size);
+        empty_ = empty_ && size == 0;
+    }
+    CStdStr<wchar_t> Hash() { return empty_ ? CStdStr<wchar_t>(EmptyContentHash) : digest_.Text(); }
+
+private:
+    CLSContentHash digest_;
+    bool empty_ = true;
+};
 
 // The text from the last "." of the name to its end, the "." included; empty without a ".".
 CStdStr<wchar_t> GetFileExtension(const CStdStr<wchar_t>& name);

@@ -10,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <future>
+#include <vector>
 
 namespace {
 
@@ -18,8 +20,8 @@ struct FileCloser {
 };
 using LocalFile = std::unique_ptr<FILE, FileCloser>;
 
-// Writes the content pieces of a DIME reply held in a byte array to the open file.
-void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wchar_t>& localPath) {
+// Runs the action on the bytes of a DIME reply held in a byte array and the pieces of its content.
+template <class Action> void WithDimeContent(const _variant_t& replyBody, Action action) {
     if (replyBody.vt != (VT_ARRAY | VT_UI1)) {
         LSDIAG_ERROR << "Unable to retrieve file from Meridio, varResponseBody.vt wrong type, type is: "
                      << std::dec << replyBody.vt;
@@ -41,23 +43,50 @@ void WriteDimeContent(const _variant_t& replyBody, FILE* file, const CStdStr<wch
                      << "Unexpected return: " << std::hex << static_cast<DWORD>(data.Result());
         ThrowHResult(data.Result());
     }
-    std::size_t expected = 0;
-    std::size_t written = 0;
-    for (const DimeSpan& span : FindDimeContent(data.Data(), elementCount)) {
-        expected += span.length;
-        written += std::fwrite(data.Data() + span.offset, 1, span.length, file);
-    }
+    action(data.Data(), FindDimeContent(data.Data(), elementCount));
     const HRESULT released = data.Release();
     if (FAILED(released)) {
         LSDIAG_ERROR << "KOVAMeridioSyncFilterImpl::CopyFileToLocal::<lambda_5>::operator ()"
                      << "Unexpected return: " << std::hex << static_cast<DWORD>(released);
         ThrowHResult(released);
     }
-    if (written < expected) {
-        LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
-                     << written << "< not >" << expected;
-        ThrowHResult(E_FAIL);
+}
+
+CStdStr<wchar_t> ContentHash(const BYTE* reply, const std::vector<DimeSpan>& content) {
+    LSContentHasher hasher;
+    for (const DimeSpan& span : content) {
+        hasher.Add(reply + span.offset, span.length);
     }
+    return hasher.Hash();
+}
+
+// Writes the content of a DIME reply to the open file and gives its content hash, taken from the
+// same bytes on another thread meanwhile (so the file is not read again to hash it).
+CStdStr<wchar_t> WriteDimeContent(const _variant_t& replyBody, FILE* file,
+                                  const CStdStr<wchar_t>& localPath) {
+    CStdStr<wchar_t> hash;
+    WithDimeContent(replyBody, [&](const BYTE* reply, const std::vector<DimeSpan>& content) {
+        std::future<CStdStr<wchar_t>> hashing =
+            std::async(std::launch::async, [reply, &content] { return ContentHash(reply, content); });
+        std::size_t expected = 0;
+        std::size_t written = 0;
+        for (const DimeSpan& span : content) {
+            expected += span.length;
+            written += std::fwrite(reply + span.offset, 1, span.length, file);
+        }
+        hash = hashing.get();
+        if (written < expected) {
+            LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
+                         << written << "< not >" << expected;
+            ThrowHResult(E_FAIL);
+        }
+    });
+    return hash;
+}
+
+bool UsesByReferenceTransfer() {
+    return LSSetting::GetInstance()->GetUserDwordConfigDetails(L"MeridioSync.UseUNCFiletransfer", 0).value !=
+           0;
 }
 
 [[noreturn]] void RefuseFileLocation(const CStdStr<wchar_t>& path) {
@@ -82,16 +111,15 @@ CStdStr<wchar_t> FileOnShare(const CStdStr<wchar_t>& uncPath) {
 
 } // namespace
 
-HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remoteName,
-                                                   const CStdStr<wchar_t>& localPath, ILSPropertyMap* item,
-                                                   const CStdStr<wchar_t>&) {
+HRESULT KOVAMeridioSyncFilterImpl::RequestLatestVersion(const CStdStr<wchar_t>& remoteName,
+                                                        ILSPropertyMap* item, bool byReference,
+                                                        IXMLDOMDocument2Ptr& reply,
+                                                        std::unique_ptr<ILSHttpRequest>& request) {
     LSDIAG_DIAG << "retrieving from Meridio  file: " << remoteName;
     LONG objectType = MeridioObjectOther;
     LONG objectId = 0;
     ExtractUrlDetails(remoteName, m_serverName, objectType, objectId);
 
-    const bool byReference =
-        LSSetting::GetInstance()->GetUserDwordConfigDetails(L"MeridioSync.UseUNCFiletransfer", 0).value != 0;
     const wchar_t* action = byReference ? L"GetLatestVersionFileByRef" : L"GetLatestVersionFile";
     const CStdStr<wchar_t> body =
         byReference
@@ -100,9 +128,6 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
                            kMeridioDmwsNamespace, static_cast<int>(objectId))
             : FormatString(L"<GetLatestVersionFile xmlns=\"%s\"><docId>%d</docId></GetLatestVersionFile>",
                            kMeridioDmwsNamespace, static_cast<int>(objectId));
-
-    IXMLDOMDocument2Ptr reply;
-    std::unique_ptr<ILSHttpRequest> request;
     CStdStr<wchar_t> errorText;
     const HRESULT hr =
         ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), m_dmwsUrl,
@@ -112,6 +137,18 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
         if (item != nullptr) {
             MarkSyncIssue(item, errorText);
         }
+    }
+    return hr;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remoteName,
+                                                   const CStdStr<wchar_t>& localPath, ILSPropertyMap* item,
+                                                   const CStdStr<wchar_t>&) {
+    const bool byReference = UsesByReferenceTransfer();
+    IXMLDOMDocument2Ptr reply;
+    std::unique_ptr<ILSHttpRequest> request;
+    const HRESULT hr = RequestLatestVersion(remoteName, item, byReference, reply, request);
+    if (FAILED(hr)) {
         return hr;
     }
 
@@ -131,19 +168,40 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
         return CopyLocalFile(source, localPath, item, m_shutdownInformer);
     }
 
-    const LocalFile file(_wfopen(localPath.c_str(), L"wb"));
+    LocalFile file(_wfopen(localPath.c_str(), L"wb"));
     if (!file) {
         LSDIAG_ERROR << "Trying to create file " << localPath
                      << " from downloaded document gives errno: " << std::hex << errno;
         ThrowHResult(E_FAIL);
     }
-    WriteDimeContent(request->GetResponseBody(), file.get(), localPath);
+    const CStdStr<wchar_t> hash = WriteDimeContent(request->GetResponseBody(), file.get(), localPath);
+    // Only a file whose bytes all reached it may take the hash of the bytes written.
+    if (std::fclose(file.release()) != 0) {
+        LSDIAG_ERROR << "Trying to write file " << localPath
+                     << " from downloaded document gives errno: " << std::hex << errno;
+        ThrowHResult(E_FAIL);
+    }
+    RememberWrittenContentHash(localPath, hash);
     LSDIAG_DIAG << "CopyFileToLocal end";
     return S_OK;
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::GetHashForRemoteFile(const CStdStr<wchar_t>& remoteName,
                                                         CStdStr<wchar_t>& hash) {
+    // The content of a DIME reply is hashed where it was received, without a file.
+    if (!UsesByReferenceTransfer()) {
+        IXMLDOMDocument2Ptr reply;
+        std::unique_ptr<ILSHttpRequest> request;
+        const HRESULT hr = RequestLatestVersion(remoteName, nullptr, false, reply, request);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        WithDimeContent(request->GetResponseBody(),
+                        [&](const BYTE* bytes, const std::vector<DimeSpan>& content) {
+                            hash = ContentHash(bytes, content);
+                        });
+        return S_OK;
+    }
     const CStdStr<wchar_t> tempPath = MakeTempFilePath();
     HRESULT hr = E_FAIL;
     try {

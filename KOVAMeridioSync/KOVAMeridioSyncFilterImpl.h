@@ -252,6 +252,10 @@ public:
     CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
 
 private:
+    // Sends the request for the document's latest version (its content in a DIME reply, or its path on a
+    // file share); a failure's text is logged and marked on the item when one is given.
+    HRESULT RequestLatestVersion(const CStdStr<wchar_t>& remoteName, ILSPropertyMap* item, bool byReference,
+                                 IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request);
     // A document appended to the listing, with what its extra properties are made of.
     struct ListedDocument {
         USHORT index = 0;

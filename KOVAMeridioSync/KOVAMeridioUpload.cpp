@@ -12,11 +12,10 @@
 #include "KOVAMeridioSync/MeridioNumbers.h"
 #include "KOVAMeridioSync/MeridioTitles.h"
 #include "Platform/FileIoApi.h"
+#include "Platform/SafeArrayShared.h"
 #include "Platform/Utf.h"
 #include "Platform/WideStdio.h"
-#include "VantrelCommon/LSSafeArrayVector.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
@@ -30,9 +29,11 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-// The file's content. Open and read errors are thrown as plain integers (the error number, or 2 for a
-// read error). A file that shrank since its size was taken gives the bytes it still has.
-std::vector<BYTE> ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName) {
+// The upload message of the file's content under the envelope, the file read straight into it. Open and
+// read errors are thrown as plain integers (the error number, or 2 for a read error). A file that shrank
+// since its size was taken gives the bytes it still has.
+UploadDimeMessage ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName,
+                                std::string_view envelopeUtf8) {
     DWORD size = 0;
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
     if (!fileName.empty() && GetFileAttributesExW(localPath.c_str(), GetFileExInfoStandard, &attributes)) {
@@ -43,23 +44,23 @@ std::vector<BYTE> ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr
         }
         size = attributes.nFileSizeLow;
     }
-    std::vector<BYTE> content(size);
     const std::unique_ptr<FILE, FileCloser> file(_wfopen(localPath.c_str(), L"rb"));
     if (!file) {
         const int error = errno;
         LSDIAG_ERROR << "Failed to open file: " << fileName << " Error: " << std::hex << error;
         throw error;
     }
-    const size_t read = std::fread(content.data(), 1, content.size(), file.get());
-    if (read < content.size()) {
+    UploadDimeMessage message(envelopeUtf8, size);
+    const size_t read = std::fread(message.Content(), 1, size, file.get());
+    if (read < size) {
         if (std::ferror(file.get())) {
             LSDIAG_ERROR << "Error on reading file";
             throw 2;
         }
         LSDIAG_DIAG << "Got to end of file";
-        content.resize(read);
+        message.ShortenContent(read);
     }
-    return content;
+    return message;
 }
 
 // Runs the release when it goes out of scope still set: a lock taken for an upload is released on
@@ -81,9 +82,11 @@ struct ReleaseOnFailure {
     }
 };
 
-// The body of an upload as a byte-array VARIANT.
-_variant_t ByteArrayBody(const std::vector<BYTE>& bytes) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+// The body of an upload as a byte-array VARIANT over the message's bytes, which the request then sends
+// without a copy of its own.
+_variant_t ByteArrayBody(const UploadDimeMessage& message) {
+    SAFEARRAY* array = Platform::SafeArrayCreateVectorOver(VT_UI1, static_cast<ULONG>(message.Size()),
+                                                           message.Bytes().get(), message.Bytes());
     if (array == nullptr) {
         ThrowHResult(E_OUTOFMEMORY);
     }
@@ -91,11 +94,7 @@ _variant_t ByteArrayBody(const std::vector<BYTE>& bytes) {
     VariantInit(&body);
     body.vt = VT_ARRAY | VT_UI1;
     body.parray = array;
-    _variant_t owned(body, false);
-    LSSafeArrayAccessor<BYTE> data(array);
-    data.AccessData();
-    std::copy(bytes.begin(), bytes.end(), data.begin());
-    return owned;
+    return _variant_t(body, false);
 }
 
 CStdStr<wchar_t> NewVersionBody(LONG documentId, const CStdStr<wchar_t>& fileName) {
@@ -213,17 +212,26 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
                                isMail || declareAsRecords);
     }
 
+    const auto envelopeFor = [&body](const CStdStr<wchar_t>& token) {
+        return Platform::WideToUtf8(
+            MeridioSoapEnvelope(MeridioCredentialHeader(kMeridioDmws.headerTemplate, token), body));
+    };
     // The file is read before a lock is taken, so that an unreadable file leaves no lock behind.
-    const std::vector<BYTE> content = ReadLocalFile(localPath, encodedFileName);
+    std::string envelope = envelopeFor(SessionToken());
+    UploadDimeMessage upload = ReadLocalFile(localPath, encodedFileName, envelope);
     ReleaseOnFailure releaseLock;
     if (existsOnServer && !IsCheckoutInternal(existingId)) {
         CheckoutInternal(documentId);
         releaseLock.release = [this, documentId] { CancelCheckoutInternal(documentId); };
     }
-    const MessageForToken message = [&body, &content](const CStdStr<wchar_t>& token) {
-        const CStdStr<wchar_t> header = MeridioCredentialHeader(kMeridioDmws.headerTemplate, token);
-        return ByteArrayBody(
-            BuildUploadDimeMessage(Platform::WideToUtf8(MeridioSoapEnvelope(header, body)), content));
+    // A new session token (a renewed login) needs the content under a new envelope.
+    const MessageForToken message = [&](const CStdStr<wchar_t>& token) {
+        std::string wanted = envelopeFor(token);
+        if (wanted != envelope) {
+            upload = upload.WithEnvelope(wanted);
+            envelope = std::move(wanted);
+        }
+        return ByteArrayBody(upload);
     };
     IXMLDOMDocument2Ptr reply;
     CStdStr<wchar_t> errorText;

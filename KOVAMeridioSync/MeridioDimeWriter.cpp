@@ -1,6 +1,7 @@
 #include "KOVAMeridioSync/MeridioDimeWriter.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -15,37 +16,78 @@ constexpr BYTE kLastRecordFlags = 0x0A;
 constexpr BYTE kAbsoluteUriType = 0x20;
 constexpr BYTE kMediaType = 0x10;
 
-void AppendBigEndian(std::vector<BYTE>& out, std::uint32_t value, int bytes) {
+constexpr std::size_t kRecordHeaderSize = 12;
+constexpr std::size_t kDataLengthOffset = 8;
+
+constexpr std::size_t Padded(std::size_t size) {
+    return (size + 3) / 4 * 4;
+}
+
+constexpr std::size_t RecordSize(std::string_view id, std::string_view type, std::size_t dataSize) {
+    return kRecordHeaderSize + Padded(id.size()) + Padded(type.size()) + Padded(dataSize);
+}
+
+BYTE* PutBigEndian(BYTE* out, std::uint32_t value, int bytes) {
     for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<BYTE>((value >> shift) & 0xFF));
+        *out++ = static_cast<BYTE>((value >> shift) & 0xFF);
     }
+    return out;
 }
 
-void AppendPadded(std::vector<BYTE>& out, const BYTE* data, std::size_t size) {
-    out.insert(out.end(), data, data + size);
-    out.insert(out.end(), (4 - size % 4) % 4, 0);
+// The field's bytes, then the zero bytes that pad it; `data` may be null to leave the field's bytes
+// for the caller.
+BYTE* PutPadded(BYTE* out, const void* data, std::size_t size) {
+    if (data != nullptr && size != 0) {
+        std::memcpy(out, data, size);
+    }
+    std::memset(out + size, 0, Padded(size) - size);
+    return out + Padded(size);
 }
 
-void AppendRecord(std::vector<BYTE>& out, BYTE flags, BYTE typeFormat, std::string_view id,
-                  std::string_view type, const BYTE* data, std::size_t size) {
-    out.push_back(flags);
-    out.push_back(typeFormat);
-    AppendBigEndian(out, 0, 2);
-    AppendBigEndian(out, static_cast<std::uint32_t>(id.size()), 2);
-    AppendBigEndian(out, static_cast<std::uint32_t>(type.size()), 2);
-    AppendBigEndian(out, static_cast<std::uint32_t>(size), 4);
-    AppendPadded(out, reinterpret_cast<const BYTE*>(id.data()), id.size());
-    AppendPadded(out, reinterpret_cast<const BYTE*>(type.data()), type.size());
-    AppendPadded(out, data, size);
+// The record's header, id and type; returns where its data goes.
+BYTE* PutRecordHead(BYTE* out, BYTE flags, BYTE typeFormat, std::string_view id, std::string_view type,
+                    std::size_t dataSize) {
+    *out++ = flags;
+    *out++ = typeFormat;
+    out = PutBigEndian(out, 0, 2);
+    out = PutBigEndian(out, static_cast<std::uint32_t>(id.size()), 2);
+    out = PutBigEndian(out, static_cast<std::uint32_t>(type.size()), 2);
+    out = PutBigEndian(out, static_cast<std::uint32_t>(dataSize), 4);
+    out = PutPadded(out, id.data(), id.size());
+    return PutPadded(out, type.data(), type.size());
 }
 
 } // namespace
 
-std::vector<BYTE> BuildUploadDimeMessage(std::string_view envelopeUtf8, const std::vector<BYTE>& content) {
-    std::vector<BYTE> message;
-    AppendRecord(message, kFirstRecordFlags, kAbsoluteUriType, kEnvelopeId, kEnvelopeType,
-                 reinterpret_cast<const BYTE*>(envelopeUtf8.data()), envelopeUtf8.size());
-    AppendRecord(message, kLastRecordFlags, kMediaType, kContentId, kContentType, content.data(),
-                 content.size());
+UploadDimeMessage::UploadDimeMessage(std::string_view envelopeUtf8, std::size_t contentSize)
+    : size_(RecordSize(kEnvelopeId, kEnvelopeType, envelopeUtf8.size()) +
+            RecordSize(kContentId, kContentType, contentSize)),
+      contentSize_(contentSize) {
+    // Not zeroed first: every byte but the content's is written here, and the content is the caller's.
+    bytes_.reset(new BYTE[size_]);
+    BYTE* out = PutRecordHead(bytes_.get(), kFirstRecordFlags, kAbsoluteUriType, kEnvelopeId, kEnvelopeType,
+                              envelopeUtf8.size());
+    out = PutPadded(out, envelopeUtf8.data(), envelopeUtf8.size());
+    out = PutRecordHead(out, kLastRecordFlags, kMediaType, kContentId, kContentType, contentSize);
+    contentOffset_ = static_cast<std::size_t>(out - bytes_.get());
+    PutPadded(out, nullptr, contentSize);
+}
+
+void UploadDimeMessage::ShortenContent(std::size_t size) {
+    if (size >= contentSize_) {
+        return;
+    }
+    contentSize_ = size;
+    PutBigEndian(bytes_.get() + contentOffset_ - RecordSize(kContentId, kContentType, 0) + kDataLengthOffset,
+                 static_cast<std::uint32_t>(size), 4);
+    PutPadded(Content(), nullptr, size);
+    size_ = contentOffset_ + Padded(size);
+}
+
+UploadDimeMessage UploadDimeMessage::WithEnvelope(std::string_view envelopeUtf8) const {
+    UploadDimeMessage message(envelopeUtf8, contentSize_);
+    if (contentSize_ != 0) {
+        std::memcpy(message.Content(), Content(), contentSize_);
+    }
     return message;
 }

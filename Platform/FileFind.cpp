@@ -91,10 +91,9 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     }
     const std::string native = Platform::NativePath(lpFileName);
     const std::size_t slash = native.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : native.substr(0, slash);
-    if (directory.empty()) {
-        directory = "/";
-    }
+    // "dir/name" lists dir, "/name" the root, a bare name the working directory.
+    const std::string directory =
+        slash == std::string::npos ? std::string(".") : native.substr(0, std::max<std::size_t>(slash, 1));
     const std::wstring pattern =
         Platform::Utf8ToWide(slash == std::string::npos ? native : native.substr(slash + 1));
     if (pattern.empty()) {

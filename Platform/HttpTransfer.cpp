@@ -18,6 +18,8 @@ constexpr const char* kRedirectSchemes = "http,https";
 // One Poll stops after this long even when more data keeps arriving, so the caller stays responsive.
 constexpr auto kPollBudget = std::chrono::milliseconds(100);
 constexpr long kReceiveBufferBytes = 512 * 1024;
+// A large body goes out in pieces of this size (libcurl's default is 64 KiB): fewer sends.
+constexpr long kSendBufferBytes = 512 * 1024;
 
 bool NegotiateAvailable() {
     static const bool available = (curl_version_info(CURLVERSION_NOW)->features & CURL_VERSION_SPNEGO) != 0;
@@ -102,6 +104,7 @@ void Transfer::Configure() {
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, limits_.stallSeconds);
     curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(easy_, CURLOPT_UPLOAD_BUFFERSIZE, kSendBufferBytes);
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
     curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
@@ -111,8 +114,8 @@ void Transfer::Configure() {
         curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
     } else if (strcasecmp(spec_.method.c_str(), "GET") != 0 || spec_.body) {
         if (spec_.body) {
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size()));
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data());
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data);
         }
         curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, spec_.method.c_str());
     }

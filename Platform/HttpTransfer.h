@@ -26,11 +26,24 @@ struct Credentials {
     std::string password;
 };
 
+// The bytes a request sends and what keeps them alive: a text of its own, or the data of an array it
+// shares rather than copies.
+struct RequestBody {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    std::shared_ptr<const void> owner;
+
+    static RequestBody Holding(std::string bytes) {
+        const auto held = std::make_shared<const std::string>(std::move(bytes));
+        return {held->data(), held->size(), held};
+    }
+};
+
 struct RequestSpec {
     std::string method;
     std::string url;
     std::vector<std::pair<std::string, std::string>> headers; // in the order set, repeats kept
-    std::optional<std::string> body;                          // none: no body at all
+    std::optional<RequestBody> body;                          // none: no body at all
     std::string defaultContentType;                           // sent when the headers name none
     std::optional<Credentials> credentials;                   // none: the current user (Negotiate)
 };

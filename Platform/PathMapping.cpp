@@ -94,7 +94,10 @@ std::string NativePath(std::wstring_view path) {
     if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
         path.remove_prefix(2);
         if (path.empty() || !IsSeparator(path[0])) {
-            return "/" + WithSlashes(path);
+            // "C:name" is "name" under the root; the root appended to, not prepended.
+            std::string rooted = "/";
+            rooted += WithSlashes(path);
+            return rooted;
         }
     }
     return WithSlashes(path);

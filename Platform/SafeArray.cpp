@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -20,6 +22,18 @@ struct ArrayBlock {
 };
 
 constexpr std::size_t kArrayOffset = offsetof(ArrayBlock, array);
+
+// The live arrays over shared data, so that asking an array for its data owner never reads in front of
+// an array the caller made itself.
+struct SharedArrays {
+    std::mutex mutex;
+    std::unordered_set<const SAFEARRAY*> arrays;
+};
+
+SharedArrays& LiveSharedArrays() {
+    static SharedArrays* const live = new SharedArrays; // outlives arrays destroyed at exit
+    return *live;
+}
 
 std::size_t DescriptorSize(UINT dims) {
     return kArrayOffset + sizeof(SAFEARRAY) + (dims - 1) * sizeof(SAFEARRAYBOUND);
@@ -218,6 +232,11 @@ HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
     }
     ArrayBlock* block = BlockOf(psa);
     if (block->dataOwner != nullptr) {
+        {
+            SharedArrays& live = LiveSharedArrays();
+            const std::lock_guard lock(live.mutex);
+            live.arrays.erase(psa);
+        }
         delete block->dataOwner;
     } else if (psa->pvData != nullptr) {
         // Plain elements (bytes, numbers) hold nothing to release.
@@ -385,7 +404,25 @@ SAFEARRAY* SafeArrayCreateVectorOver(VARTYPE vt, ULONG count, void* data, std::s
         return nullptr;
     }
     psa->pvData = count != 0 ? data : nullptr;
+    try {
+        SharedArrays& live = LiveSharedArrays();
+        const std::lock_guard lock(live.mutex);
+        live.arrays.insert(psa);
+    } catch (const std::bad_alloc&) {
+        delete block->dataOwner;
+        std::free(block);
+        return nullptr;
+    }
     return psa;
+}
+
+std::shared_ptr<const void> SafeArrayDataOwner(const SAFEARRAY* psa) {
+    SharedArrays& live = LiveSharedArrays();
+    const std::lock_guard lock(live.mutex);
+    if (live.arrays.count(psa) == 0) {
+        return nullptr;
+    }
+    return *BlockOf(const_cast<SAFEARRAY*>(psa))->dataOwner;
 }
 
 } // namespace Platform

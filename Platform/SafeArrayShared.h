@@ -14,4 +14,8 @@ namespace Platform {
 // data. Null for another type or when memory runs out.
 SAFEARRAY* SafeArrayCreateVectorOver(VARTYPE vt, ULONG count, void* data, std::shared_ptr<const void> owner);
 
+// What keeps the data of an array made by SafeArrayCreateVectorOver alive, for a user of the data that
+// may outlive the array; null for any other array.
+std::shared_ptr<const void> SafeArrayDataOwner(const SAFEARRAY* psa);
+
 } // namespace Platform

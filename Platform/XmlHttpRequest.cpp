@@ -83,7 +83,7 @@ HRESULT BodyBytes(const VARIANT& argument, RequestSpec& spec) {
         return S_OK;
     }
     if (value.vt == VT_BSTR) {
-        spec.body = BstrToUtf8(value.bstrVal);
+        spec.body = RequestBody::Holding(BstrToUtf8(value.bstrVal));
         spec.defaultContentType = "text/plain;charset=UTF-8";
         return S_OK;
     }
@@ -92,15 +92,22 @@ HRESULT BodyBytes(const VARIANT& argument, RequestSpec& spec) {
         if (array == nullptr || array->cDims != 1) {
             return E_INVALIDARG;
         }
-        spec.body = std::string(static_cast<const char*>(array->pvData), array->rgsabound[0].cElements);
+        const auto* data = static_cast<const char*>(array->pvData);
+        const ULONG size = array->rgsabound[0].cElements;
+        // An array over shared data lends its bytes (and keeps them alive); any other is copied, as the
+        // caller may change or destroy it while the request runs.
+        std::shared_ptr<const void> owner = SafeArrayDataOwner(array);
+        spec.body =
+            owner ? RequestBody{data, size, std::move(owner)} : RequestBody::Holding(std::string(data, size));
         return S_OK;
     }
     if ((value.vt == VT_UNKNOWN || value.vt == VT_DISPATCH) && value.punkVal != nullptr) {
         IStream* stream = nullptr;
         if (SUCCEEDED(value.punkVal->QueryInterface(&stream))) {
-            spec.body.emplace();
-            const HRESULT hr = ReadStream(stream, *spec.body);
+            std::string bytes;
+            const HRESULT hr = ReadStream(stream, bytes);
             stream->Release();
+            spec.body = RequestBody::Holding(std::move(bytes));
             return hr;
         }
         IXMLDOMNode* node = nullptr;
@@ -108,7 +115,7 @@ HRESULT BodyBytes(const VARIANT& argument, RequestSpec& spec) {
             BSTR xml = nullptr;
             const HRESULT hr = node->get_xml(&xml);
             node->Release();
-            spec.body = BstrToUtf8(xml);
+            spec.body = RequestBody::Holding(BstrToUtf8(xml));
             spec.defaultContentType = "text/xml;charset=UTF-8";
             SysFreeString(xml);
             return hr;

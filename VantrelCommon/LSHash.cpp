@@ -121,6 +121,27 @@ std::vector<BYTE> Utf16LeBytes(const CStdStr<wchar_t>& text) {
 
 } // namespace
 
+struct CLSContentHash::Digest {
+    Md5Digest md5;
+};
+
+CLSContentHash::CLSContentHash() : digest_(std::make_unique<Digest>()) {}
+
+CLSContentHash::~CLSContentHash() = default;
+
+void CLSContentHash::Add(const BYTE* data, std::size_t size) {
+    while (size != 0) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, 0x40000000));
+        digest_->md5.Add(data, chunk);
+        data += chunk;
+        size -= chunk;
+    }
+}
+
+CStdStr<wchar_t> CLSContentHash::Text() {
+    return digest_->md5.Text();
+}
+
 CStdStr<wchar_t> CLSHash::GetHashForData(const BYTE* data, DWORD size) {
     try {
         LSDIAG_DIAG << "GetHashForData - Started";

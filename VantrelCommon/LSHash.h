@@ -5,7 +5,9 @@
 #include "Platform/WinTypes.h"
 #include "VantrelCommon/StdString.h"
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 
 class CLSHash {
 public:
@@ -19,6 +21,23 @@ public:
     static CStdStr<wchar_t> GetHashForLocalFile(const CStdStr<wchar_t>& path,
                                                 const AbortCheck& abortCheck = {});
     static CStdStr<wchar_t> GetHashForFileHandle(HANDLE file, const AbortCheck& abortCheck = {});
+};
+
+// The fingerprint of content handed over piece by piece: GetHashForData of all the pieces in order.
+// A failure of the digest throws std::runtime_error.
+class CLSContentHash {
+public:
+    CLSContentHash();
+    ~CLSContentHash();
+    CLSContentHash(const CLSContentHash&) = delete;
+    CLSContentHash& operator=(const CLSContentHash&) = delete;
+
+    void Add(const BYTE* data, std::size_t size);
+    CStdStr<wchar_t> Text();
+
+private:
+    struct Digest;
+    std::unique_ptr<Digest> digest_;
 };
 
 // The fingerprint of the text's UTF-16LE bytes (surrogate pairs above U+FFFF, no terminator), the

@@ -9,6 +9,9 @@
 #                    parse and a read of every row's attributes)
 #   download         kova-sync's first pass of one BENCH_DOWNLOAD_MIB document; floor: curl sending
 #                    the same GetLatestVersionFile request
+#   upload           kova-sync's pass that sends an edited BENCH_DOWNLOAD_MIB document up as a new
+#                    version; floor: curl --data-binary of the same upload message (saved by the demo
+#                    server from an earlier upload of the run, --save-upload) to the same endpoint
 #   hashing          the project's MD5 fingerprint (hash_file) of a 1 GiB file; floor: openssl md5
 #
 # Release build in build-bench/; repositories, mirrors and files in BENCH_WORK (default
@@ -44,6 +47,7 @@ mkdir -p "$HOME"
 "$bin/kova-sync" register --user >/dev/null
 "$bin/kova-sync" config set MeridioSync.UserName demo
 "$bin/kova-sync" config set MeridioSync.UserPassword 'Demo & Co 2024'
+"$bin/kova-sync" config set MeridioSync.MaxFileSizeInKB $(((download_mib + 1) * 1024)) >/dev/null
 
 # ---- repositories -------------------------------------------------------------------------------
 
@@ -90,11 +94,12 @@ fi
 servers=()
 trap 'for pid in "${servers[@]}" ${large_maker:-}; do kill "$pid" 2>/dev/null || true; done' EXIT
 
-# start_server NAME CONTENT_DIR [PORT]: starts a demo server; sets port_NAME.
+# start_server NAME CONTENT_DIR [PORT [OPTION...]]: starts a demo server; sets port_NAME and pid_NAME.
 start_server() {
     local name=$1 content=$2 wanted=${3:-0} out=$work/server-$1.port
+    shift $(($# < 3 ? $# : 3))
     : >"$out"
-    "$bin/demo-meridio" --port "$wanted" --content "$content" >"$out" 2>"$work/server-$name.err" &
+    "$bin/demo-meridio" --port "$wanted" --content "$content" "$@" >"$out" 2>"$work/server-$name.err" &
     local pid=$!
     while kill -0 "$pid" 2>/dev/null && [ ! -s "$out" ]; do sleep 0.1; done
     local port
@@ -105,6 +110,7 @@ start_server() {
     fi
     servers+=("$pid")
     printf -v "port_$name" %s "$port"
+    printf -v "pid_$name" %s "$pid"
 }
 
 # soap PORT SERVICE ACTION HEADER BODY OUTPUT: one SOAP call with curl, uncompressed.
@@ -258,6 +264,36 @@ for ((run = 1; run <= runs; run++)); do
 done
 rm -f "$work/download.dime"
 
+# ---- upload -------------------------------------------------------------------------------------
+
+# Each run has a server of its own (the replay adds a version the next run's mirror would not know):
+# a first pass makes the mirror, a first upload is saved for the replay (--save-upload saves only
+# that one), then the measured upload of another edit and, the document locked again as the filter
+# locks it, curl sending the saved message.
+# edit FILE TEXT: the text written over the file's bytes at 1 MiB, its size kept.
+edit() { printf %s "$2" | dd of="$1" bs=1 seek=$((1 << 20)) conv=notrunc status=none; }
+for ((run = 1; run <= runs; run++)); do
+    echo "== upload of $download_mib MiB, run $run" >&2
+    rm -rf "$work/mirror-upload" "$work/upload.dime"
+    start_server upload "$work/repo-download" 0 --save-upload "$work/upload.dime"
+    mirrored=$work/mirror-upload/doc-000001.txt
+    "$bin/kova-sync" sync "$(location "$port_upload")" --into "$work/mirror-upload" >"$work/last.out" 2>&1
+    expect "1 downloaded"
+    edit "$mirrored" "saved upload $run"
+    "$bin/kova-sync" sync "$(location "$port_upload")" --into "$work/mirror-upload" >"$work/last.out" 2>&1
+    expect "1 sent"
+    edit "$mirrored" "measured upload $run"
+    measure "$work/upload.samples" "$bin/kova-sync" sync "$(location "$port_upload")" --into "$work/mirror-upload"
+    expect "1 sent"
+    "$bin/kova-sync" checkout "$mirrored" >"$work/last.out" 2>&1
+    measure "$work/upload-floor.samples" curl -sS --fail -o "$work/upload-reply.xml" \
+        -H 'Content-Type: application/dime' -H 'SOAPAction: "http://www.meridio.com/MeridioDMWS/AddObject2"' \
+        --data-binary @"$work/upload.dime" "http://127.0.0.1:$port_upload/dmws/meridiodmws.asmx"
+    kill "$pid_upload"
+    wait "$pid_upload" 2>/dev/null || true
+done
+rm -f "$work/upload.dime"
+
 # ---- hashing ------------------------------------------------------------------------------------
 
 for ((run = 1; run <= runs; run++)); do
@@ -272,6 +308,7 @@ row "first pass, $small one-byte documents" "$work/first.samples"
 row "second pass (nothing changed), $small documents" "$work/second-small.samples" "$work/second-small-floor.samples"
 row "second pass (nothing changed), $large documents" "$work/second-large.samples" "$work/second-large-floor.samples"
 row "download of one $download_mib MiB document" "$work/download.samples" "$work/download-floor.samples"
+row "upload of one $download_mib MiB document" "$work/upload.samples" "$work/upload-floor.samples"
 row "MD5 of a $hash_mib MiB file" "$work/hash.samples" "$work/hash-floor.samples"
 
 echo
@@ -280,7 +317,5 @@ echo "$runs runs each, $(nproc) cores, revision ${revision:-unknown}"
 echo
 echo "| figure | project min / median | floor min / median | ratio (medians) | peak memory |"
 echo "|---|---|---|---|---|"
-printf '%s\n' "${rows[@]:0:4}"
-echo "| upload of one $download_mib MiB document | n/a (not measured yet) | - | - | - |"
-printf '%s\n' "${rows[@]:4}"
+printf '%s\n' "${rows[@]}"
 sort -n "$work/first.samples" | awk -v n="$small" '{ s[++k] = $1 } END { printf "\nfirst pass: %.1f ms a document (median)\n", 1000 * (k % 2 ? s[(k + 1) / 2] : (s[k / 2] + s[k / 2 + 1]) / 2) / n }'

@@ -1,4 +1,5 @@
 #include "KOVAMeridioSync/MeridioDime.h"
+#include "tests/KOVAMeridioSync/DimeTestRecords.h"
 
 #include "Platform/WinError.h"
 
@@ -8,41 +9,7 @@
 
 namespace {
 
-constexpr BYTE kMessageBegin = 0x04;
-constexpr BYTE kMessageEnd = 0x02;
-constexpr BYTE kChunk = 0x01;
-
-void PutBigEndian(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-void PutPadded(std::string& out, const std::string& field) {
-    out += field;
-    out.append((4 - field.size() % 4) % 4, '\0');
-}
-
-// One DIME record; `dataLength` may claim more than `data` holds.
-std::string Record(BYTE flags, const std::string& options, const std::string& id, const std::string& type,
-                   const std::string& data, std::uint32_t dataLength) {
-    std::string out;
-    out.push_back(static_cast<char>(0x08 | flags)); // version 1
-    out.push_back(static_cast<char>(0x10));         // media type
-    PutBigEndian(out, static_cast<std::uint32_t>(options.size()), 2);
-    PutBigEndian(out, static_cast<std::uint32_t>(id.size()), 2);
-    PutBigEndian(out, static_cast<std::uint32_t>(type.size()), 2);
-    PutBigEndian(out, dataLength, 4);
-    PutPadded(out, options);
-    PutPadded(out, id);
-    PutPadded(out, type);
-    PutPadded(out, data);
-    return out;
-}
-
-std::string Record(BYTE flags, const std::string& data, const std::string& options = "") {
-    return Record(flags, options, "uuid:1", "text/plain", data, static_cast<std::uint32_t>(data.size()));
-}
+using namespace DimeTest;
 
 const std::string kSoapRecord = Record(kMessageBegin, "<soap:Envelope/>");
 

@@ -4,9 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
+
+std::vector<BYTE> Bytes(const UploadDimeMessage& message) {
+    return std::vector<BYTE>(message.Bytes().get(), message.Bytes().get() + message.Size());
+}
+
+// The message as an upload makes it: the content written into the room the message leaves for it.
+std::vector<BYTE> BuildUploadDimeMessage(std::string_view envelope, const std::vector<BYTE>& content) {
+    const UploadDimeMessage message(envelope, content.size());
+    if (!content.empty()) {
+        std::memcpy(message.Content(), content.data(), content.size());
+    }
+    return Bytes(message);
+}
 
 std::string Text(const std::vector<BYTE>& bytes, std::size_t offset, std::size_t length) {
     return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
@@ -68,6 +83,27 @@ TEST(UploadDime, RecordsCarryTheFixedIdsAndTypes) {
     EXPECT_EQ(Text(message, second + 56, 24), std::string("application/x-unknown\0\0\0", 24));
     EXPECT_EQ(Text(message, second + 80, 4), std::string("ab\0\0", 4));
     EXPECT_EQ(message.size(), second + 84);
+}
+
+TEST(UploadDime, AShortenedContentIsTheMessageOfTheShorterContent) {
+    const std::vector<BYTE> content{'a', 'b', 'c', 'd', 'e', 'f', 'g'};
+    for (std::size_t size = 0; size <= content.size(); ++size) {
+        UploadDimeMessage message("<x/>", content.size());
+        std::memcpy(message.Content(), content.data(), content.size());
+        message.ShortenContent(size);
+        EXPECT_EQ(Bytes(message),
+                  BuildUploadDimeMessage("<x/>", std::vector<BYTE>(content.begin(), content.begin() + size)))
+            << size;
+    }
+}
+
+TEST(UploadDime, AnotherEnvelopeKeepsTheContentAndLeavesTheFirstMessageAsItWas) {
+    const std::vector<BYTE> content{'a', 'b', 'c', 'd', 'e'};
+    const UploadDimeMessage first("<token>1</token>", content.size());
+    std::memcpy(first.Content(), content.data(), content.size());
+    const UploadDimeMessage second = first.WithEnvelope("<token>renewed</token>");
+    EXPECT_EQ(Bytes(second), BuildUploadDimeMessage("<token>renewed</token>", content));
+    EXPECT_EQ(Bytes(first), BuildUploadDimeMessage("<token>1</token>", content));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // Downloads of listed documents: the DIME reply's content (the default), by reference through the
 // share the server hands out, and the server copy's hash that an upload compares before it writes.
+#include "tests/KOVAMeridioSync/DimeTestRecords.h"
 #include "tests/KOVAMeridioSync/MeridioServerFixture.h"
 #include "tests/VantrelCommon/ChildScenarios.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSLocalFiles.h"
 #include "Platform/Utf.h"
 #include "tests/Support/LogCapture.h"
 
@@ -82,6 +84,40 @@ TEST_F(MeridioDownload, ALargeDocumentArrivesByteForByte) {
         return;
     }
     FAIL() << "document 102 was not listed";
+}
+
+// A content in chunks (of lengths that leave padding between them, one of none) lands as the chunks'
+// bytes in order, and both the download's hash and the server copy's hash, taken without a file, are
+// those bytes' hash.
+TEST_F(MeridioDownload, AChunkedContentArrivesWholeAndHashesAsItsBytes) {
+    using namespace DimeTest;
+    const std::string reply = Record(kMessageBegin, "<soap:Envelope/>") + Record(kChunk, "first chunk") +
+                              Record(kChunk, "") + Record(kChunk, "2") + Record(kMessageEnd, "the last one");
+    const auto chunked = [&reply](DemoMeridio::HttpReply& served) { served.body = reply; };
+    const std::string content = "first chunk2the last one";
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const USHORT index = IndexOf(host, 102);
+    auto item = NewMap();
+    ASSERT_EQ(host.Sync()->raw_GetItemBasicProps(index, item.get()), S_OK);
+    host.Server().RewriteNextReply("GetLatestVersionFile", chunked);
+    ASSERT_EQ(host.Retrieve(index, temp.path() / "chunked", item.get()), S_OK);
+    EXPECT_EQ(ReadAll(temp.path() / "chunked"), content);
+    EXPECT_EQ(StrProp(*item, L"Mavisto.FromServerETag"), HashOf(content));
+
+    host.Server().RewriteNextReply("GetLatestVersionFile", chunked);
+    CStdStr<wchar_t> hash;
+    ASSERT_EQ(host.Filter().GetHashForRemoteFile(host.Location(L"document", 102), hash), S_OK);
+    EXPECT_EQ(hash, HashOf(content));
+}
+
+// The server copy's hash of an empty content is the one an empty local file gets.
+TEST_F(MeridioDownload, TheServerCopysHashOfNoBytesIsTheEmptyFilesHash) {
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    host.Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { repository.AddVersion(102, "", "2024-04-01T00:00:00Z"); });
+    CStdStr<wchar_t> hash;
+    ASSERT_EQ(host.Filter().GetHashForRemoteFile(host.Location(L"document", 102), hash), S_OK);
+    EXPECT_EQ(hash, EmptyContentHash);
 }
 
 TEST_F(MeridioDownload, UpdateComparesTheServerCopysHashFirst) {

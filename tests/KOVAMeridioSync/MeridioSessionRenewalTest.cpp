@@ -81,14 +81,21 @@ TEST(MeridioSessionRenewal, AnUploadIsResentWithTheNewToken) {
     EXPECT_EQ(TestSupport::StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"");
 
     std::vector<std::string> uploadTokens;
+    std::vector<std::string> uploads;
     for (const DemoMeridio::IncomingRequest& request : host.Server().ReceivedRequests()) {
         if (ActionOf(request) == "AddObject2") {
             uploadTokens.push_back(TokenOf(request));
+            uploads.push_back(request.body);
         }
     }
     ASSERT_EQ(uploadTokens.size(), 2u);
     EXPECT_NE(uploadTokens[1], uploadTokens[0]);
     EXPECT_EQ(uploadTokens[1], Platform::WideToUtf8(KOVAMeridioSyncFilterImpl::SessionToken()));
+    // The resent message is the first one, byte for byte, but for the token.
+    ASSERT_EQ(uploadTokens[1].size(), uploadTokens[0].size());
+    std::string resent = uploads[0];
+    resent.replace(resent.find(uploadTokens[0]), uploadTokens[0].size(), uploadTokens[1]);
+    EXPECT_EQ(uploads[1], resent);
     const long id = DocumentIdOf(TestSupport::StrProp(*item, L"Mavisto.FromServerFileId").value_or(L"/0"));
     EXPECT_EQ(host.ContentOf(id), "notes");
     EXPECT_TRUE(host.Informer().AbortMessages().empty());

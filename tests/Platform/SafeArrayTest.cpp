@@ -184,6 +184,11 @@ TEST(SafeArray, ArrayOverSharedDataKeepsItsOwnerUntilDestroyed) {
     ASSERT_EQ(SafeArrayCopy(array, &copy), S_OK);
     EXPECT_NE(copy->pvData, owner->data());
     EXPECT_EQ(std::string(static_cast<const char*>(copy->pvData), copy->rgsabound[0].cElements), *owner);
+    // Only the array over the data names its owner.
+    EXPECT_EQ(Platform::SafeArrayDataOwner(array), owner);
+    EXPECT_EQ(Platform::SafeArrayDataOwner(copy), nullptr);
+    SAFEARRAY handMade{};
+    EXPECT_EQ(Platform::SafeArrayDataOwner(&handMade), nullptr);
 
     ASSERT_EQ(SafeArrayLock(array), S_OK);
     EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);

@@ -1,12 +1,17 @@
 #include "Platform/Combase.h"
 #include "Platform/MsXml.h"
 #include "Platform/ObjIdl.h"
+#include "Platform/SafeArrayShared.h"
 #include "Platform/Utf.h"
 #include "tests/Platform/ComTestSupport.h"
 #include "tests/Platform/TestHttpServer.h"
 #include "tests/Platform/XmlHttpTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -128,6 +133,34 @@ TEST_F(XmlHttpRequestTest, SoapReplyReadsAsTextBytesXmlAndStream) {
     EXPECT_EQ(S_FALSE, reader->Read(streamed.data(), static_cast<ULONG>(streamed.size()), &read));
     streamed.resize(read);
     EXPECT_EQ(reply, streamed);
+}
+
+// An array over shared data lends its bytes to the request, which keeps them alive when the caller
+// destroys the array at once; any other array is copied. Both go out as their bytes.
+TEST_F(XmlHttpRequestTest, AByteArrayIsSentAsItsBytesWhetherItSharesThemOrNot) {
+    const std::string sent = "DIME message, record 1 and record 2";
+    for (const bool shared : {false, true}) {
+        auto owner = std::make_shared<std::string>(sent);
+        const std::weak_ptr<std::string> watched = owner;
+        const auto size = static_cast<ULONG>(sent.size());
+        SAFEARRAY* array = shared ? Platform::SafeArrayCreateVectorOver(VT_UI1, size, owner->data(), owner)
+                                  : SafeArrayCreateVector(VT_UI1, 0, size);
+        ASSERT_NE(array, nullptr);
+        if (!shared) {
+            std::memcpy(array->pvData, sent.data(), sent.size());
+        }
+        Ref<IXMLHTTPRequest> request = NewRequest();
+        ASSERT_EQ(S_OK, Open(request.get(), L"POST", server_.Url("/soap")));
+        VARIANT body{};
+        body.vt = VT_ARRAY | VT_UI1;
+        body.parray = array;
+        ASSERT_EQ(S_OK, request->send(body));
+        ASSERT_EQ(S_OK, SafeArrayDestroy(array));
+        owner.reset();
+        EXPECT_EQ(!watched.expired(), shared);
+        PollUntilDone(request.get());
+        EXPECT_EQ(Platform::Utf8ToWide(sent), Header(request.get(), L"X-Echo-Body")) << shared;
+    }
 }
 
 TEST_F(XmlHttpRequestTest, TextFollowsTheCharsetOfTheReply) {

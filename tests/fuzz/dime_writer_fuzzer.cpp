@@ -3,6 +3,7 @@
 #include "KOVAMeridioSync/MeridioDimeWriter.h"
 #include "tests/fuzz/FuzzSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view envelope = Fuzz::Bytes(data + 2, envelopeSize);
     const std::vector<BYTE> content(data + 2 + envelopeSize, data + size);
 
-    const std::vector<BYTE> message = BuildUploadDimeMessage(envelope, content);
+    const UploadDimeMessage upload(envelope, content.size());
+    std::copy(content.begin(), content.end(), upload.Content());
+    const std::vector<BYTE> message(upload.Bytes().get(), upload.Bytes().get() + upload.Size());
     if (message.size() % 4 != 0) {
         std::abort();
     }

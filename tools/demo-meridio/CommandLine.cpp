@@ -31,6 +31,7 @@ ServerOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         {"--port", [&](auto& o, auto& v) { options.port = NumberValue(o, v, 0, 65535); }},
         {"--content", [&](auto&, auto& v) { options.contentDir = v; }},
         {"--unc-root", [&](auto&, auto& v) { options.uncRoot = v; }},
+        {"--save-upload", [&](auto&, auto& v) { options.uploadCopy = v; }},
         {"--busy", [&](auto& o, auto& v) { faults.busyReplies = NumberValue(o, v, 0, kMaxCount); }},
         {"--busy-status",
          [&](auto& o, auto& v) {
@@ -64,7 +65,7 @@ ServerOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string Usage() {
-    return "usage: demo-meridio --content DIR [--port N] [--unc-root DIR]\n"
+    return "usage: demo-meridio --content DIR [--port N] [--unc-root DIR] [--save-upload FILE]\n"
            "       [--busy N [--busy-status 503|429] [--retry-after SECONDS]] [--health-score 0-10]\n"
            "       [--latency-ms N] [--cut-off N] [--session-requests N]\n"
            "Serves DMWS, RMWS and SCWS on 127.0.0.1 (port 0: any free port) and prints the port.\n";

@@ -11,6 +11,8 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <fstream>
+#include <iostream>
 #include <limits>
 #include <stdexcept>
 
@@ -82,7 +84,8 @@ void SetEncodedContent(httplib::Response& response, HttpReply& reply, const std:
 DemoServer::DemoServer(const ServerOptions& options)
     : dispatcher_(DefaultOperations(), LoadRepository(options.contentDir),
                   ServerSettings{options.uncRoot, {}}),
-      faults_(options.faults), http_(std::make_unique<httplib::Server>()), port_(options.port) {
+      faults_(options.faults), uploadCopy_(options.uploadCopy), http_(std::make_unique<httplib::Server>()),
+      port_(options.port) {
     dispatcher_.sessions().ExpireAfter(faults_.sessionRequests);
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         Handle(request, response);
@@ -197,6 +200,23 @@ std::vector<IncomingRequest> DemoServer::ReceivedRequests() const {
     return received_;
 }
 
+// Written under another name and renamed, so that the file is never seen half-written.
+void DemoServer::SaveFirstUpload(const IncomingRequest& request) {
+    if (uploadCopy_.empty() || uploadSaved_ || ActionOf(request) != "AddObject2") {
+        return;
+    }
+    uploadSaved_ = true;
+    std::filesystem::path partial = uploadCopy_;
+    partial += ".partial";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    out.write(request.body.data(), static_cast<std::streamsize>(request.body.size()));
+    out.close();
+    std::error_code error;
+    if (out.fail() || (std::filesystem::rename(partial, uploadCopy_, error), error)) {
+        std::cerr << "demo-meridio: cannot save the upload to " << uploadCopy_ << "\n";
+    }
+}
+
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
     std::chrono::milliseconds latency;
     {
@@ -211,6 +231,7 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
     {
         std::lock_guard lock(mutex_);
         received_.push_back(ToIncoming(request));
+        SaveFirstUpload(received_.back());
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);

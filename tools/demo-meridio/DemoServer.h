@@ -27,6 +27,9 @@ struct ServerOptions {
     std::filesystem::path contentDir;
     int port = 0; // 0: any free port
     std::filesystem::path uncRoot;
+    // The body of the first upload (AddObject2) received is written here as it came in, for replaying
+    // it with curl; empty: none is saved.
+    std::filesystem::path uploadCopy;
     FaultSettings faults;
 };
 
@@ -71,6 +74,7 @@ public:
 
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
+    void SaveFirstUpload(const IncomingRequest& request);
 
     mutable std::mutex mutex_; // guards the dispatcher (repository, sessions), the faults and the log
     RequestDispatcher dispatcher_;
@@ -78,6 +82,8 @@ private:
     std::string rewrittenAction_;
     std::function<void(HttpReply&)> rewrite_;
     std::vector<IncomingRequest> received_;
+    std::filesystem::path uploadCopy_;
+    bool uploadSaved_ = false;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     int port_ = 0;

@@ -5,6 +5,10 @@
 #include "tools/demo-meridio/soap/Dime.h"
 
 #include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace DemoMeridio::Testing {
 namespace {
@@ -123,6 +127,37 @@ TEST_F(DocumentAdditionTest, ANewVersionNeedsTheUsersLock) {
     EXPECT_EQ(document.content, "v3");
     EXPECT_EQ(document.versions.size(), versions + 1);
     EXPECT_EQ(document.Latest().fileName, "new.md");
+}
+
+class SavedUploadTest : public DocumentAdditionTest {
+protected:
+    ServerOptions Options() const override {
+        ServerOptions options = DocumentAdditionTest::Options();
+        options.uploadCopy = saved_;
+        return options;
+    }
+    void TearDown() override {
+        DocumentAdditionTest::TearDown();
+        std::filesystem::remove(saved_);
+    }
+    std::string Saved() const {
+        std::ifstream in(saved_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::filesystem::path saved_ =
+        std::filesystem::temp_directory_path() / ("demo-meridio-upload-" + std::to_string(::getpid()));
+};
+
+TEST_F(SavedUploadTest, TheFirstUploadIsSavedAsItCameInAndNoLaterOne) {
+    Call(Service::DMWS, "GetLatestVersionFile", "<docId>102</docId>");
+    EXPECT_FALSE(std::filesystem::exists(saved_));
+    const std::string content("first\0\xff", 7);
+    Upload(AddObject2(NewDocumentRows("one")), content);
+    const std::vector<IncomingRequest> received = server_->ReceivedRequests();
+    EXPECT_EQ(Saved(), received.back().body);
+    EXPECT_THAT(Saved(), HasSubstr(content));
+    Upload(AddObject2(NewDocumentRows("two")), "second");
+    EXPECT_EQ(Saved(), received.back().body);
 }
 
 struct ShapeCase {
