@@ -4,6 +4,7 @@
 #include "Platform/OleAuto.h"
 #include "Platform/SafeArrayShared.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -35,8 +36,10 @@ SharedArrays& LiveSharedArrays() {
     return *live;
 }
 
+// Never less than the block itself, which is padded past its one bound.
 std::size_t DescriptorSize(UINT dims) {
-    return kArrayOffset + sizeof(SAFEARRAY) + (dims - 1) * sizeof(SAFEARRAYBOUND);
+    return std::max(sizeof(ArrayBlock),
+                    kArrayOffset + sizeof(SAFEARRAY) + (dims - 1) * sizeof(SAFEARRAYBOUND));
 }
 
 ArrayBlock* BlockOf(SAFEARRAY* psa) {
