@@ -57,9 +57,17 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
                      : kExitSynced;
     } catch (const HostCallError& error) {
         console.Error("kova-sync: the pass could not run: " + Describe(error));
+        const bool startPointCall = error.call == "raw_SetSyncStartPointByString" ||
+                                    (error.call == "raw_SetSyncStartPoint" && error.item.empty());
         if (error.call == "raw_SetSyncStartPointByString" && error.hr == E_INVALIDARG) {
             console.Error("kova-sync: the filter refused the start point " + arguments.startPoint +
                           "; see kova-sync help sync for its form.");
+        } else if (startPointCall && error.hr != E_ABORT) {
+            // The filter's own text is only the code's system message: name what may be behind it.
+            console.Error(
+                "kova-sync: " + arguments.startPoint +
+                " could not be listed: the server may be unreachable, may refuse the login, or may not "
+                "hold that folder.");
         }
         status = kExitNotRun;
     } catch (const PassInterrupted&) {

@@ -39,5 +39,17 @@ TEST_F(FailureMessageTest, AFailedLoginStopsThePassAndNamesTheStartPoint) {
     EXPECT_FALSE(fs::exists(MirrorDir())); // the first pass made it, and takes it away again
 }
 
+TEST_F(FailureMessageTest, AServerThatIsGoneIsNamedAndTheMirrorStays) {
+    Serve("<container id=\"1\" title=\"Library\" dir=\"lib\">" + DocumentXml(11, "good.txt") + "</container>",
+          {{"lib/good.txt", "good"}});
+    ASSERT_EQ(Sync().exitCode, 0) << Printed();
+    const std::string startPoint = StartPoint();
+    Server().Stop();
+    const DriverResult result = Run({"sync", startPoint, "--into", MirrorDir().string()});
+    EXPECT_EQ(result.exitCode, 2) << Printed();
+    EXPECT_THAT(result.err, HasSubstr(startPoint + " could not be listed: the server may be unreachable"));
+    EXPECT_EQ(ReadText(MirrorDir() / "good.txt"), "good"); // nothing of the mirror goes
+}
+
 } // namespace
 } // namespace KovaSyncTest
