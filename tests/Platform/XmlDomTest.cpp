@@ -242,6 +242,8 @@ TEST(XmlDomText, ConcatenatesDescendantTextAndTrimsTheEnds) {
     EXPECT_EQ(L"one two <three>", ReadText(SelectOne(document.get(), L"//a").get(), &IXMLDOMNode::get_text));
     EXPECT_EQ(L"one two <three>", ReadText(document.get(), &IXMLDOMNode::get_text));
     EXPECT_EQ(L"", ReadText(SelectOne(document.get(), L"//c").get(), &IXMLDOMNode::get_text));
+    Ref<IXMLDOMDocument2> blanks = Loaded(L"<r> \t\r\n \n\t </r>");
+    EXPECT_EQ(L"", ReadText(blanks.get(), &IXMLDOMNode::get_text));
     Ref<IXMLDOMNodeList> children;
     ASSERT_EQ(S_OK, SelectOne(document.get(), L"/r")->get_childNodes(children.Out()));
     LONG count = 0;
