@@ -77,11 +77,8 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
             storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
         const CStdStr<wchar_t> name = GetItemName(index);
         const CStdStr<wchar_t> fileName = m_itemNames.at(index);
-        const bool hasExtra = index < m_itemExtraProperties.size();
-        LSExtraProperties extraProperties = hasExtra ? m_itemExtraProperties[index] : LSExtraProperties();
-        if (hasExtra) {
-            AddListedItemProperties(index, extraProperties);
-        }
+        LSExtraProperties extraProperties;
+        const bool hasExtra = ListedItemProperties(index, extraProperties);
         const LSExtraProperties* extra = hasExtra ? &extraProperties : nullptr;
         const auto extraValue = [&](const wchar_t* name, const wchar_t* defaultValue) {
             const CStdStr<wchar_t>* found = extra == nullptr ? nullptr : Find(*extra, name);

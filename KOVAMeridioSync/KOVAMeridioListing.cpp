@@ -211,27 +211,13 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     LSDIAG_DIAG << "GetFolderDocuments start";
     for (const IXMLDOMNodePtr& row :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
-        const ListedDocument document = AppendListedDocument(row, kContainerColumns);
-        const USHORT index = document.index;
-        CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
-        if (sender.empty()) {
-            sender = GetAttributeAsString(row, L"Prop_9_0_2");
-        }
-        SetItemExtraProperty(index, L"fromUser", sender);
-        const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
-        if (received > 1.0) {
-            SetItemExtraProperty(index, L"receivedDate", FormatItemDate(received));
-        }
-        if (GetAttributeAsString(row, L"Prop_9_1_12") == L"1") {
-            SetItemExtraProperty(index, L"ows-CheckoutUser", CStdStr<wchar_t>(IDS_CHECKED_OUT));
-        }
-        const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
-        if (!hasAttachments.empty()) {
-            SetItemExtraProperty(index, L"PR_HAS_ATTACH", hasAttachments);
-        }
+        const USHORT index = AppendListedDocument(row, kContainerColumns).index;
+        // Checked here, written from the row when the item's properties are (each would otherwise
+        // be kept for every listed item).
+        LSExtraProperties checked;
+        AddContainerRowProperties(row, checked);
         m_itemRows.resize(static_cast<std::size_t>(index) + 1);
         m_itemRows[index] = row;
-        AddDocumentClassProperties(document);
     }
     LSDIAG_DIAG << "GetFolderDocuments end";
     return S_OK;
@@ -267,7 +253,11 @@ HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
         for (const auto& [name, value] : rowProperties) {
             SetItemExtraProperty(index, name, value);
         }
-        AddDocumentClassProperties(document);
+        LSExtraProperties classProperties;
+        AddDocumentClassProperties(document, classProperties);
+        for (const auto& [name, value] : classProperties) {
+            SetItemExtraProperty(index, name, value);
+        }
         SetItemExtraProperty(index, MakePropertyName(L"Prop_9_1_1"), document.idText);
     }
     LSDIAG_DIAG << "GetSingleDocument end";
@@ -304,17 +294,13 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::AddPreviewProperties(USHORT index) {
 KOVAMeridioSyncFilterImpl::ListedDocument
 KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns) {
     ListedDocument document;
-    document.idText = GetAttributeAsString(row, columns.id);
+    static_cast<DocumentClass&>(document) = ReadDocumentClass(row, columns);
     const auto version = static_cast<ULONG>(GetAttributeAsInt(row, columns.version));
     CStdStr<wchar_t> displayName = GetAttributeAsString(row, columns.title);
-    const CStdStr<wchar_t> fileName = GetAttributeAsString(row, columns.fileName);
     const bool isRecord = !GetAttributeAsString(row, columns.record).empty();
     document.lastModified = GetAttributeAsNumber(row, columns.lastModified);
-    document.typeWord = GetAttributeAsString(row, columns.typeWord);
 
-    const int dot = fileName.ReverseFind(L'.');
-    CStdStr<wchar_t>& extension = document.extension;
-    extension = dot < 0 ? fileName : CStdStr<wchar_t>(fileName.substr(static_cast<size_t>(dot) + 1));
+    const CStdStr<wchar_t>& extension = document.extension;
     CStdStr<wchar_t> underscoredName = displayName;
     std::replace(underscoredName.begin(), underscoredName.end(), L' ', L'_');
     if (!extension.empty() &&
@@ -333,10 +319,44 @@ KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const Document
     return document;
 }
 
-void KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraProperties& extra) {
-    if (index < m_itemRows.size() && m_itemRows[index]) {
-        AddRowAttributeProperties(extra, m_itemRows[index], "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+KOVAMeridioSyncFilterImpl::DocumentClass
+KOVAMeridioSyncFilterImpl::ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns) {
+    DocumentClass document;
+    document.idText = GetAttributeAsString(row, columns.id);
+    const CStdStr<wchar_t> fileName = GetAttributeAsString(row, columns.fileName);
+    document.typeWord = GetAttributeAsString(row, columns.typeWord);
+    const int dot = fileName.ReverseFind(L'.');
+    document.extension = dot < 0 ? fileName : CStdStr<wchar_t>(fileName.substr(static_cast<size_t>(dot) + 1));
+    return document;
+}
+
+bool KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraProperties& extra) {
+    if (index >= m_itemRows.size() || !m_itemRows[index]) {
+        return false;
     }
+    AddContainerRowProperties(m_itemRows[index], extra);
+    AddRowAttributeProperties(extra, m_itemRows[index], "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+    return true;
+}
+
+void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
+    CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
+    if (sender.empty()) {
+        sender = GetAttributeAsString(row, L"Prop_9_0_2");
+    }
+    extra[L"fromUser"] = sender;
+    const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
+    if (received > 1.0) {
+        extra[L"receivedDate"] = FormatItemDate(received);
+    }
+    if (GetAttributeAsString(row, L"Prop_9_1_12") == L"1") {
+        extra[L"ows-CheckoutUser"] = CStdStr<wchar_t>(IDS_CHECKED_OUT);
+    }
+    const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
+    if (!hasAttachments.empty()) {
+        extra[L"PR_HAS_ATTACH"] = hasAttachments;
+    }
+    AddDocumentClassProperties(ReadDocumentClass(row, kContainerColumns), extra);
 }
 
 void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row,
@@ -366,18 +386,18 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& ext
     }
 }
 
-void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const ListedDocument& document) {
+void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const DocumentClass& document,
+                                                           LSExtraProperties& extra) {
     const CStdStr<wchar_t>& typeWord = document.typeWord;
     const CStdStr<wchar_t>& extension = document.extension;
-    const USHORT index = document.index;
     CStdStr<wchar_t> formRegionClass =
         CStdStr<wchar_t>(MessageClass::Document) + L".SharePoint." + (typeWord.empty() ? L"doc" : typeWord);
     ReplaceAll(formRegionClass, L".SharePoint.", L".SharePoint." + extension + L".");
-    SetItemExtraProperty(index, L"extension", extension);
+    extra[L"extension"] = extension;
     LSDIAG_DIAG << "KOVAMeridioSyncFilterImpl::GetFolderDocuments"
                 << "Synced item has form region class" << formRegionClass;
-    SetItemExtraProperty(index, CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass), formRegionClass);
-    SetItemExtraProperty(index, L"DocIdProperty", document.idText);
+    extra[CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass)] = formRegionClass;
+    extra[L"DocIdProperty"] = document.idText;
 }
 
 void KOVAMeridioSyncFilterImpl::GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId,

@@ -132,8 +132,9 @@ public:
     CStdStr<wchar_t> GetCheckoutName(LONG documentId);
     // The stored checkout user differs from the listed one.
     bool IsItemCheckedOut(USHORT index, ILSPropertyMap* item) override;
-    // The attributes of a container listing's row, read when the item's properties are written.
-    void AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
+    // The extra values of a container listing's document, read from its row when the item's
+    // properties are written.
+    bool AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
 
     // Rename of a document's title (KOVAMeridioRename.cpp).
     HRESULT RenameFileRemoteIntern(const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& newName,
@@ -252,12 +253,15 @@ public:
     CStdStr<wchar_t> BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText, LONG objectId) const;
 
 private:
-    // A document appended to the listing, with what its extra properties are made of.
-    struct ListedDocument {
-        USHORT index = 0;
+    // What a document's class properties are made of.
+    struct DocumentClass {
         CStdStr<wchar_t> idText;
         CStdStr<wchar_t> extension;
         CStdStr<wchar_t> typeWord;
+    };
+    // A document appended to the listing.
+    struct ListedDocument : DocumentClass {
+        USHORT index = 0;
         DATE lastModified = 0.0;
     };
 
@@ -284,13 +288,18 @@ private:
                                  const char* missingResultText);
     // Appends the document of a row to the listing tables.
     ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns);
+    static DocumentClass ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns);
+    // The extra values of a container listing's document row beside its Meridio- attributes: sender,
+    // receipt date, lock, attachment flag and class. A missing attribute or a date that does not
+    // convert raises, so that the listing reads each row this way once to check it.
+    void AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra);
     // The preview's properties (T4 rows) of a single document as its extra properties; returns the
     // sender the preview names.
     CStdStr<wchar_t> AddPreviewProperties(USHORT index);
     // Every attribute of the row as an extra property under its Meridio- name.
     void AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row, const char* method);
     // "extension", the form region class and "DocIdProperty".
-    void AddDocumentClassProperties(const ListedDocument& document);
+    static void AddDocumentClassProperties(const DocumentClass& document, LSExtraProperties& extra);
     // Sends a part-list request and reads the parts of its reply.
     HRESULT GetPartInfo(const CStdStr<wchar_t>& body, const wchar_t* action, const char* method,
                         LONG folderId, LONG& partId, LONG& partCount);
