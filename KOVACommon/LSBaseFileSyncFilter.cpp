@@ -183,13 +183,8 @@ CStdStr<wchar_t> ExtraProperty(const std::vector<LSExtraProperties>& table, USHO
 } // namespace
 
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
-                                                            const CStdStr<wchar_t>& defaultValue) {
-    LSExtraProperties extra;
-    if (!ListedItemProperties(index, extra)) {
-        return defaultValue;
-    }
-    const auto found = extra.find(name);
-    return found == extra.end() ? defaultValue : found->second;
+                                                            const CStdStr<wchar_t>& defaultValue) const {
+    return ExtraProperty(m_itemExtraProperties, index, name, defaultValue);
 }
 
 bool LSBaseFileSyncFilter::ListedItemProperties(USHORT index, LSExtraProperties& extra) {

@@ -189,10 +189,10 @@ public:
     // for the item (none by default).
     virtual bool AddListedItemProperties(USHORT index, LSExtraProperties& extra);
 
-    // Extra values of the listing: those its listing wrote and those read on demand (see
-    // AddListedItemProperties).
+    // Extra values of the listing, written by the concrete filter's listing (those read on demand are
+    // not among them: see AddListedItemProperties).
     CStdStr<wchar_t> GetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
-                                          const CStdStr<wchar_t>& defaultValue);
+                                          const CStdStr<wchar_t>& defaultValue) const;
     // All of the item's extra values into `extra`; false when the listing has none for the item.
     bool ListedItemProperties(USHORT index, LSExtraProperties& extra);
     CStdStr<wchar_t> GetSubFolderExtraProperty(USHORT index, const CStdStr<wchar_t>& name,

@@ -339,6 +339,11 @@ bool KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraPro
     return true;
 }
 
+CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::ListedCheckoutUser(IXMLDOMNode* row) {
+    return GetAttributeAsString(row, L"Prop_9_1_12") == L"1" ? CStdStr<wchar_t>(IDS_CHECKED_OUT)
+                                                             : CStdStr<wchar_t>();
+}
+
 void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
     CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
     if (sender.empty()) {
@@ -349,8 +354,9 @@ void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSEx
     if (received > 1.0) {
         extra[L"receivedDate"] = FormatItemDate(received);
     }
-    if (GetAttributeAsString(row, L"Prop_9_1_12") == L"1") {
-        extra[L"ows-CheckoutUser"] = CStdStr<wchar_t>(IDS_CHECKED_OUT);
+    CStdStr<wchar_t> checkoutUser = ListedCheckoutUser(row);
+    if (!checkoutUser.empty()) {
+        extra[L"ows-CheckoutUser"] = std::move(checkoutUser);
     }
     const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
     if (!hasAttachments.empty()) {
@@ -375,14 +381,17 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& ext
             LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name;
             continue;
         }
-        value.ChangeType(VT_BSTR);
-        const std::wstring attributeName(name, name.length());
+        if (value.vt != VT_BSTR) {
+            value.ChangeType(VT_BSTR);
+        }
+        const std::wstring_view attributeName(name, name.length());
         auto propertyName = m_rowPropertyNames.find(attributeName);
         if (propertyName == m_rowPropertyNames.end()) {
-            propertyName =
-                m_rowPropertyNames.emplace(attributeName, MakePropertyName(CStdStr<wchar_t>(name))).first;
+            propertyName = m_rowPropertyNames
+                               .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name)))
+                               .first;
         }
-        extra[propertyName->second] = CStdStr<wchar_t>(value.bstrVal);
+        extra.insert_or_assign(propertyName->second, CStdStr<wchar_t>(value.bstrVal));
     }
 }
 

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -293,6 +294,8 @@ private:
     // receipt date, lock, attachment flag and class. A missing attribute or a date that does not
     // convert raises, so that the listing reads each row this way once to check it.
     void AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra);
+    // The "ows-CheckoutUser" value of a container listing's document row: empty when not locked.
+    static CStdStr<wchar_t> ListedCheckoutUser(IXMLDOMNode* row);
     // The preview's properties (T4 rows) of a single document as its extra properties; returns the
     // sender the preview names.
     CStdStr<wchar_t> AddPreviewProperties(USHORT index);
@@ -323,7 +326,11 @@ private:
     // they are written (all rows share the contents document, which holds them anyway).
     std::vector<IXMLDOMNodePtr> m_itemRows;
     // The Meridio- property name of each attribute name met in a row.
-    std::unordered_map<std::wstring, CStdStr<wchar_t>> m_rowPropertyNames;
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view name) const { return std::hash<std::wstring_view>{}(name); }
+    };
+    std::unordered_map<std::wstring, CStdStr<wchar_t>, NameHash, std::equal_to<>> m_rowPropertyNames;
     CStdStr<wchar_t> m_serverName;
     LONG m_folderObjectId = 0;
     CStdStr<wchar_t> m_dmwsUrl;
