@@ -30,9 +30,9 @@ constexpr KOVAMeridioSyncFilterImpl::DocumentColumns kPreviewColumns{
     L"DocID",    L"LatestVersionID",      L"Title",     L"DefaultLockFileName",
     L"IsRecord", L"LastModificationDate", L"CategoryID"};
 
-// The rows that the query selects, latest first by the date attribute.
-std::vector<IXMLDOMNodePtr> RowsLatestFirst(const IXMLDOMDocument2Ptr& contents, const wchar_t* query,
-                                            const wchar_t* dateAttribute) {
+// The rows that the query selects with their dates, latest first by the date attribute.
+std::vector<std::pair<DATE, IXMLDOMNodePtr>>
+RowsLatestFirst(const IXMLDOMDocument2Ptr& contents, const wchar_t* query, const wchar_t* dateAttribute) {
     const IXMLDOMNodeListPtr rows = contents->selectNodes(query);
     std::vector<std::pair<DATE, IXMLDOMNodePtr>> dated;
     const LONG count = rows->Getlength();
@@ -42,12 +42,7 @@ std::vector<IXMLDOMNodePtr> RowsLatestFirst(const IXMLDOMDocument2Ptr& contents,
     }
     std::stable_sort(dated.begin(), dated.end(),
                      [](const auto& left, const auto& right) { return left.first > right.first; });
-    std::vector<IXMLDOMNodePtr> ordered;
-    ordered.reserve(dated.size());
-    for (auto& [date, row] : dated) {
-        ordered.push_back(std::move(row));
-    }
-    return ordered;
+    return dated;
 }
 
 } // namespace
@@ -209,9 +204,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderSubFolders() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     LSDIAG_DIAG << "GetFolderDocuments start";
-    for (const IXMLDOMNodePtr& row :
+    for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
-        const USHORT index = AppendListedDocument(row, kContainerColumns).index;
+        const USHORT index = AppendListedDocument(row, kContainerColumns, lastModified).index;
         // Checked here, written from the row when the item's properties are (each would otherwise
         // be kept for every listed item).
         LSExtraProperties checked;
@@ -225,9 +220,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
     LSDIAG_DIAG << "GetSingleDocument start";
-    for (const IXMLDOMNodePtr& row :
+    for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kPreviewColumns.lastModified)) {
-        const ListedDocument document = AppendListedDocument(row, kPreviewColumns);
+        const ListedDocument document = AppendListedDocument(row, kPreviewColumns, lastModified);
         const USHORT index = document.index;
 
         CStdStr<wchar_t> sender = AddPreviewProperties(index);
@@ -292,13 +287,14 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::AddPreviewProperties(USHORT index) {
 }
 
 KOVAMeridioSyncFilterImpl::ListedDocument
-KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns) {
+KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns,
+                                                DATE lastModified) {
     ListedDocument document;
     static_cast<DocumentClass&>(document) = ReadDocumentClass(row, columns);
     const auto version = static_cast<ULONG>(GetAttributeAsInt(row, columns.version));
     CStdStr<wchar_t> displayName = GetAttributeAsString(row, columns.title);
     const bool isRecord = !GetAttributeAsString(row, columns.record).empty();
-    document.lastModified = GetAttributeAsNumber(row, columns.lastModified);
+    document.lastModified = lastModified;
 
     const CStdStr<wchar_t>& extension = document.extension;
     CStdStr<wchar_t> underscoredName = displayName;

@@ -287,8 +287,8 @@ private:
     HRESULT LoadContentsDocument(const CStdStr<wchar_t>& body, const wchar_t* action,
                                  const wchar_t* resultQuery, const char* method,
                                  const char* missingResultText);
-    // Appends the document of a row to the listing tables.
-    ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns);
+    // Appends the document of a row, with the date its date column holds, to the listing tables.
+    ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns, DATE lastModified);
     static DocumentClass ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns);
     // The extra values of a container listing's document row beside its Meridio- attributes: sender,
     // receipt date, lock, attachment flag and class. A missing attribute or a date that does not
