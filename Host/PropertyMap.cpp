@@ -1,9 +1,6 @@
 #include "Host/PropertyMap.h"
 
 #include <algorithm>
-#include <functional>
-#include <mutex>
-#include <unordered_set>
 
 namespace Host {
 
@@ -15,23 +12,6 @@ std::wstring_view ViewOf(BSTR text) {
 
 std::wstring TextOf(BSTR text) {
     return std::wstring(ViewOf(text));
-}
-
-struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::wstring_view name) const { return std::hash<std::wstring_view>{}(name); }
-};
-
-// The one copy of the name for every map of the process; the names a host uses are few, so they stay.
-const std::wstring* SharedName(std::wstring_view name) {
-    static std::mutex guard;
-    static std::unordered_set<std::wstring, NameHash, std::equal_to<>> names;
-    const std::lock_guard<std::mutex> lock(guard);
-    auto found = names.find(name);
-    if (found == names.end()) {
-        found = names.emplace(name).first;
-    }
-    return &*found;
 }
 
 template <class Entries> auto LowerBound(Entries& entries, std::wstring_view name) {
@@ -59,7 +39,7 @@ void LSMemoryPropertyMap::Set(std::wstring_view name, PropertyValue value) {
         found->value = std::move(value);
         return;
     }
-    properties_.insert(found, Entry{SharedName(name), std::move(value)});
+    properties_.insert(found, Entry{PropertyName(name), std::move(value)});
 }
 
 void LSMemoryPropertyMap::Remove(std::wstring_view name) {

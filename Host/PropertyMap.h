@@ -3,6 +3,7 @@
 
 #include "Host/HostObject.h"
 #include "Host/InjectedFailures.h"
+#include "Host/PropertyName.h"
 #include "KOVASyncBasicsLib/PropertyMap.h"
 
 #include <string>
@@ -53,9 +54,8 @@ enum class PropertyMapMethod {
 // value" when it exists and is not an empty string. put_ItemVar takes VT_CY, VT_BSTR, VT_I4, VT_R8
 // and VT_DATE. put_ItemVariant takes a one-dimensional VT_ARRAY | VT_BSTR whose elements are the
 // name, a TAB and the value; an element without a TAB refuses the whole batch with E_INVALIDARG.
-// A mail item (Host/MailItem.h) is a map that serves one more interface. A host keeps many maps of
-// the same few dozen names: each name is stored once for the process and the map holds its
-// properties in a vector sorted by name.
+// A mail item (Host/MailItem.h) is a map that serves one more interface. The map holds its
+// properties in a vector sorted by name, each name shared by the process's maps (Host/PropertyName.h).
 class LSMemoryPropertyMap : public HostObject<ILSPropertyMap> {
 public:
     // A new map holding one reference, which the caller releases.
@@ -101,9 +101,9 @@ private:
     template <class T> HRESULT Read(PropertyMapMethod method, BSTR name, T* out) const;
 
     struct Entry {
-        const std::wstring* name; // one of the process's names, never freed
+        PropertyName name;
         PropertyValue value;
-        friend bool operator==(const Entry&, const Entry&) = default; // one name, one pointer
+        friend bool operator==(const Entry&, const Entry&) = default;
     };
     std::vector<Entry> properties_; // sorted by name
     InjectedFailures<PropertyMapMethod> failures_;

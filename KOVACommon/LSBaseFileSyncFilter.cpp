@@ -187,12 +187,22 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetItemExtraProperty(USHORT index, const 
     return ExtraProperty(m_itemExtraProperties, index, name, defaultValue);
 }
 
+bool LSBaseFileSyncFilter::ListedItemProperties(USHORT index, LSExtraProperties& extra) {
+    const bool stored = index < m_itemExtraProperties.size();
+    if (stored) {
+        extra = m_itemExtraProperties[index];
+    }
+    return AddListedItemProperties(index, extra) || stored;
+}
+
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetSubFolderExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                                                  const CStdStr<wchar_t>& defaultValue) const {
     return ExtraProperty(m_subFolderExtraProperties, index, name, defaultValue);
 }
 
-void LSBaseFileSyncFilter::AddListedItemProperties(USHORT /*index*/, LSExtraProperties& /*extra*/) {}
+bool LSBaseFileSyncFilter::AddListedItemProperties(USHORT /*index*/, LSExtraProperties& /*extra*/) {
+    return false;
+}
 
 void LSBaseFileSyncFilter::SetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                                 const CStdStr<wchar_t>& value) {

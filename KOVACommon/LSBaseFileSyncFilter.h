@@ -187,13 +187,16 @@ public:
     virtual HRESULT GetDefaultStartPoint(CStdStr<wchar_t>& startPoint);
     virtual CStdStr<wchar_t> GetKeyPropertyName();
     // Adds the item's extra values that the concrete filter reads from its listing when they are
-    // written rather than keeping them for every listed item; none by default.
-    virtual void AddListedItemProperties(USHORT index, LSExtraProperties& extra);
+    // written rather than keeping them for every listed item; true when the listing has such values
+    // for the item (none by default).
+    virtual bool AddListedItemProperties(USHORT index, LSExtraProperties& extra);
 
     // Extra values of the listing, written by the concrete filter's listing (those read on demand are
     // not among them: see AddListedItemProperties).
     CStdStr<wchar_t> GetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                           const CStdStr<wchar_t>& defaultValue) const;
+    // All of the item's extra values into `extra`; false when the listing has none for the item.
+    bool ListedItemProperties(USHORT index, LSExtraProperties& extra);
     CStdStr<wchar_t> GetSubFolderExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                                const CStdStr<wchar_t>& defaultValue) const;
     void SetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value);

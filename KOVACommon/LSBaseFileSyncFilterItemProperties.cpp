@@ -15,15 +15,19 @@ constexpr DWORD PR_DISPLAY_TO_W = 0x0E04001F;
 constexpr DWORD PR_HASATTACH = 0x0E1B000B;
 constexpr DWORD PR_MESSAGE_CLASS_W = 0x001A001F;
 
-CStdStr<wchar_t> TagName(DWORD tag) {
-    return ToHexString(tag);
+// The property name of a MAPI tag ("0x0e060040"), made once for the process.
+template <DWORD Tag> const CStdStr<wchar_t>& TagName() {
+    static const CStdStr<wchar_t> name = ToHexString(Tag);
+    return name;
 }
 
 // The batch of string properties, one "name<TAB>value" element per property.
 class PropertyBatch {
 public:
     void Add(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value) {
-        m_elements.push_back(name + L"\t" + value);
+        CStdStr<wchar_t>& element = m_elements.emplace_back();
+        element.reserve(name.size() + 1 + value.size());
+        element.append(name).append(1, L'\t').append(value);
     }
 
     void WriteTo(ILSPropertyMap* item) const {
@@ -59,7 +63,7 @@ void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* i
         return;
     }
     BSTR value = nullptr;
-    const HRESULT hr = item->get_ItemStr(_bstr_t(TagName(PR_MESSAGE_CLASS_W).c_str()), &value);
+    const HRESULT hr = item->get_ItemStr(_bstr_t(TagName<PR_MESSAGE_CLASS_W>().c_str()), &value);
     const CStdStr<wchar_t> messageClass(static_cast<const wchar_t*>(value));
     SysFreeString(value);
     if (FAILED(hr) || (messageClass.size() >= 8 && messageClass.compare(0, 8, L"IPM.Note") == 0)) {
@@ -77,11 +81,8 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
             storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
         const CStdStr<wchar_t> name = GetItemName(index);
         const CStdStr<wchar_t> fileName = m_itemNames.at(index);
-        const bool hasExtra = index < m_itemExtraProperties.size();
-        LSExtraProperties extraProperties = hasExtra ? m_itemExtraProperties[index] : LSExtraProperties();
-        if (hasExtra) {
-            AddListedItemProperties(index, extraProperties);
-        }
+        LSExtraProperties extraProperties;
+        const bool hasExtra = ListedItemProperties(index, extraProperties);
         const LSExtraProperties* extra = hasExtra ? &extraProperties : nullptr;
         const auto extraValue = [&](const wchar_t* name, const wchar_t* defaultValue) {
             const CStdStr<wchar_t>* found = extra == nullptr ? nullptr : Find(*extra, name);
@@ -175,16 +176,16 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
             }
         }
         if (deliveryKnown &&
-            FAILED(item->put_ItemDate(_bstr_t(TagName(PR_MESSAGE_DELIVERY_TIME).c_str()), delivery))) {
+            FAILED(item->put_ItemDate(_bstr_t(TagName<PR_MESSAGE_DELIVERY_TIME>().c_str()), delivery))) {
             LSDIAG_ERROR << "LSBaseFileSyncFilter::SetMapiProperties"
                          << "Failed to set property on property map";
         }
         if (!fromUser.empty()) {
-            batch.Add(TagName(PR_SENDER_NAME_W), fromUser);
-            batch.Add(TagName(PR_SENT_REPRESENTING_NAME_W), fromUser);
+            batch.Add(TagName<PR_SENDER_NAME_W>(), fromUser);
+            batch.Add(TagName<PR_SENT_REPRESENTING_NAME_W>(), fromUser);
         }
         if (!toUser.empty()) {
-            batch.Add(TagName(PR_DISPLAY_TO_W), toUser);
+            batch.Add(TagName<PR_DISPLAY_TO_W>(), toUser);
         }
     }
     if (!permission.empty()) {
@@ -238,7 +239,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
         if (const CStdStr<wchar_t>* attach = Find(*extra, L"PR_HAS_ATTACH");
             attach != nullptr && !attach->empty()) {
             const BYTE hasAttach = (*attach)[0] == L'1' ? 1 : 0;
-            if (FAILED(item->put_ItemBool(_bstr_t(TagName(PR_HASATTACH).c_str()), hasAttach))) {
+            if (FAILED(item->put_ItemBool(_bstr_t(TagName<PR_HASATTACH>().c_str()), hasAttach))) {
                 LSDIAG_ERROR << "Failed to set hasAttach on downloaded item: " << fileName;
             }
         }

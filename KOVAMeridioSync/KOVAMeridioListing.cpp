@@ -30,9 +30,9 @@ constexpr KOVAMeridioSyncFilterImpl::DocumentColumns kPreviewColumns{
     L"DocID",    L"LatestVersionID",      L"Title",     L"DefaultLockFileName",
     L"IsRecord", L"LastModificationDate", L"CategoryID"};
 
-// The rows that the query selects, latest first by the date attribute.
-std::vector<IXMLDOMNodePtr> RowsLatestFirst(const IXMLDOMDocument2Ptr& contents, const wchar_t* query,
-                                            const wchar_t* dateAttribute) {
+// The rows that the query selects with their dates, latest first by the date attribute.
+std::vector<std::pair<DATE, IXMLDOMNodePtr>>
+RowsLatestFirst(const IXMLDOMDocument2Ptr& contents, const wchar_t* query, const wchar_t* dateAttribute) {
     const IXMLDOMNodeListPtr rows = contents->selectNodes(query);
     std::vector<std::pair<DATE, IXMLDOMNodePtr>> dated;
     const LONG count = rows->Getlength();
@@ -42,12 +42,7 @@ std::vector<IXMLDOMNodePtr> RowsLatestFirst(const IXMLDOMDocument2Ptr& contents,
     }
     std::stable_sort(dated.begin(), dated.end(),
                      [](const auto& left, const auto& right) { return left.first > right.first; });
-    std::vector<IXMLDOMNodePtr> ordered;
-    ordered.reserve(dated.size());
-    for (auto& [date, row] : dated) {
-        ordered.push_back(std::move(row));
-    }
-    return ordered;
+    return dated;
 }
 
 } // namespace
@@ -209,29 +204,15 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderSubFolders() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     LSDIAG_DIAG << "GetFolderDocuments start";
-    for (const IXMLDOMNodePtr& row :
+    for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
-        const ListedDocument document = AppendListedDocument(row, kContainerColumns);
-        const USHORT index = document.index;
-        CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
-        if (sender.empty()) {
-            sender = GetAttributeAsString(row, L"Prop_9_0_2");
-        }
-        SetItemExtraProperty(index, L"fromUser", sender);
-        const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
-        if (received > 1.0) {
-            SetItemExtraProperty(index, L"receivedDate", FormatItemDate(received));
-        }
-        if (GetAttributeAsString(row, L"Prop_9_1_12") == L"1") {
-            SetItemExtraProperty(index, L"ows-CheckoutUser", CStdStr<wchar_t>(IDS_CHECKED_OUT));
-        }
-        const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
-        if (!hasAttachments.empty()) {
-            SetItemExtraProperty(index, L"PR_HAS_ATTACH", hasAttachments);
-        }
+        const USHORT index = AppendListedDocument(row, kContainerColumns, lastModified).index;
+        // Checked here, written from the row when the item's properties are (each would otherwise
+        // be kept for every listed item).
+        LSExtraProperties checked;
+        AddContainerRowProperties(row, checked);
         m_itemRows.resize(static_cast<std::size_t>(index) + 1);
         m_itemRows[index] = row;
-        AddDocumentClassProperties(document);
     }
     LSDIAG_DIAG << "GetFolderDocuments end";
     return S_OK;
@@ -239,9 +220,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
 
 HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
     LSDIAG_DIAG << "GetSingleDocument start";
-    for (const IXMLDOMNodePtr& row :
+    for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kPreviewColumns.lastModified)) {
-        const ListedDocument document = AppendListedDocument(row, kPreviewColumns);
+        const ListedDocument document = AppendListedDocument(row, kPreviewColumns, lastModified);
         const USHORT index = document.index;
 
         CStdStr<wchar_t> sender = AddPreviewProperties(index);
@@ -267,7 +248,11 @@ HRESULT KOVAMeridioSyncFilterImpl::GetSingleDocument() {
         for (const auto& [name, value] : rowProperties) {
             SetItemExtraProperty(index, name, value);
         }
-        AddDocumentClassProperties(document);
+        LSExtraProperties classProperties;
+        AddDocumentClassProperties(document, classProperties);
+        for (const auto& [name, value] : classProperties) {
+            SetItemExtraProperty(index, name, value);
+        }
         SetItemExtraProperty(index, MakePropertyName(L"Prop_9_1_1"), document.idText);
     }
     LSDIAG_DIAG << "GetSingleDocument end";
@@ -302,19 +287,16 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::AddPreviewProperties(USHORT index) {
 }
 
 KOVAMeridioSyncFilterImpl::ListedDocument
-KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns) {
+KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns,
+                                                DATE lastModified) {
     ListedDocument document;
-    document.idText = GetAttributeAsString(row, columns.id);
+    static_cast<DocumentClass&>(document) = ReadDocumentClass(row, columns);
     const auto version = static_cast<ULONG>(GetAttributeAsInt(row, columns.version));
     CStdStr<wchar_t> displayName = GetAttributeAsString(row, columns.title);
-    const CStdStr<wchar_t> fileName = GetAttributeAsString(row, columns.fileName);
     const bool isRecord = !GetAttributeAsString(row, columns.record).empty();
-    document.lastModified = GetAttributeAsNumber(row, columns.lastModified);
-    document.typeWord = GetAttributeAsString(row, columns.typeWord);
+    document.lastModified = lastModified;
 
-    const int dot = fileName.ReverseFind(L'.');
-    CStdStr<wchar_t>& extension = document.extension;
-    extension = dot < 0 ? fileName : CStdStr<wchar_t>(fileName.substr(static_cast<size_t>(dot) + 1));
+    const CStdStr<wchar_t>& extension = document.extension;
     CStdStr<wchar_t> underscoredName = displayName;
     std::replace(underscoredName.begin(), underscoredName.end(), L' ', L'_');
     if (!extension.empty() &&
@@ -333,10 +315,50 @@ KOVAMeridioSyncFilterImpl::AppendListedDocument(IXMLDOMNode* row, const Document
     return document;
 }
 
-void KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraProperties& extra) {
-    if (index < m_itemRows.size() && m_itemRows[index]) {
-        AddRowAttributeProperties(extra, m_itemRows[index], "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+KOVAMeridioSyncFilterImpl::DocumentClass
+KOVAMeridioSyncFilterImpl::ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns) {
+    DocumentClass document;
+    document.idText = GetAttributeAsString(row, columns.id);
+    const CStdStr<wchar_t> fileName = GetAttributeAsString(row, columns.fileName);
+    document.typeWord = GetAttributeAsString(row, columns.typeWord);
+    const int dot = fileName.ReverseFind(L'.');
+    document.extension = dot < 0 ? fileName : CStdStr<wchar_t>(fileName.substr(static_cast<size_t>(dot) + 1));
+    return document;
+}
+
+bool KOVAMeridioSyncFilterImpl::AddListedItemProperties(USHORT index, LSExtraProperties& extra) {
+    if (index >= m_itemRows.size() || !m_itemRows[index]) {
+        return false;
     }
+    AddContainerRowProperties(m_itemRows[index], extra);
+    AddRowAttributeProperties(extra, m_itemRows[index], "KOVAMeridioSyncFilterImpl::GetFolderDocuments");
+    return true;
+}
+
+CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::ListedCheckoutUser(IXMLDOMNode* row) {
+    return GetAttributeAsString(row, L"Prop_9_1_12") == L"1" ? CStdStr<wchar_t>(IDS_CHECKED_OUT)
+                                                             : CStdStr<wchar_t>();
+}
+
+void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
+    CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
+    if (sender.empty()) {
+        sender = GetAttributeAsString(row, L"Prop_9_0_2");
+    }
+    extra[L"fromUser"] = sender;
+    const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
+    if (received > 1.0) {
+        extra[L"receivedDate"] = FormatItemDate(received);
+    }
+    CStdStr<wchar_t> checkoutUser = ListedCheckoutUser(row);
+    if (!checkoutUser.empty()) {
+        extra[L"ows-CheckoutUser"] = std::move(checkoutUser);
+    }
+    const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
+    if (!hasAttachments.empty()) {
+        extra[L"PR_HAS_ATTACH"] = hasAttachments;
+    }
+    AddDocumentClassProperties(ReadDocumentClass(row, kContainerColumns), extra);
 }
 
 void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row,
@@ -355,29 +377,32 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& ext
             LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name;
             continue;
         }
-        value.ChangeType(VT_BSTR);
-        const std::wstring attributeName(name, name.length());
+        if (value.vt != VT_BSTR) {
+            value.ChangeType(VT_BSTR);
+        }
+        const std::wstring_view attributeName(name, name.length());
         auto propertyName = m_rowPropertyNames.find(attributeName);
         if (propertyName == m_rowPropertyNames.end()) {
-            propertyName =
-                m_rowPropertyNames.emplace(attributeName, MakePropertyName(CStdStr<wchar_t>(name))).first;
+            propertyName = m_rowPropertyNames
+                               .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name)))
+                               .first;
         }
-        extra[propertyName->second] = CStdStr<wchar_t>(value.bstrVal);
+        extra.insert_or_assign(propertyName->second, CStdStr<wchar_t>(value.bstrVal));
     }
 }
 
-void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const ListedDocument& document) {
+void KOVAMeridioSyncFilterImpl::AddDocumentClassProperties(const DocumentClass& document,
+                                                           LSExtraProperties& extra) {
     const CStdStr<wchar_t>& typeWord = document.typeWord;
     const CStdStr<wchar_t>& extension = document.extension;
-    const USHORT index = document.index;
     CStdStr<wchar_t> formRegionClass =
         CStdStr<wchar_t>(MessageClass::Document) + L".SharePoint." + (typeWord.empty() ? L"doc" : typeWord);
     ReplaceAll(formRegionClass, L".SharePoint.", L".SharePoint." + extension + L".");
-    SetItemExtraProperty(index, L"extension", extension);
+    extra[L"extension"] = extension;
     LSDIAG_DIAG << "KOVAMeridioSyncFilterImpl::GetFolderDocuments"
                 << "Synced item has form region class" << formRegionClass;
-    SetItemExtraProperty(index, CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass), formRegionClass);
-    SetItemExtraProperty(index, L"DocIdProperty", document.idText);
+    extra[CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass)] = formRegionClass;
+    extra[L"DocIdProperty"] = document.idText;
 }
 
 void KOVAMeridioSyncFilterImpl::GetAttribValueForObjectFromContentsXml(LONG objectType, LONG objectId,

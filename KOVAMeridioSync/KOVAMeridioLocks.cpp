@@ -189,6 +189,8 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::GetCheckoutName(LONG documentId) {
 
 bool KOVAMeridioSyncFilterImpl::IsItemCheckedOut(USHORT index, ILSPropertyMap* item) {
     const CStdStr<wchar_t> stored = LSPropertyHelpers::getStrProp(item, kCheckoutUserProperty, L"");
-    const CStdStr<wchar_t> listed = GetItemExtraProperty(index, kCheckoutUserProperty, L"");
+    const CStdStr<wchar_t> listed = index < m_itemRows.size() && m_itemRows[index]
+                                        ? ListedCheckoutUser(m_itemRows[index])
+                                        : GetItemExtraProperty(index, kCheckoutUserProperty, L"");
     return stored != listed;
 }

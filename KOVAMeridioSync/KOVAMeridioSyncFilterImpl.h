@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -132,8 +133,9 @@ public:
     CStdStr<wchar_t> GetCheckoutName(LONG documentId);
     // The stored checkout user differs from the listed one.
     bool IsItemCheckedOut(USHORT index, ILSPropertyMap* item) override;
-    // The attributes of a container listing's row, read when the item's properties are written.
-    void AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
+    // The extra values of a container listing's document, read from its row when the item's
+    // properties are written.
+    bool AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
 
     // Rename of a document's title (KOVAMeridioRename.cpp).
     HRESULT RenameFileRemoteIntern(const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& newName,
@@ -256,12 +258,15 @@ private:
     // file share); a failure's text is logged and marked on the item when one is given.
     HRESULT RequestLatestVersion(const CStdStr<wchar_t>& remoteName, ILSPropertyMap* item, bool byReference,
                                  IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request);
-    // A document appended to the listing, with what its extra properties are made of.
-    struct ListedDocument {
-        USHORT index = 0;
+    // What a document's class properties are made of.
+    struct DocumentClass {
         CStdStr<wchar_t> idText;
         CStdStr<wchar_t> extension;
         CStdStr<wchar_t> typeWord;
+    };
+    // A document appended to the listing.
+    struct ListedDocument : DocumentClass {
+        USHORT index = 0;
         DATE lastModified = 0.0;
     };
 
@@ -286,15 +291,22 @@ private:
     HRESULT LoadContentsDocument(const CStdStr<wchar_t>& body, const wchar_t* action,
                                  const wchar_t* resultQuery, const char* method,
                                  const char* missingResultText);
-    // Appends the document of a row to the listing tables.
-    ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns);
+    // Appends the document of a row, with the date its date column holds, to the listing tables.
+    ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns, DATE lastModified);
+    static DocumentClass ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns);
+    // The extra values of a container listing's document row beside its Meridio- attributes: sender,
+    // receipt date, lock, attachment flag and class. A missing attribute or a date that does not
+    // convert raises, so that the listing reads each row this way once to check it.
+    void AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra);
+    // The "ows-CheckoutUser" value of a container listing's document row: empty when not locked.
+    static CStdStr<wchar_t> ListedCheckoutUser(IXMLDOMNode* row);
     // The preview's properties (T4 rows) of a single document as its extra properties; returns the
     // sender the preview names.
     CStdStr<wchar_t> AddPreviewProperties(USHORT index);
     // Every attribute of the row as an extra property under its Meridio- name.
     void AddRowAttributeProperties(LSExtraProperties& extra, IXMLDOMNode* row, const char* method);
     // "extension", the form region class and "DocIdProperty".
-    void AddDocumentClassProperties(const ListedDocument& document);
+    static void AddDocumentClassProperties(const DocumentClass& document, LSExtraProperties& extra);
     // Sends a part-list request and reads the parts of its reply.
     HRESULT GetPartInfo(const CStdStr<wchar_t>& body, const wchar_t* action, const char* method,
                         LONG folderId, LONG& partId, LONG& partCount);
@@ -318,7 +330,11 @@ private:
     // they are written (all rows share the contents document, which holds them anyway).
     std::vector<IXMLDOMNodePtr> m_itemRows;
     // The Meridio- property name of each attribute name met in a row.
-    std::unordered_map<std::wstring, CStdStr<wchar_t>> m_rowPropertyNames;
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view name) const { return std::hash<std::wstring_view>{}(name); }
+    };
+    std::unordered_map<std::wstring, CStdStr<wchar_t>, NameHash, std::equal_to<>> m_rowPropertyNames;
     CStdStr<wchar_t> m_serverName;
     LONG m_folderObjectId = 0;
     CStdStr<wchar_t> m_dmwsUrl;

@@ -3,6 +3,7 @@
 #include "Platform/Utf.h"
 
 #include <cwctype>
+#include <limits>
 
 namespace Platform {
 
@@ -35,7 +36,18 @@ HRESULT ReturnBstr(std::wstring_view text, BSTR* out) {
 }
 
 HRESULT ReturnBstrFromUtf8(std::string_view utf8, BSTR* out) {
-    return ReturnBstr(Utf8ToWide(utf8), out);
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    // Decoded straight into the BSTR: a large text (a listing) is not held once more as a wide string.
+    const std::size_t length = Utf8ToWideLength(utf8);
+    *out = length <= std::numeric_limits<UINT>::max() ? SysAllocStringLen(nullptr, static_cast<UINT>(length))
+                                                      : nullptr;
+    if (*out == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    Utf8ToWideInto(utf8, *out);
+    return S_OK;
 }
 
 HRESULT ReturnVariantFromUtf8(std::string_view utf8, VARIANT* out) {

@@ -88,16 +88,31 @@ char32_t EncodeOne(std::wstring_view wide, std::size_t& i) {
     return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kInvalid : cp;
 }
 
+// Gives each character of the text to emit, U+FFFD for each maximal invalid subpart.
+template <class Emit> void DecodeReplacing(std::string_view utf8, Emit emit) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = DecodeOne(utf8, i);
+        emit(static_cast<wchar_t>(cp == kInvalid ? kReplacement : cp));
+    }
+}
+
 } // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const char32_t cp = DecodeOne(utf8, i);
-        out += static_cast<wchar_t>(cp == kInvalid ? kReplacement : cp);
-    }
+    DecodeReplacing(utf8, [&](wchar_t c) { out += c; });
     return out;
+}
+
+std::size_t Utf8ToWideLength(std::string_view utf8) {
+    std::size_t length = 0;
+    DecodeReplacing(utf8, [&](wchar_t) { ++length; });
+    return length;
+}
+
+void Utf8ToWideInto(std::string_view utf8, wchar_t* out) {
+    DecodeReplacing(utf8, [&](wchar_t c) { *out++ = c; });
 }
 
 std::optional<std::wstring> Utf8ToWideExact(std::string_view utf8) {

@@ -56,6 +56,7 @@ bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Trims in place: a large text is not copied to lose its blanks.
 std::string Trimmed(std::string text) {
     std::size_t end = text.size();
     while (end > 0 && IsXmlSpace(text[end - 1])) {
@@ -65,7 +66,9 @@ std::string Trimmed(std::string text) {
     while (begin < end && IsXmlSpace(text[begin])) {
         ++begin;
     }
-    return text.substr(begin, end - begin);
+    text.resize(end);
+    text.erase(0, begin);
+    return text;
 }
 
 void AppendDescendantText(pugi::xml_node node, std::string& text) {

@@ -6,7 +6,7 @@
 #include "Platform/XmlTree.h"
 
 #include <algorithm>
-#include <cstring>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -86,23 +86,24 @@ private:
                            [&](const auto& entry) { return entry.first == prefix; });
     }
 
-    bool AttributesValid(pugi::xml_node element) const {
+    // Every prefix declared and no name twice. The names are sorted by hash to find repeats, so that
+    // an element of many attributes costs no more than its sort.
+    bool AttributesValid(pugi::xml_node element) {
+        names_.clear();
         for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
              attribute = attribute.next_attribute()) {
-            if (!Declared(attribute.name())) {
+            const std::string_view name = attribute.name();
+            if (!Declared(name)) {
                 return false;
             }
-            for (pugi::xml_attribute later = attribute.next_attribute(); later;
-                 later = later.next_attribute()) {
-                if (std::strcmp(attribute.name(), later.name()) == 0) {
-                    return false;
-                }
-            }
+            names_.emplace_back(std::hash<std::string_view>{}(name), name);
         }
-        return true;
+        std::sort(names_.begin(), names_.end());
+        return std::adjacent_find(names_.begin(), names_.end()) == names_.end();
     }
 
     std::vector<std::pair<std::string_view, int>> scope_;
+    std::vector<std::pair<std::size_t, std::string_view>> names_; // of the element at hand
     bool valid_ = true;
 };
 

@@ -166,7 +166,11 @@ CStdStr<wchar_t> ToString(std::uint32_t value) {
 }
 
 CStdStr<wchar_t> ToHexString(std::uint32_t value) {
-    std::wostringstream stream;
-    stream << L"0x" << std::hex << std::nouppercase << std::setw(8) << std::setfill(L'0') << value;
-    return stream.str();
+    constexpr int kDigits = 8;
+    std::wstring text(2 + kDigits, L'0');
+    text[1] = L'x';
+    for (int digit = kDigits - 1; digit >= 0; --digit, value >>= 4) {
+        text[2 + digit] = L"0123456789abcdef"[value & 0xF];
+    }
+    return CStdStr<wchar_t>(text);
 }

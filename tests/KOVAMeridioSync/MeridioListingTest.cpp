@@ -151,6 +151,17 @@ TEST_F(MeridioListing, ServerColumnsBecomeItemProperties) {
     }
 }
 
+TEST_F(MeridioListing, ARowWhoseReceiptDateDoesNotConvertFailsTheListing) {
+    // The row's values are written when the item's properties are, but checked when it is listed.
+    host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {
+        AddMailroom(repository);
+        repository.AddDocument(
+            MakeDocument(504, "Broken", "broken.txt", "2024-05-04T09:00:00Z", 4, {{5, 108, "not a date"}}));
+        repository.FindContainer(kMailroom)->documentIds.push_back(504);
+    });
+    EXPECT_TRUE(FAILED(host.ListFolder(host.Location(L"container", kMailroom))));
+}
+
 TEST_F(MeridioListing, RightsMaskAndRecordsDecideWhatIsReadOnly) {
     struct Case {
         const wchar_t* kind;

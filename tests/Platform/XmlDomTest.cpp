@@ -150,6 +150,8 @@ TEST(XmlDomLoad, MalformedTextFailsAndLeavesAnEmptyDocument) {
         L"plain text",
         L"<a/>trailing",
         L"<a x='1' x='2'/>",
+        L"<a x='1' y='2' z='3' x='4'/>",
+        L"<a><b y='1' q='2' y='3'/></a>",
         L"<p:a/>",
         L"<a p:x='1'/>",
         L"<a xmlns:p=''/>",
@@ -165,6 +167,19 @@ TEST(XmlDomLoad, MalformedTextFailsAndLeavesAnEmptyDocument) {
         EXPECT_EQ(S_FALSE, document->get_documentElement(root.Out())) << text;
         EXPECT_EQ(L"", ReadText(document.get(), &IXMLDOMNode::get_xml)) << text;
     }
+}
+
+TEST(XmlDomLoad, AnElementOfManyAttributesLoadsUnlessANameRepeats) {
+    std::wstring attributes;
+    for (int i = 0; i < 5000; ++i) {
+        attributes += L" a" + std::to_wstring(i) + L"='" + std::to_wstring(i) + L"'";
+    }
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    Ref<IXMLDOMDocument2> document = Loaded(L"<r/>");
+    EXPECT_EQ(S_OK, document->loadXML(Bstr((L"<r" + attributes + L"/>").c_str()), &ok));
+    EXPECT_EQ(VARIANT_TRUE, ok);
+    EXPECT_EQ(S_FALSE, document->loadXML(Bstr((L"<r" + attributes + L" a17='again'/>").c_str()), &ok));
+    EXPECT_EQ(VARIANT_FALSE, ok);
 }
 
 std::wstring Nested(int depth) {
@@ -242,6 +257,8 @@ TEST(XmlDomText, ConcatenatesDescendantTextAndTrimsTheEnds) {
     EXPECT_EQ(L"one two <three>", ReadText(SelectOne(document.get(), L"//a").get(), &IXMLDOMNode::get_text));
     EXPECT_EQ(L"one two <three>", ReadText(document.get(), &IXMLDOMNode::get_text));
     EXPECT_EQ(L"", ReadText(SelectOne(document.get(), L"//c").get(), &IXMLDOMNode::get_text));
+    Ref<IXMLDOMDocument2> blanks = Loaded(L"<r> \t\r\n \n\t </r>");
+    EXPECT_EQ(L"", ReadText(blanks.get(), &IXMLDOMNode::get_text));
     Ref<IXMLDOMNodeList> children;
     ASSERT_EQ(S_OK, SelectOne(document.get(), L"/r")->get_childNodes(children.Out()));
     LONG count = 0;
