@@ -23,6 +23,9 @@ CREATE TABLE IF NOT EXISTS items(
     content_hash TEXT);
 CREATE UNIQUE INDEX IF NOT EXISTS items_by_parent ON items(parent, is_folder, unique_id);
 CREATE UNIQUE INDEX IF NOT EXISTS main_folder ON items(is_folder) WHERE parent IS NULL;
+-- Lists a folder's entries in id order from the index alone, without reading the stored maps.
+CREATE INDEX IF NOT EXISTS items_entries
+    ON items(parent, id, is_folder, unique_id, local_name, size, modified_ns, content_hash);
 )";
 
 // The columns ReadEntry reads; ReadItem reads the properties after them.
