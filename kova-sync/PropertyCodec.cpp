@@ -4,9 +4,15 @@
 #include "Platform/Utf.h"
 
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace KovaSync {
 using nlohmann::json;
@@ -66,116 +72,137 @@ json ValueToJson(const Host::PropertyValue& value) {
         value);
 }
 
-Host::PropertyValue JsonToValue(const std::string& type, const json& value) {
-    if (type == "number") {
-        return value.get<LONG>();
+// The number as T the way a stored map has always read it: integers exactly, fractions cut toward
+// zero, and for an integer T true and false as 1 and 0. A number T cannot hold is refused rather
+// than wrapped.
+template <class T> T NumberAs(const simdjson::dom::element& value) {
+    using Limits = std::numeric_limits<T>;
+    switch (value.type()) {
+    case simdjson::dom::element_type::INT64: {
+        const std::int64_t number = value.get_int64().value_unsafe();
+        if (std::is_floating_point_v<T> || (number >= Limits::lowest() && number <= Limits::max())) {
+            return static_cast<T>(number);
+        }
+        break;
     }
-    if (type == "date") {
-        return Host::DateValue{value.is_string() ? IsoToDate(value.get<std::string>()) : value.get<DATE>()};
+    case simdjson::dom::element_type::UINT64: // only above the largest int64
+        if constexpr (std::is_floating_point_v<T>) {
+            return static_cast<T>(value.get_uint64().value_unsafe());
+        }
+        break;
+    case simdjson::dom::element_type::DOUBLE: {
+        const double number = value.get_double().value_unsafe();
+        if constexpr (std::is_floating_point_v<T>) {
+            return number;
+        } else {
+            const double whole = std::trunc(number);
+            if (whole >= static_cast<double>(Limits::lowest()) &&
+                whole < static_cast<double>(Limits::max()) + 1.0) {
+                return static_cast<T>(whole);
+            }
+        }
+        break;
     }
-    if (type == "flag") {
-        return value.get<BYTE>();
+    case simdjson::dom::element_type::BOOL:
+        if constexpr (std::is_integral_v<T>) {
+            return static_cast<T>(value.get_bool().value_unsafe());
+        }
+        [[fallthrough]];
+    default:
+        throw std::runtime_error("a property value that is not a number");
     }
-    if (type == "double") {
-        return value.get<double>();
-    }
-    if (type == "currency") {
-        return Host::CurrencyValue{value.get<LONGLONG>()};
-    }
-    return Platform::Utf8ToWide(value.get<std::string>());
+    throw std::runtime_error("a property value out of its type's range");
 }
 
-// Reads the array of {name, type, value} straight into the map, without building the JSON document
-// first (a pass decodes one map per document). Keys other than these three are skipped with what
-// they hold.
-class PropertyReader : public nlohmann::json_sax<json> {
-public:
-    explicit PropertyReader(const MapRef& map) : map_(map) {}
-
-    bool null() override { return Scalar(json()); }
-    bool boolean(bool value) override { return Scalar(value); }
-    bool number_integer(number_integer_t value) override { return Scalar(value); }
-    bool number_unsigned(number_unsigned_t value) override { return Scalar(value); }
-    bool number_float(number_float_t value, const string_t&) override { return Scalar(value); }
-    bool string(string_t& value) override { return Scalar(std::move(value)); }
-    bool binary(binary_t&) override { return Scalar(json()); }
-
-    bool start_array(std::size_t) override {
-        if (depth_ == 0) {
-            depth_ = 1;
-            return true;
-        }
-        return Nested();
+std::string_view TextOf(const simdjson::dom::element& value) {
+    std::string_view text;
+    if (value.get_string().get(text) != simdjson::SUCCESS) {
+        throw std::runtime_error("a property name, type or text that is not a text");
     }
-    bool end_array() override { return Close(); }
-    bool start_object(std::size_t) override {
-        if (depth_ == 0) {
+    return text;
+}
+
+Host::PropertyValue ToValue(std::string_view type, const simdjson::dom::element& value) {
+    if (type == "number") {
+        return NumberAs<LONG>(value);
+    }
+    if (type == "date") {
+        return Host::DateValue{value.is_string() ? IsoToDate(std::string(TextOf(value)))
+                                                 : NumberAs<DATE>(value)};
+    }
+    if (type == "flag") {
+        return NumberAs<BYTE>(value);
+    }
+    if (type == "double") {
+        return NumberAs<double>(value);
+    }
+    if (type == "currency") {
+        return Host::CurrencyValue{NumberAs<LONGLONG>(value)};
+    }
+    return Platform::Utf8ToWide(TextOf(value));
+}
+
+// The part of the text a JSON reader reads: past a leading byte order mark, and up to the first
+// NUL, where the text has always been taken to end.
+std::string_view JsonPart(const std::string& text) {
+    std::string_view json(text);
+    if (json.substr(0, 3) == "\xEF\xBB\xBF") {
+        json.remove_prefix(3);
+    }
+    return json.substr(0, json.find('\0'));
+}
+
+// Parses the text with this thread's parser, which keeps its buffers from one map to the next; the
+// document lives until the thread's next parse.
+simdjson::dom::element Parse(std::string_view json) {
+    thread_local simdjson::dom::parser parser;
+    thread_local std::string padded;
+    padded.assign(json);
+    padded.resize(json.size() + simdjson::SIMDJSON_PADDING);
+    simdjson::dom::element document;
+    const simdjson::error_code error = parser.parse(padded.data(), json.size(), false).get(document);
+    if (error != simdjson::SUCCESS) {
+        throw std::runtime_error(simdjson::error_message(error));
+    }
+    return document;
+}
+
+// Reads each {name, type, value} of the array into the map. Keys other than these three are
+// skipped with what they hold; of a key given twice the last counts.
+void ReadProperties(simdjson::dom::element document, Host::LSMemoryPropertyMap& map) {
+    simdjson::dom::array properties;
+    if (document.get_array().get(properties) != simdjson::SUCCESS) {
+        throw std::runtime_error("not an array of properties");
+    }
+    std::wstring name;
+    for (const simdjson::dom::element property : properties) {
+        simdjson::dom::object fields;
+        if (property.get_object().get(fields) != simdjson::SUCCESS) {
             throw std::runtime_error("not an array of properties");
         }
-        if (depth_ == 1) {
-            depth_ = 2;
-            fields_ = {};
-            return true;
-        }
-        return Nested();
-    }
-    bool key(string_t& name) override {
-        if (depth_ == 2) {
-            field_ = name == "name"    ? &fields_.name
-                     : name == "type"  ? &fields_.type
-                     : name == "value" ? &fields_.value
-                                       : nullptr;
-        }
-        return true;
-    }
-    bool end_object() override {
-        if (depth_ == 2) {
-            const auto& [name, type, value] = fields_;
-            if (name.is_discarded() || type.is_discarded() || value.is_discarded()) {
-                throw std::runtime_error("a property without its name, type or value");
+        std::optional<simdjson::dom::element> nameField, typeField, valueField;
+        for (const simdjson::dom::key_value_pair field : fields) {
+            auto* slot = field.key == "name"    ? &nameField
+                         : field.key == "type"  ? &typeField
+                         : field.key == "value" ? &valueField
+                                                : nullptr;
+            if (slot != nullptr) {
+                if (field.value.is_array() || field.value.is_object()) {
+                    throw std::runtime_error("a property value that is not a single value");
+                }
+                *slot = field.value;
             }
-            map_->Set(Platform::Utf8ToWide(name.get<std::string>()),
-                      JsonToValue(type.get<std::string>(), value));
         }
-        return Close();
-    }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
-        throw std::runtime_error(error.what());
-    }
-
-private:
-    struct Fields {
-        json name = json::value_t::discarded;
-        json type = json::value_t::discarded;
-        json value = json::value_t::discarded;
-    };
-
-    bool Scalar(json value) {
-        if (depth_ < 2) {
-            throw std::runtime_error("not an array of properties");
+        if (!nameField || !typeField || !valueField) {
+            throw std::runtime_error("a property without its name, type or value");
         }
-        if (depth_ == 2 && field_ != nullptr) {
-            *field_ = std::move(value);
-        }
-        return true;
+        const std::string_view utf8Name = TextOf(*nameField);
+        Host::PropertyValue value = ToValue(TextOf(*typeField), *valueField);
+        name.resize(Platform::Utf8ToWideLength(utf8Name));
+        Platform::Utf8ToWideInto(utf8Name, name.data());
+        map.Set(name, std::move(value));
     }
-    bool Nested() {
-        if (depth_ == 2 && field_ != nullptr) {
-            throw std::runtime_error("a property value that is not a single value");
-        }
-        ++depth_;
-        return true;
-    }
-    bool Close() {
-        --depth_;
-        return true;
-    }
-
-    const MapRef& map_;
-    int depth_ = 0; // 1 inside the array, 2 inside a property
-    Fields fields_;
-    json* field_ = nullptr;
-};
+}
 
 } // namespace
 
@@ -191,8 +218,7 @@ std::string EncodeProperties(const MapRef& map) {
 
 void DecodeProperties(const std::string& text, const MapRef& map) {
     try {
-        PropertyReader reader(map);
-        json::sax_parse(text, &reader);
+        ReadProperties(Parse(JsonPart(text)), *map.get());
     } catch (const std::exception& error) {
         throw std::runtime_error(std::string("unreadable property map: ") + error.what());
     }

@@ -11,7 +11,7 @@ namespace KovaSync {
 
 std::string EncodeProperties(const MapRef& map);
 // Adds the properties of the text to the map; throws std::runtime_error for text that is not such
-// an array.
+// an array, or that holds a number its property's type cannot hold.
 void DecodeProperties(const std::string& text, const MapRef& map);
 
 } // namespace KovaSync

@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config clang-format curl
           libgoogle-glog-dev libcurl4-openssl-dev libpugixml-dev libssl-dev libkrb5-dev
-          libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libcpp-httplib-dev nlohmann-json3-dev libsimdjson-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
           libgmime-3.0-dev libgsf-1-dev libcli11-dev zlib1g-dev time "$@")
 missing=()
 for p in "${packages[@]}"; do
