@@ -9,6 +9,7 @@
 // operations go after the last one, never between them.
 #pragma once
 
+#include "KOVACommon/LSLocalFiles.h"
 #include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
 #include "Platform/ComUtil.h"
 #include "Platform/MsXml.h"
@@ -212,6 +213,10 @@ public:
     // Told by CopyFileToLocal: the content hash of the bytes it wrote to the path, all written and the
     // file closed, so that the download takes it instead of reading the file again.
     void RememberWrittenContentHash(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& hash);
+    // Told by CopyFileRemote after an upload: the content hash of the bytes it sent from the path, read
+    // while the file had the given size and time, for the retrieve of that path as content already local.
+    void RememberSentContentHash(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& hash,
+                                 const LocalFileStamp& read);
 
 protected:
     // Reads the filter's own settings; the concrete constructor calls it with its filter name.
@@ -221,8 +226,19 @@ protected:
     // Empties the listing tables and the remote dates and download hashes kept for them before a new
     // listing.
     void ClearListing();
-    // The content hash of a file just retrieved: the one its download remembered, else the file's.
-    CStdStr<wchar_t> HashOfRetrievedFile(const CStdStr<wchar_t>& localPath);
+    // A content hash remembered for one retrieve of the path, so that it need not read the file again.
+    struct RememberedContentHash {
+        CStdStr<wchar_t> path;
+        CStdStr<wchar_t> hash;
+        std::optional<LocalFileStamp> sentFile; // set for content sent up: the file as it was read
+    };
+    // The remembered hash, no longer remembered: it serves one retrieve at most.
+    std::optional<RememberedContentHash> TakeRememberedContentHash();
+    // The content hash of a file just retrieved: the remembered one when it is for this file and
+    // retrieve, else the file's.
+    CStdStr<wchar_t> HashOfRetrievedFile(const CStdStr<wchar_t>& localPath,
+                                         const std::optional<RememberedContentHash>& remembered,
+                                         bool contentAlreadyLocal);
     // The index the next listed item or sub-folder gets, given how many are listed already. The host
     // addresses them by a 16-bit index, so a listing of more than 65535 fails here (logged, E_FAIL)
     // rather than give two entries one index.
@@ -269,8 +285,8 @@ protected:
     CStdStr<wchar_t> m_folderLeaf;
     std::map<USHORT, DATE> m_lastModifiedCache;
     std::map<USHORT, CStdStr<wchar_t>> m_localHashes;
-    // The hash RememberWrittenContentHash was told, for the download of that path only.
-    std::optional<std::pair<CStdStr<wchar_t>, CStdStr<wchar_t>>> m_writtenContentHash;
+    // What RememberWrittenContentHash or RememberSentContentHash was told last.
+    std::optional<RememberedContentHash> m_rememberedContentHash;
     std::vector<std::wregex> m_excludePatterns;
     DWORD m_maxFileSize = 0;
     CStdStr<wchar_t> m_excludeText;

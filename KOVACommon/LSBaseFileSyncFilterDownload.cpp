@@ -22,7 +22,8 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
                                                      ILSPropertyMap* item, VARIANT_BOOL contentAlreadyLocal,
                                                      BSTR extraText) {
     try {
-        m_writtenContentHash.reset();
+        // Whatever was remembered serves this retrieve at most; a download remembers its own.
+        std::optional<RememberedContentHash> remembered = TakeRememberedContentHash();
         if (CacheLastModified(index) == LSNoRemoteDate) {
             return E_FAIL;
         }
@@ -43,11 +44,13 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
                              << "Unexpected return: " << std::hex << static_cast<DWORD>(hr);
                 return hr;
             }
+            remembered = TakeRememberedContentHash();
         }
         if (IsDownloadHashSkipped()) {
             return S_OK;
         }
-        const CStdStr<wchar_t> hash = HashOfRetrievedFile(path);
+        const CStdStr<wchar_t> hash =
+            HashOfRetrievedFile(path, remembered, contentAlreadyLocal != VARIANT_FALSE);
         if (hash.empty()) {
             // No hash, no ETag: the download counts as failed, so the item is fetched again.
             m_localHashes.erase(index);
@@ -88,7 +91,7 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
     if (name != nullptr) {
         *name = fileName.AllocSysString();
     }
-    m_writtenContentHash.reset();
+    TakeRememberedContentHash(); // what an upload remembered serves no retrieve of this kind
     const CStdStr<wchar_t> path(static_cast<const wchar_t*>(localPath));
     CStdStr<wchar_t> serverHash;
     if (contentAlreadyLocal == VARIANT_FALSE) {
@@ -122,7 +125,7 @@ HRESULT LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal(ILSPropertyMa
         StoreDownloadHash(item, serverHash);
         return S_OK;
     }
-    const CStdStr<wchar_t> hash = HashOfRetrievedFile(path);
+    const CStdStr<wchar_t> hash = HashOfRetrievedFile(path, TakeRememberedContentHash(), false);
     if (hash.empty()) {
         LSDIAG_ERROR << "LSBaseFileSyncFilter::RetrieveIndividualItemToPathInternal"
                      << ": Unable to hash the local copy " << path;

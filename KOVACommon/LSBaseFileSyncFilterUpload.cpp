@@ -80,10 +80,13 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateDocument(BSTR localPath, BSTR fileName, 
 HRESULT LSBaseFileSyncFilter::UploadFile(bool isNew, const wchar_t* localPath, const wchar_t* fileName,
                                          ILSPropertyMap* item) {
     m_relistNeeded = true;
+    // Only an upload that succeeds leaves the hash of what it sent remembered.
+    TakeRememberedContentHash();
     CStdStr<wchar_t> remoteName;
     const HRESULT hr =
         AddFile(isNew, CStdStr<wchar_t>(fileName), CStdStr<wchar_t>(localPath), &remoteName, item);
     if (FAILED(hr)) {
+        TakeRememberedContentHash();
         LSDIAG_ERROR << "Failed to upload file";
         return hr;
     }

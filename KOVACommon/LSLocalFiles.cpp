@@ -22,6 +22,20 @@ bool IsFileOfNoBytes(const CStdStr<wchar_t>& path) {
 
 } // namespace
 
+LocalFileStamp StampOf(const WIN32_FILE_ATTRIBUTE_DATA& attributes) {
+    return {(static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow,
+            (static_cast<ULONGLONG>(attributes.ftLastWriteTime.dwHighDateTime) << 32) |
+                attributes.ftLastWriteTime.dwLowDateTime};
+}
+
+std::optional<LocalFileStamp> LocalFileStampOf(const CStdStr<wchar_t>& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        return std::nullopt;
+    }
+    return StampOf(attributes);
+}
+
 CStdStr<wchar_t> ToLowerAZ(const CStdStr<wchar_t>& text) {
     CStdStr<wchar_t> lower = text;
     for (wchar_t& c : lower) {
@@ -104,13 +118,28 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetHashForLocalFile(const CStdStr<wchar_t
 
 void LSBaseFileSyncFilter::RememberWrittenContentHash(const CStdStr<wchar_t>& localPath,
                                                       const CStdStr<wchar_t>& hash) {
-    m_writtenContentHash.emplace(localPath, hash);
+    m_rememberedContentHash = RememberedContentHash{localPath, hash, std::nullopt};
 }
 
-CStdStr<wchar_t> LSBaseFileSyncFilter::HashOfRetrievedFile(const CStdStr<wchar_t>& localPath) {
-    std::optional<std::pair<CStdStr<wchar_t>, CStdStr<wchar_t>>> written;
-    written.swap(m_writtenContentHash);
-    return written && written->first == localPath ? written->second : GetHashForLocalFile(localPath);
+void LSBaseFileSyncFilter::RememberSentContentHash(const CStdStr<wchar_t>& localPath,
+                                                   const CStdStr<wchar_t>& hash, const LocalFileStamp& read) {
+    m_rememberedContentHash = RememberedContentHash{localPath, hash, read};
+}
+
+std::optional<LSBaseFileSyncFilter::RememberedContentHash> LSBaseFileSyncFilter::TakeRememberedContentHash() {
+    return std::exchange(m_rememberedContentHash, std::nullopt);
+}
+
+CStdStr<wchar_t>
+LSBaseFileSyncFilter::HashOfRetrievedFile(const CStdStr<wchar_t>& localPath,
+                                          const std::optional<RememberedContentHash>& remembered,
+                                          bool contentAlreadyLocal) {
+    // A download's hash serves its own file; an upload's serves content already local while the file
+    // keeps the size and time it had when it was read for the upload.
+    const bool fits = remembered && remembered->path == localPath &&
+                      remembered->sentFile.has_value() == contentAlreadyLocal &&
+                      (!remembered->sentFile || LocalFileStampOf(localPath) == remembered->sentFile);
+    return fits ? remembered->hash : GetHashForLocalFile(localPath);
 }
 
 HRESULT LSBaseFileSyncFilter::MissingLocalHashResult() {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "KOVASyncBasicsLib/KOVASyncBasicsLib.h"
+#include "Platform/FileIoApi.h"
 #include "VantrelCommon/LSHash.h"
 #include "VantrelCommon/StdString.h"
 
 #include <cstddef>
+#include <optional>
 
 // The hash of content of no bytes.
 extern const wchar_t EmptyContentHash[];
@@ -24,6 +26,16 @@ private:
     CLSContentHash digest_;
     bool empty_ = true;
 };
+
+// A file's size and last-write time: while both stay, the file is taken to hold what it held.
+struct LocalFileStamp {
+    ULONGLONG size = 0;
+    ULONGLONG lastWrite = 0;
+    bool operator==(const LocalFileStamp&) const = default;
+};
+LocalFileStamp StampOf(const WIN32_FILE_ATTRIBUTE_DATA& attributes);
+// Empty when the file's attributes cannot be read.
+std::optional<LocalFileStamp> LocalFileStampOf(const CStdStr<wchar_t>& path);
 
 // The text from the last "." of the name to its end, the "." included; empty without a ".".
 CStdStr<wchar_t> GetFileExtension(const CStdStr<wchar_t>& name);

@@ -19,6 +19,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <future>
+#include <optional>
 
 namespace {
 
@@ -29,12 +31,19 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-// The upload message of the file's content under the envelope, the file read straight into it. Open and
-// read errors are thrown as plain integers (the error number, or 2 for a read error). A file that shrank
-// since its size was taken gives the bytes it still has.
-UploadDimeMessage ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName,
-                                std::string_view envelopeUtf8) {
+// The upload message of the file's content under the envelope, the file read straight into it, and the
+// file's size and time as they were before it was read, when all of those bytes were read. Open and
+// read errors are thrown as plain integers (the error number, or 2 for a read error). A file that
+// shrank since its size was taken gives the bytes it still has.
+struct LocalFileContent {
+    UploadDimeMessage message;
+    std::optional<LocalFileStamp> read;
+};
+
+LocalFileContent ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr<wchar_t>& fileName,
+                               std::string_view envelopeUtf8) {
     DWORD size = 0;
+    std::optional<LocalFileStamp> stamp;
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
     if (!fileName.empty() && GetFileAttributesExW(localPath.c_str(), GetFileExInfoStandard, &attributes)) {
         // DIME data lengths have 32 bits: a larger file cannot be sent whole.
@@ -43,6 +52,7 @@ UploadDimeMessage ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr
             ThrowHResult(E_INVALIDARG);
         }
         size = attributes.nFileSizeLow;
+        stamp = StampOf(attributes);
     }
     const std::unique_ptr<FILE, FileCloser> file(_wfopen(localPath.c_str(), L"rb"));
     if (!file) {
@@ -50,17 +60,33 @@ UploadDimeMessage ReadLocalFile(const CStdStr<wchar_t>& localPath, const CStdStr
         LSDIAG_ERROR << "Failed to open file: " << fileName << " Error: " << std::hex << error;
         throw error;
     }
-    UploadDimeMessage message(envelopeUtf8, size);
-    const size_t read = std::fread(message.Content(), 1, size, file.get());
+    LocalFileContent content{UploadDimeMessage(envelopeUtf8, size), stamp};
+    const size_t read = std::fread(content.message.Content(), 1, size, file.get());
     if (read < size) {
         if (std::ferror(file.get())) {
             LSDIAG_ERROR << "Error on reading file";
             throw 2;
         }
         LSDIAG_DIAG << "Got to end of file";
-        message.ShortenContent(read);
+        content.message.ShortenContent(read);
+        content.read.reset();
     }
-    return message;
+    return content;
+}
+
+// The content hash of the message's content, taken on another thread; empty when the digest fails
+// (then the file is hashed when the hash is wanted).
+std::future<CStdStr<wchar_t>> HashOfContent(const UploadDimeMessage& message) {
+    return std::async(std::launch::async, [message] {
+        try {
+            LSContentHasher hasher;
+            hasher.Add(message.Content(), message.ContentSize());
+            return hasher.Hash();
+        } catch (const std::exception& error) {
+            LSDIAG_ERROR << "Unable to hash the uploaded content: " << error.what();
+            return CStdStr<wchar_t>();
+        }
+    });
 }
 
 // Runs the release when it goes out of scope still set: a lock taken for an upload is released on
@@ -218,7 +244,11 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
     };
     // The file is read before a lock is taken, so that an unreadable file leaves no lock behind.
     std::string envelope = envelopeFor(SessionToken());
-    UploadDimeMessage upload = ReadLocalFile(localPath, encodedFileName, envelope);
+    LocalFileContent content = ReadLocalFile(localPath, encodedFileName, envelope);
+    UploadDimeMessage& upload = content.message;
+    // Hashed while it is sent, so that the retrieve of the sent file after the upload need not read it.
+    std::future<CStdStr<wchar_t>> contentHash =
+        content.read ? HashOfContent(upload) : std::future<CStdStr<wchar_t>>();
     ReleaseOnFailure releaseLock;
     if (existsOnServer && !IsCheckoutInternal(existingId)) {
         CheckoutInternal(documentId);
@@ -261,6 +291,12 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileRemote(const CStdStr<wchar_t>& localP
         const bool isRecord = recordType && !CStdStr<wchar_t>(recordType->Gettext()).empty();
         remoteName = BuildDocumentUrl(isRecord, newId);
         AddDocToParent(newId, remoteName, item, declareAsRecords, currentPartId);
+    }
+    if (contentHash.valid()) {
+        const CStdStr<wchar_t> hash = contentHash.get();
+        if (!hash.empty()) {
+            RememberSentContentHash(localPath, hash, *content.read);
+        }
     }
     LSDIAG_DIAG << "CopyFileRemote end";
     return S_OK;
