@@ -207,10 +207,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
         const USHORT index = AppendListedDocument(row, kContainerColumns, lastModified).index;
-        // Checked here, written from the row when the item's properties are (each would otherwise
-        // be kept for every listed item).
-        LSExtraProperties checked;
-        AddContainerRowProperties(row, checked);
+        // Checked here (the class values were just read), written from the row when the item's
+        // properties are (each would otherwise be kept for every listed item).
+        (void)ReadContainerRow(row);
         m_itemRows.resize(static_cast<std::size_t>(index) + 1);
         m_itemRows[index] = row;
     }
@@ -340,23 +339,32 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::ListedCheckoutUser(IXMLDOMNode* row)
                                                              : CStdStr<wchar_t>();
 }
 
-void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
-    CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
-    if (sender.empty()) {
-        sender = GetAttributeAsString(row, L"Prop_9_0_2");
+KOVAMeridioSyncFilterImpl::ContainerRowValues KOVAMeridioSyncFilterImpl::ReadContainerRow(IXMLDOMNode* row) {
+    ContainerRowValues values;
+    values.sender = GetAttributeAsString(row, L"Prop_9_3_104");
+    if (values.sender.empty()) {
+        values.sender = GetAttributeAsString(row, L"Prop_9_0_2");
     }
-    extra[L"fromUser"] = sender;
     const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
     if (received > 1.0) {
-        extra[L"receivedDate"] = FormatItemDate(received);
+        values.receivedDate = FormatItemDate(received);
     }
-    CStdStr<wchar_t> checkoutUser = ListedCheckoutUser(row);
-    if (!checkoutUser.empty()) {
-        extra[L"ows-CheckoutUser"] = std::move(checkoutUser);
+    values.checkoutUser = ListedCheckoutUser(row);
+    values.hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
+    return values;
+}
+
+void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
+    ContainerRowValues values = ReadContainerRow(row);
+    extra[L"fromUser"] = std::move(values.sender);
+    if (values.receivedDate) {
+        extra[L"receivedDate"] = std::move(*values.receivedDate);
     }
-    const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
-    if (!hasAttachments.empty()) {
-        extra[L"PR_HAS_ATTACH"] = hasAttachments;
+    if (!values.checkoutUser.empty()) {
+        extra[L"ows-CheckoutUser"] = std::move(values.checkoutUser);
+    }
+    if (!values.hasAttachments.empty()) {
+        extra[L"PR_HAS_ATTACH"] = std::move(values.hasAttachments);
     }
     AddDocumentClassProperties(ReadDocumentClass(row, kContainerColumns), extra);
 }
