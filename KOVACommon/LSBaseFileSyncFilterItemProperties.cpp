@@ -5,6 +5,7 @@
 
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVACommon/LSLocalFiles.h"
+#include "VantrelCommon/OwnedBstr.h"
 
 #include <algorithm>
 #include <limits>
@@ -242,7 +243,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
                 continue;
             }
             ILSKOVAFieldInfoPtr fieldInfo;
-            HRESULT hr = fieldSet->raw_getFieldInfo(_bstr_t(key.c_str()), &fieldInfo);
+            HRESULT hr = fieldSet->raw_getFieldInfo(CopyToBstr(key.c_str()).get(), &fieldInfo);
             if (FAILED(hr)) {
                 LSDIAG_DIAG << "LSSyncHelper::raw_getFieldInfo failed hr: " << std::hex
                             << static_cast<DWORD>(hr) << " for field: " << key;

@@ -6,6 +6,7 @@
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
 #include "KOVAMeridioSync/MeridioRowAttributes.h"
+#include "VantrelCommon/OwnedBstr.h"
 
 #include <algorithm>
 #include <utility>
@@ -375,25 +376,29 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& ext
     const LONG count = attributes->Getlength();
     for (LONG i = 0; i < count; ++i) {
         const IXMLDOMNodePtr attribute = attributes->Getitem(i);
-        const _bstr_t name = attribute->GetnodeName();
-        if (name.length() == 0) {
-            LSDIAG_ERROR << method << ":Unable to get value for Name of attribute: " << name;
+        BSTR read = nullptr;
+        const HRESULT hr = attribute->get_nodeName(&read);
+        const OwnedBstr name(read);
+        Platform::MsXmlWrap::Check(hr, attribute.GetInterfacePtr());
+        const std::wstring_view attributeName(name.get(), SysStringLen(name.get()));
+        if (attributeName.empty()) {
+            LSDIAG_ERROR << method << ":Unable to get value for Name of attribute: ";
             continue;
         }
         _variant_t value = attribute->GetnodeValue();
         if (value.vt == VT_EMPTY || value.vt == VT_NULL) {
-            LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name;
+            LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name.get();
             continue;
         }
         if (value.vt != VT_BSTR) {
             value.ChangeType(VT_BSTR);
         }
-        const std::wstring_view attributeName(name, name.length());
         auto propertyName = m_rowPropertyNames.find(attributeName);
         if (propertyName == m_rowPropertyNames.end()) {
-            propertyName = m_rowPropertyNames
-                               .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name)))
-                               .first;
+            propertyName =
+                m_rowPropertyNames
+                    .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name.get())))
+                    .first;
         }
         extra.insert_or_assign(propertyName->second, CStdStr<wchar_t>(value.bstrVal));
     }
