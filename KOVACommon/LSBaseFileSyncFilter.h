@@ -22,8 +22,9 @@
 #include <utility>
 #include <vector>
 
-// Name/value pairs that a listing attaches to one listed item or sub-folder.
-using LSExtraProperties = std::map<CStdStr<wchar_t>, CStdStr<wchar_t>>;
+// Name/value pairs that a listing attaches to one listed item or sub-folder; looked up by any text
+// without making a name string.
+using LSExtraProperties = std::map<CStdStr<wchar_t>, CStdStr<wchar_t>, std::less<>>;
 
 // The field-set object made for one pair of folder maps; the maps are kept only for comparison.
 struct LSFieldSetInfoCache {

@@ -5,6 +5,12 @@
 
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVACommon/LSLocalFiles.h"
+#include "VantrelCommon/OwnedBstr.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <string_view>
 
 namespace {
 
@@ -21,20 +27,53 @@ template <DWORD Tag> const CStdStr<wchar_t>& TagName() {
     return name;
 }
 
-// The batch of string properties, one "name<TAB>value" element per property.
+std::wstring_view TextOf(const _bstr_t& name) {
+    return static_cast<const wchar_t*>(name);
+}
+
+// "name<TAB>value" as a new BSTR, cut at its first NUL as a text handed over by its C string is.
+BSTR NameValueElement(std::wstring_view name, std::wstring_view value) {
+    const std::wstring_view head = name.substr(0, name.find(L'\0'));
+    const bool whole = head.size() == name.size();
+    const std::wstring_view tail = whole ? value.substr(0, value.find(L'\0')) : std::wstring_view();
+    const std::size_t length = head.size() + (whole ? 1 + tail.size() : 0);
+    BSTR element = length <= std::numeric_limits<UINT>::max()
+                       ? SysAllocStringLen(nullptr, static_cast<UINT>(length))
+                       : nullptr;
+    if (element == nullptr) {
+        throw std::bad_alloc();
+    }
+    wchar_t* end = std::copy(head.begin(), head.end(), element);
+    if (whole) {
+        *end++ = L'\t';
+        std::copy(tail.begin(), tail.end(), end);
+    }
+    return element;
+}
+
+// The batch of string properties, one "name<TAB>value" element per property, each made once as
+// the BSTR that the host receives.
 class PropertyBatch {
 public:
-    void Add(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& value) {
-        CStdStr<wchar_t>& element = m_elements.emplace_back();
-        element.reserve(name.size() + 1 + value.size());
-        element.append(name).append(1, L'\t').append(value);
+    PropertyBatch() = default;
+    PropertyBatch(const PropertyBatch&) = delete;
+    PropertyBatch& operator=(const PropertyBatch&) = delete;
+    ~PropertyBatch() {
+        for (BSTR element : m_elements) {
+            SysFreeString(element);
+        }
     }
 
-    void WriteTo(ILSPropertyMap* item) const {
+    void Add(std::wstring_view name, std::wstring_view value) {
+        m_elements.reserve(m_elements.size() + 1);
+        m_elements.push_back(NameValueElement(name, value));
+    }
+
+    void WriteTo(ILSPropertyMap* item) {
         if (m_elements.empty()) {
             return;
         }
-        LSSafeArrayVector array(m_elements);
+        LSSafeArrayVector array(std::move(m_elements));
         VARIANT batch;
         VariantInit(&batch);
         batch.vt = VT_ARRAY | VT_BSTR;
@@ -47,10 +86,10 @@ public:
     }
 
 private:
-    std::vector<CStdStr<wchar_t>> m_elements;
+    std::vector<BSTR> m_elements; // owned until the array takes them over
 };
 
-const CStdStr<wchar_t>* Find(const LSExtraProperties& extra, const CStdStr<wchar_t>& name) {
+template <class Name> const CStdStr<wchar_t>* Find(const LSExtraProperties& extra, const Name& name) {
     auto found = extra.find(name);
     return found == extra.end() ? nullptr : &found->second;
 }
@@ -154,12 +193,12 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
         LSDIAG_ERROR << "Failed to set property on property map";
     }
     if (!hash.empty()) {
-        batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerETag), hash);
+        batch.Add(TextOf(ItemProperty::MavistoFromServerETag), hash);
     }
-    batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileName), fileName);
+    batch.Add(TextOf(ItemProperty::MavistoFromServerFileName), fileName);
     SetServerFileIdProperty(name, item, false);
     if (!url.empty()) {
-        batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerFileUrl), url);
+        batch.Add(TextOf(ItemProperty::MavistoFromServerFileUrl), url);
     }
 
     // A mail file in a full sync keeps its own delivery time, sender and recipients.
@@ -189,7 +228,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
         }
     }
     if (!permission.empty()) {
-        batch.Add(CStdStr<wchar_t>(ItemProperty::owsPermMask), permission);
+        batch.Add(TextOf(ItemProperty::owsPermMask), permission);
     }
 
     if (extra != nullptr) {
@@ -204,7 +243,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
                 continue;
             }
             ILSKOVAFieldInfoPtr fieldInfo;
-            HRESULT hr = fieldSet->raw_getFieldInfo(_bstr_t(key.c_str()), &fieldInfo);
+            HRESULT hr = fieldSet->raw_getFieldInfo(CopyToBstr(key.c_str()).get(), &fieldInfo);
             if (FAILED(hr)) {
                 LSDIAG_DIAG << "LSSyncHelper::raw_getFieldInfo failed hr: " << std::hex
                             << static_cast<DWORD>(hr) << " for field: " << key;
@@ -217,21 +256,20 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
             }
         }
         if (const CStdStr<wchar_t>* version = Find(*extra, L"MavistoFromServerVersion")) {
-            batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFromServerVersion), *version);
+            batch.Add(TextOf(ItemProperty::MavistoFromServerVersion), *version);
         }
         const CStdStr<wchar_t>* extension = Find(*extra, L"extension");
         CStdStr<wchar_t> formClass;
-        if (const CStdStr<wchar_t>* found =
-                Find(*extra, CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass))) {
+        if (const CStdStr<wchar_t>* found = Find(*extra, TextOf(ItemProperty::MavistoFormRegionClass))) {
             formClass = *found;
         }
         if (!formClass.empty()) {
             GetMessageClassForFile(extension == nullptr ? CStdStr<wchar_t>() : *extension, item, formClass);
-            batch.Add(CStdStr<wchar_t>(ItemProperty::MavistoFormRegionClass), formClass);
+            batch.Add(TextOf(ItemProperty::MavistoFormRegionClass), formClass);
         }
-        for (const CStdStr<wchar_t>& copied :
-             {CStdStr<wchar_t>(L"ows-CheckoutUser"), CStdStr<wchar_t>(ItemProperty::KOVADuplicateHash),
-              GetEmailFileIdProperty()}) {
+        for (const std::wstring_view copied :
+             {std::wstring_view(L"ows-CheckoutUser"), TextOf(ItemProperty::KOVADuplicateHash),
+              std::wstring_view(GetEmailFileIdProperty())}) {
             if (const CStdStr<wchar_t>* found = Find(*extra, copied)) {
                 batch.Add(copied, *found);
             }
@@ -249,7 +287,7 @@ HRESULT LSBaseFileSyncFilter::SetMapiProperties(ILSPropertyMap* item, DATE lastM
         }
         if (const CStdStr<wchar_t>* docIdLib = Find(*extra, L"DocIdLibProperty");
             docIdLib != nullptr && !docIdLib->empty()) {
-            batch.Add(CStdStr<wchar_t>(ItemProperty::KOVADocIdLib), *docIdLib);
+            batch.Add(TextOf(ItemProperty::KOVADocIdLib), *docIdLib);
         }
     }
     batch.WriteTo(item);

@@ -6,6 +6,7 @@
 #include "KOVACommon/LSLocalFiles.h"
 #include "KOVACommon/LSOutlookInfo.h"
 #include "Platform/SystemMessage.h"
+#include "VantrelCommon/OwnedBstr.h"
 
 #include <limits>
 
@@ -207,26 +208,27 @@ HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap
 
         LSDIAG_DIAG << "Starting regular raw_GetItemBasicProps " << index;
         const CStdStr<wchar_t> listedName = m_itemNames.at(index);
-        const CStdStr<wchar_t> path = m_folderLocation + L"\\" + listedName;
         const CStdStr<wchar_t> remoteName = GetItemName(index);
         const ULONG version = GetItemVersion(index);
         LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
-                    << ": Getting properties for : " << path;
+                    << ": Getting properties for : " << m_folderLocation + L"\\" + listedName;
 
         const CStdStr<wchar_t> extension = ExtensionOf(listedName);
         const CStdStr<wchar_t> uniqueId = GetHashForString(remoteName);
-        item->put_ItemStr(ItemProperty::UniqueId, _bstr_t(uniqueId.c_str()));
+        item->put_ItemStr(ItemProperty::UniqueId, CopyToBstr(uniqueId.c_str()).get());
         item->put_ItemNum(ItemProperty::VersionId, static_cast<LONG>(version));
-        item->put_ItemStr(ItemProperty::DisplayName, _bstr_t(GetItemDisplayName(index, listedName).c_str()));
-        item->put_ItemStr(ItemProperty::FileName, _bstr_t(listedName.c_str()));
-        item->put_ItemStr(ItemProperty::Extension, _bstr_t(extension.c_str()));
+        item->put_ItemStr(ItemProperty::DisplayName,
+                          CopyToBstr(GetItemDisplayName(index, listedName).c_str()).get());
+        item->put_ItemStr(ItemProperty::FileName, CopyToBstr(listedName.c_str()).get());
+        item->put_ItemStr(ItemProperty::Extension, CopyToBstr(extension.c_str()).get());
         if (IsExternalAttachmentsEnabled()) {
             DATE lastModified = CacheLastModified(index);
             item->put_ItemStr(
                 ItemProperty::ExternalAttachmentFilename,
-                _bstr_t(MakeSafeFileName(remoteName, static_cast<int>(version), &lastModified).c_str()));
+                CopyToBstr(MakeSafeFileName(remoteName, static_cast<int>(version), &lastModified).c_str())
+                    .get());
         }
-        item->put_ItemStr(ItemProperty::MavistoFromServerFileName, _bstr_t(listedName.c_str()));
+        item->put_ItemStr(ItemProperty::MavistoFromServerFileName, CopyToBstr(listedName.c_str()).get());
         SetServerFileIdProperty(remoteName, item, false);
         SetupFileUrl(remoteName, index, item);
         LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"

@@ -3,6 +3,8 @@
 
 #include "VantrelCommon/LSDiag.h"
 
+#include <string_view>
+
 HRESULT CKOVAMeridioFieldSetInfo::raw_initializeFromReposWithDefaultContentType(ILSPropertyMap* repository,
                                                                                 ILSPropertyMap* /*folder*/) {
     return innerInitializeRepos(repository);
@@ -30,10 +32,9 @@ HRESULT CKOVAMeridioFieldSetInfo::raw_getFieldInfo(BSTR internalName, ILSKOVAFie
             return E_POINTER;
         }
         *fieldInfo = nullptr;
-        const CStdStr<wchar_t> name(internalName);
-        const auto found = m_fields.find(name);
+        const auto found = m_fields.find(std::wstring_view(internalName == nullptr ? L"" : internalName));
         if (found == m_fields.end()) {
-            LSDIAG_DIAG << "Failed to get field info for:" << name;
+            LSDIAG_DIAG << "Failed to get field info for:" << CStdStr<wchar_t>(internalName);
             return E_INVALIDARG;
         }
         CKOVAMeridioFieldInfo* field = nullptr;

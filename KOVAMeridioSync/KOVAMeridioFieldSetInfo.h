@@ -14,6 +14,7 @@
 #include "Platform/MsXml.h"
 #include "VantrelCommon/StdString.h"
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -112,7 +113,8 @@ private:
 
     std::vector<FieldSetCategory> m_categories;
     std::vector<CStdStr<wchar_t>> m_fieldNames;
-    std::map<CStdStr<wchar_t>, MeridioFieldAttributes> m_fields; // by internal name
+    // By internal name, looked up by any text.
+    std::map<CStdStr<wchar_t>, MeridioFieldAttributes, std::less<>> m_fields;
     bool m_hasPropertyPages = false;
     std::vector<CStdStr<wchar_t>> m_viewFieldNames;
     CStdStr<wchar_t> m_viewName;

@@ -6,6 +6,7 @@
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
 #include "KOVAMeridioSync/MeridioRowAttributes.h"
+#include "VantrelCommon/OwnedBstr.h"
 
 #include <algorithm>
 #include <utility>
@@ -207,10 +208,9 @@ HRESULT KOVAMeridioSyncFilterImpl::GetFolderDocuments() {
     for (const auto& [lastModified, row] :
          RowsLatestFirst(m_contentsDocument.Document(), L"//T1", kContainerColumns.lastModified)) {
         const USHORT index = AppendListedDocument(row, kContainerColumns, lastModified).index;
-        // Checked here, written from the row when the item's properties are (each would otherwise
-        // be kept for every listed item).
-        LSExtraProperties checked;
-        AddContainerRowProperties(row, checked);
+        // Checked here (the class values were just read), written from the row when the item's
+        // properties are (each would otherwise be kept for every listed item).
+        (void)ReadContainerRow(row);
         m_itemRows.resize(static_cast<std::size_t>(index) + 1);
         m_itemRows[index] = row;
     }
@@ -340,23 +340,32 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::ListedCheckoutUser(IXMLDOMNode* row)
                                                              : CStdStr<wchar_t>();
 }
 
-void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
-    CStdStr<wchar_t> sender = GetAttributeAsString(row, L"Prop_9_3_104");
-    if (sender.empty()) {
-        sender = GetAttributeAsString(row, L"Prop_9_0_2");
+KOVAMeridioSyncFilterImpl::ContainerRowValues KOVAMeridioSyncFilterImpl::ReadContainerRow(IXMLDOMNode* row) {
+    ContainerRowValues values;
+    values.sender = GetAttributeAsString(row, L"Prop_9_3_104");
+    if (values.sender.empty()) {
+        values.sender = GetAttributeAsString(row, L"Prop_9_0_2");
     }
-    extra[L"fromUser"] = sender;
     const DATE received = GetAttributeAsNumber(row, L"Prop_9_5_108");
     if (received > 1.0) {
-        extra[L"receivedDate"] = FormatItemDate(received);
+        values.receivedDate = FormatItemDate(received);
     }
-    CStdStr<wchar_t> checkoutUser = ListedCheckoutUser(row);
-    if (!checkoutUser.empty()) {
-        extra[L"ows-CheckoutUser"] = std::move(checkoutUser);
+    values.checkoutUser = ListedCheckoutUser(row);
+    values.hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
+    return values;
+}
+
+void KOVAMeridioSyncFilterImpl::AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra) {
+    ContainerRowValues values = ReadContainerRow(row);
+    extra[L"fromUser"] = std::move(values.sender);
+    if (values.receivedDate) {
+        extra[L"receivedDate"] = std::move(*values.receivedDate);
     }
-    const CStdStr<wchar_t> hasAttachments = GetAttributeAsString(row, L"Prop_9_4_120");
-    if (!hasAttachments.empty()) {
-        extra[L"PR_HAS_ATTACH"] = hasAttachments;
+    if (!values.checkoutUser.empty()) {
+        extra[L"ows-CheckoutUser"] = std::move(values.checkoutUser);
+    }
+    if (!values.hasAttachments.empty()) {
+        extra[L"PR_HAS_ATTACH"] = std::move(values.hasAttachments);
     }
     AddDocumentClassProperties(ReadDocumentClass(row, kContainerColumns), extra);
 }
@@ -367,25 +376,29 @@ void KOVAMeridioSyncFilterImpl::AddRowAttributeProperties(LSExtraProperties& ext
     const LONG count = attributes->Getlength();
     for (LONG i = 0; i < count; ++i) {
         const IXMLDOMNodePtr attribute = attributes->Getitem(i);
-        const _bstr_t name = attribute->GetnodeName();
-        if (name.length() == 0) {
-            LSDIAG_ERROR << method << ":Unable to get value for Name of attribute: " << name;
+        BSTR read = nullptr;
+        const HRESULT hr = attribute->get_nodeName(&read);
+        const OwnedBstr name(read);
+        Platform::MsXmlWrap::Check(hr, attribute.GetInterfacePtr());
+        const std::wstring_view attributeName(name.get(), SysStringLen(name.get()));
+        if (attributeName.empty()) {
+            LSDIAG_ERROR << method << ":Unable to get value for Name of attribute: ";
             continue;
         }
         _variant_t value = attribute->GetnodeValue();
         if (value.vt == VT_EMPTY || value.vt == VT_NULL) {
-            LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name;
+            LSDIAG_ERROR << method << ":Unable to get value for attribute: " << name.get();
             continue;
         }
         if (value.vt != VT_BSTR) {
             value.ChangeType(VT_BSTR);
         }
-        const std::wstring_view attributeName(name, name.length());
         auto propertyName = m_rowPropertyNames.find(attributeName);
         if (propertyName == m_rowPropertyNames.end()) {
-            propertyName = m_rowPropertyNames
-                               .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name)))
-                               .first;
+            propertyName =
+                m_rowPropertyNames
+                    .emplace(std::wstring(attributeName), MakePropertyName(CStdStr<wchar_t>(name.get())))
+                    .first;
         }
         extra.insert_or_assign(propertyName->second, CStdStr<wchar_t>(value.bstrVal));
     }

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -294,9 +295,18 @@ private:
     // Appends the document of a row, with the date its date column holds, to the listing tables.
     ListedDocument AppendListedDocument(IXMLDOMNode* row, const DocumentColumns& columns, DATE lastModified);
     static DocumentClass ReadDocumentClass(IXMLDOMNode* row, const DocumentColumns& columns);
-    // The extra values of a container listing's document row beside its Meridio- attributes: sender,
-    // receipt date, lock, attachment flag and class. A missing attribute or a date that does not
-    // convert raises, so that the listing reads each row this way once to check it.
+    // The values of a container listing's document row beside its Meridio- attributes and its class:
+    // sender, receipt date (none when the row has none), checkout user and attachment flag. A missing
+    // attribute or a date that does not convert raises, so that the listing reads each row this way once to
+    // check it.
+    struct ContainerRowValues {
+        CStdStr<wchar_t> sender;
+        std::optional<CStdStr<wchar_t>> receivedDate;
+        CStdStr<wchar_t> checkoutUser;
+        CStdStr<wchar_t> hasAttachments;
+    };
+    static ContainerRowValues ReadContainerRow(IXMLDOMNode* row);
+    // Those values and the class as extra properties.
     void AddContainerRowProperties(IXMLDOMNode* row, LSExtraProperties& extra);
     // The "ows-CheckoutUser" value of a container listing's document row: empty when not locked.
     static CStdStr<wchar_t> ListedCheckoutUser(IXMLDOMNode* row);

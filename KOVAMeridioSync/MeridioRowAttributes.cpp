@@ -5,12 +5,16 @@
 #include "Platform/ComUtil.h"
 #include "VantrelCommon/Exceptions.h"
 #include "VantrelCommon/LSDiag.h"
+#include "VantrelCommon/OwnedBstr.h"
 
 namespace {
 
 _variant_t AttributeValue(IXMLDOMNode* row, const wchar_t* name) {
     const IXMLDOMElementPtr element(row);
-    return element->getAttribute(name);
+    const OwnedBstr attributeName = CopyToBstr(name);
+    _variant_t value;
+    Platform::MsXmlWrap::Check(element->getAttribute(attributeName.get(), &value), element.GetInterfacePtr());
+    return value;
 }
 
 } // namespace

@@ -30,6 +30,13 @@ struct Hash {
     unsigned char digest[EVP_MAX_MD_SIZE] = {};
 };
 
+// MD5 fetched once for the process: a digest started with EVP_md5() looks it up in the provider each
+// time, which costs more than hashing a short text.
+const EVP_MD* Md5() {
+    static EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
+    return md5;
+}
+
 BOOL Fail(HRESULT error) {
     SetLastError(static_cast<DWORD>(error));
     return FALSE;
@@ -109,7 +116,7 @@ BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFla
         return Fail(NTE_BAD_FLAGS);
     }
     auto hash = std::make_unique<Hash>();
-    if (!hash->context || EVP_DigestInit_ex(hash->context.get(), EVP_md5(), nullptr) != 1) {
+    if (!hash->context || Md5() == nullptr || EVP_DigestInit_ex(hash->context.get(), Md5(), nullptr) != 1) {
         return Fail(static_cast<HRESULT>(ERROR_NOT_ENOUGH_MEMORY));
     }
     *phHash = reinterpret_cast<HCRYPTHASH>(hash.release());

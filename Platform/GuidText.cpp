@@ -9,6 +9,9 @@
 namespace {
 
 constexpr int kGuidTextLength = 38; // braces included, NUL not
+// Where the text holds the dashes and the two hex digits of each of Data4's bytes.
+constexpr int kDashOffsets[4] = {9, 14, 19, 24};
+constexpr int kByteOffsets[8] = {20, 22, 25, 27, 29, 31, 33, 35};
 
 int HexValue(wchar_t c) {
     if (c >= L'0' && c <= L'9') {
@@ -37,8 +40,9 @@ bool ReadHex(const wchar_t* text, int at, int digits, unsigned long long& value)
 }
 
 bool ParseBracedGuid(const wchar_t* text, GUID& guid) {
-    if (std::wcslen(text) != kGuidTextLength || text[0] != L'{' || text[37] != L'}' || text[9] != L'-' ||
-        text[14] != L'-' || text[19] != L'-' || text[24] != L'-') {
+    if (std::wcslen(text) != kGuidTextLength || text[0] != L'{' || text[37] != L'}' ||
+        text[kDashOffsets[0]] != L'-' || text[kDashOffsets[1]] != L'-' || text[kDashOffsets[2]] != L'-' ||
+        text[kDashOffsets[3]] != L'-') {
         return false;
     }
     unsigned long long data1, data2, data3, byte;
@@ -46,7 +50,6 @@ bool ParseBracedGuid(const wchar_t* text, GUID& guid) {
         return false;
     }
     GUID parsed{static_cast<DWORD>(data1), static_cast<WORD>(data2), static_cast<WORD>(data3), {}};
-    constexpr int kByteOffsets[8] = {20, 22, 25, 27, 29, 31, 33, 35};
     for (int i = 0; i < 8; ++i) {
         if (!ReadHex(text, kByteOffsets[i], 2, byte)) {
             return false;
@@ -55,6 +58,14 @@ bool ParseBracedGuid(const wchar_t* text, GUID& guid) {
     }
     guid = parsed;
     return true;
+}
+
+// Writes `value` as `digits` upper-case hex digits at text[at].
+void WriteHex(wchar_t* text, int at, int digits, unsigned long long value) {
+    for (int i = digits - 1; i >= 0; --i) {
+        text[at + i] = L"0123456789ABCDEF"[value & 0xF];
+        value >>= 4;
+    }
 }
 
 } // namespace
@@ -91,12 +102,19 @@ int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax) {
     if (lpsz == nullptr || cchMax < kGuidTextLength + 1) {
         return 0;
     }
-    std::swprintf(lpsz, static_cast<std::size_t>(cchMax),
-                  L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned>(rguid.Data1),
-                  unsigned{rguid.Data2}, unsigned{rguid.Data3}, unsigned{rguid.Data4[0]},
-                  unsigned{rguid.Data4[1]}, unsigned{rguid.Data4[2]}, unsigned{rguid.Data4[3]},
-                  unsigned{rguid.Data4[4]}, unsigned{rguid.Data4[5]}, unsigned{rguid.Data4[6]},
-                  unsigned{rguid.Data4[7]});
+    // Written digit by digit: a listing names each of its items by such a text.
+    lpsz[0] = L'{';
+    WriteHex(lpsz, 1, 8, rguid.Data1);
+    WriteHex(lpsz, 10, 4, rguid.Data2);
+    WriteHex(lpsz, 15, 4, rguid.Data3);
+    for (int i = 0; i < 8; ++i) {
+        WriteHex(lpsz, kByteOffsets[i], 2, rguid.Data4[i]);
+    }
+    for (const int dash : kDashOffsets) {
+        lpsz[dash] = L'-';
+    }
+    lpsz[kGuidTextLength - 1] = L'}';
+    lpsz[kGuidTextLength] = L'\0';
     return kGuidTextLength + 1;
 }
 

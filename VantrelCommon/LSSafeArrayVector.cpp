@@ -1,5 +1,6 @@
 #include "VantrelCommon/LSSafeArrayVector.h"
 
+#include <algorithm>
 #include <limits>
 
 LSSafeArrayVector::LSSafeArrayVector(const std::vector<CStdStr<wchar_t>>& strings) {
@@ -13,6 +14,18 @@ LSSafeArrayVector::LSSafeArrayVector(const std::vector<CStdStr<wchar_t>>& string
     for (const CStdStr<wchar_t>& text : strings) {
         *element++ = SysAllocString(text.c_str());
     }
+    elements.UnaccessData();
+}
+
+LSSafeArrayVector::LSSafeArrayVector(std::vector<BSTR>&& strings) {
+    if (strings.size() > std::numeric_limits<ULONG>::max()) {
+        throw VantrelCommon::narrowcasts::narrowing_error();
+    }
+    array_ = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(strings.size()));
+    LSSafeArrayAccessor<BSTR> elements(array_);
+    elements.AccessData();
+    std::copy(strings.begin(), strings.end(), elements.begin());
+    strings.clear();
     elements.UnaccessData();
 }
 

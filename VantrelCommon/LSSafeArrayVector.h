@@ -16,6 +16,9 @@ public:
     // Element i is a new BSTR of string i up to its first NUL. More than 2^32 - 1 strings throw
     // narrowing_error.
     explicit LSSafeArrayVector(const std::vector<CStdStr<wchar_t>>& strings);
+    // Element i is BSTR i itself: the array takes them over and `strings` is left empty. When the
+    // array cannot be made (thrown as above, or as AccessData throws), they stay in `strings`.
+    explicit LSSafeArrayVector(std::vector<BSTR>&& strings);
     // Destroys the array and its strings; a failure is logged.
     ~LSSafeArrayVector();
     LSSafeArrayVector(const LSSafeArrayVector&) = delete;

@@ -91,6 +91,13 @@ void FormatInto(Str& target, bool append, const wchar_t* format, va_list args) {
     va_end(formatting);
 }
 
+// The piece of the text from `start` (`length` characters at most) as a string of its own, up to
+// its first NUL as a copy through c_str() is; made in one step.
+Str PieceOf(const Str& text, Str::size_type start, Str::size_type length = Str::npos) {
+    const std::wstring_view piece = std::wstring_view(text).substr(start, length);
+    return Str(piece.data(), piece.substr(0, piece.find(L'\0')).size());
+}
+
 } // namespace
 
 CStdStr<wchar_t>::CStdStr(const wchar_t* text) : std::wstring(text == nullptr ? L"" : text) {}
@@ -249,7 +256,7 @@ std::vector<CStdStr<wchar_t>> Tokenize(const CStdStr<wchar_t>& text, const CStdS
     auto start = text.find_first_not_of(delimiters);
     auto end = text.find_first_of(delimiters, start);
     while (start != Str::npos || end != Str::npos) {
-        pieces.emplace_back(std::wstring(text.substr(start, end == Str::npos ? Str::npos : end - start)));
+        pieces.push_back(PieceOf(text, start, end == Str::npos ? Str::npos : end - start));
         start = text.find_first_not_of(delimiters, end);
         end = text.find_first_of(delimiters, start);
     }
@@ -261,11 +268,11 @@ std::vector<CStdStr<wchar_t>> SplitString(const CStdStr<wchar_t>& text, const CS
     Str::size_type start = 0;
     auto end = text.find_first_of(delimiters);
     while (end != Str::npos) {
-        pieces.emplace_back(std::wstring(text.substr(start, end - start)));
+        pieces.push_back(PieceOf(text, start, end - start));
         start = end + 1;
         end = delimiters.empty() || start >= text.size() ? Str::npos : text.find_first_of(delimiters, start);
     }
-    pieces.emplace_back(std::wstring(text.substr(start)));
+    pieces.push_back(PieceOf(text, start));
     return pieces;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -10,9 +12,24 @@ namespace {
 constexpr GUID kSample = Platform::GuidFromText("1F70C760-CD0B-461A-87E0-7CB06119C11D");
 
 TEST(StringFromGUID2, WritesUpperCaseBracedText) {
-    wchar_t text[39];
-    EXPECT_EQ(StringFromGUID2(kSample, text, 39), 39);
-    EXPECT_STREQ(text, L"{1F70C760-CD0B-461A-87E0-7CB06119C11D}");
+    const struct {
+        GUID guid;
+        const wchar_t* text;
+    } cases[] = {
+        {kSample, L"{1F70C760-CD0B-461A-87E0-7CB06119C11D}"},
+        {GUID{}, L"{00000000-0000-0000-0000-000000000000}"},
+        {GUID{0xFFFFFFFF, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+         L"{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF}"},
+        {GUID{0x0A0B0C0D, 0x0E0F, 0x1011, {0x01, 0x02, 0x03, 0x04, 0xA5, 0xB6, 0xC7, 0xD8}},
+         L"{0A0B0C0D-0E0F-1011-0102-0304A5B6C7D8}"},
+    };
+    for (const auto& testCase : cases) {
+        wchar_t text[40];
+        std::fill(std::begin(text), std::end(text), L'#');
+        EXPECT_EQ(StringFromGUID2(testCase.guid, text, 39), 39);
+        EXPECT_STREQ(text, testCase.text);
+        EXPECT_EQ(text[39], L'#'); // nothing written past the NUL
+    }
     wchar_t tooSmall[38];
     EXPECT_EQ(StringFromGUID2(kSample, tooSmall, 38), 0);
 }

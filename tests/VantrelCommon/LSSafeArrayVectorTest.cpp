@@ -39,6 +39,19 @@ TEST(LSSafeArrayVector, EmbeddedNulCutsTheString) {
     EXPECT_EQ(Elements(vector.GetSafeArray()), std::vector<std::wstring>{L"ab"});
 }
 
+TEST(LSSafeArrayVector, TakesOverTheBstrsItIsGiven) {
+    std::vector<BSTR> strings{SysAllocString(L"a"), SysAllocStringLen(L"b\0c", 3), SysAllocString(L"")};
+    const std::vector<BSTR> given = strings;
+    LSSafeArrayVector vector(std::move(strings));
+    EXPECT_TRUE(strings.empty());
+    LSSafeArrayAccessor<BSTR> elements(vector.GetSafeArray());
+    elements.AccessData();
+    EXPECT_EQ(std::vector<BSTR>(elements.begin(), elements.end()), given);
+    elements.UnaccessData();
+    EXPECT_EQ(Elements(vector.GetSafeArray()),
+              (std::vector<std::wstring>{L"a", std::wstring(L"b\0c", 3), L""}));
+}
+
 TEST(LSSafeArrayAccessor, ANullArrayIsThrown) {
     LSSafeArrayAccessor<BSTR> elements(nullptr);
     try {

@@ -15,6 +15,14 @@ TEST(Tokenize, SkipsEmptyPieces) {
     EXPECT_EQ(Tokenize(L"abc", L""), (Pieces{L"abc"}));
 }
 
+// A piece ends at its first NUL, as a copy of it through c_str() does.
+TEST(Tokenize, PiecesEndAtANul) {
+    Str text;
+    text.assign(L"a\0b,c,\0d", 9);
+    EXPECT_EQ(Tokenize(text, L","), (Pieces{L"a", L"c", L""}));
+    EXPECT_EQ(SplitString(text, L","), (Pieces{L"a", L"c", L""}));
+}
+
 TEST(SplitString, KeepsEmptyPieces) {
     EXPECT_EQ(SplitString(L",a,,b,", L","), (Pieces{L"", L"a", L"", L"b", L""}));
     EXPECT_EQ(SplitString(L"a,,b,", L","), (Pieces{L"a", L"", L"b", L""}));
