@@ -118,7 +118,7 @@ CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::GetKeyPropertyName() {
 
 CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::BuildDocumentUrl(bool isRecord,
                                                              const CStdStr<wchar_t>& documentId) const {
-    return MakeDocumentUrl(m_serverName, isRecord, documentId);
+    return m_documentUrls.Make(m_serverName, isRecord, documentId);
 }
 
 CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::BuildContainerUrl(const CStdStr<wchar_t>& objectTypeText,

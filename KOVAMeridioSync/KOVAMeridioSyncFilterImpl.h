@@ -17,6 +17,7 @@
 #include "KOVACommon/LSHttpRequest.h"
 #include "KOVAMeridioSync/MeridioContents.h"
 #include "KOVAMeridioSync/MeridioCustomPropRows.h"
+#include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioSoap.h"
 #include "KOVASyncBasicsLib/RepositoryExtensions.h"
 
@@ -346,6 +347,7 @@ private:
     };
     std::unordered_map<std::wstring, CStdStr<wchar_t>, NameHash, std::equal_to<>> m_rowPropertyNames;
     CStdStr<wchar_t> m_serverName;
+    mutable DocumentUrlMaker m_documentUrls;
     LONG m_folderObjectId = 0;
     CStdStr<wchar_t> m_dmwsUrl;
     CStdStr<wchar_t> m_rmwsUrl;

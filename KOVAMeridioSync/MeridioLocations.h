@@ -24,6 +24,18 @@ void ExtractUrlDetails(const CStdStr<wchar_t>& location, CStdStr<wchar_t>& serve
 CStdStr<wchar_t> MakeDocumentUrl(const CStdStr<wchar_t>& serverName, bool isRecord,
                                  const CStdStr<wchar_t>& documentId);
 
+// Makes document locations as MakeDocumentUrl does, escaping the server name only when it differs
+// from the last one given: a listing names every document on one server.
+class DocumentUrlMaker {
+public:
+    CStdStr<wchar_t> Make(const CStdStr<wchar_t>& serverName, bool isRecord,
+                          const CStdStr<wchar_t>& documentId);
+
+private:
+    CStdStr<wchar_t> serverName_;
+    CStdStr<wchar_t> escapedServerName_; // XmlEscape of serverName_ (empty for empty)
+};
+
 // "Meridio://server/folder|class|container/id" for the kind code given as decimal text (6 folder,
 // 20 class, anything else container).
 CStdStr<wchar_t> MakeContainerUrl(const CStdStr<wchar_t>& serverName, const CStdStr<wchar_t>& objectTypeText,

@@ -7,7 +7,11 @@
 #include <string>
 
 LONG ParseDecimal(const CStdStr<wchar_t>& text) {
-    const long long value = std::wcstoll(text.c_str(), nullptr, 10);
+    return ParseDecimalText(text.c_str());
+}
+
+LONG ParseDecimalText(const wchar_t* text) {
+    const long long value = std::wcstoll(text, nullptr, 10);
     if (value > std::numeric_limits<LONG>::max()) {
         return std::numeric_limits<LONG>::max();
     }

@@ -9,6 +9,8 @@
 // Optional leading white space and sign, then the digits up to the first other character; no digits
 // give 0, and a number beyond the 32-bit range gives the nearest limit.
 LONG ParseDecimal(const CStdStr<wchar_t>& text);
+// The same for a NUL-terminated text.
+LONG ParseDecimalText(const wchar_t* text);
 
 // Whether the text, read as an XPath number (white space around it, an optional minus, digits with
 // an optional decimal point; anything else is NaN), is a whole number in the 32-bit range; gives it.

@@ -9,19 +9,34 @@
 
 #include <cmath>
 #include <cwctype>
-#include <string>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 namespace {
 
+// A piece of the text read, which it points into.
 struct Token {
     enum class Kind { Number, Word, Mark } kind;
-    std::wstring text;
+    std::wstring_view text;
     unsigned value = 0;
 };
 
+// The value of a run of digits; more than nine digits read as 1000000000.
+unsigned DigitsValue(std::wstring_view digits) {
+    if (digits.size() > 9) {
+        return 1000000000u;
+    }
+    unsigned value = 0;
+    for (const wchar_t digit : digits) {
+        value = value * 10 + static_cast<unsigned>(digit - L'0');
+    }
+    return value;
+}
+
 std::vector<Token> Tokenize(std::wstring_view text) {
     std::vector<Token> tokens;
+    tokens.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<wint_t>(text[i]);
         std::size_t end = i + 1;
@@ -33,16 +48,15 @@ std::vector<Token> Tokenize(std::wstring_view text) {
             while (end < text.size() && std::iswdigit(static_cast<wint_t>(text[end])) != 0) {
                 ++end;
             }
-            Token token{Token::Kind::Number, std::wstring(text.substr(i, end - i))};
-            token.value = token.text.size() > 9 ? 1000000000u : static_cast<unsigned>(std::stoul(token.text));
-            tokens.push_back(token);
+            const std::wstring_view digits = text.substr(i, end - i);
+            tokens.push_back({Token::Kind::Number, digits, DigitsValue(digits)});
         } else if (std::iswalpha(c) != 0) {
             while (end < text.size() && std::iswalpha(static_cast<wint_t>(text[end])) != 0) {
                 ++end;
             }
-            tokens.push_back({Token::Kind::Word, std::wstring(text.substr(i, end - i))});
+            tokens.push_back({Token::Kind::Word, text.substr(i, end - i)});
         } else {
-            tokens.push_back({Token::Kind::Mark, std::wstring(1, text[i])});
+            tokens.push_back({Token::Kind::Mark, text.substr(i, 1)});
         }
         i = end;
     }
@@ -107,7 +121,8 @@ private:
     }
 
     bool ReadDate(SYSTEMTIME* time) {
-        const std::wstring separators = std::wstring(L"/-.") + Platform::PatternSeparator(locale_.shortDate);
+        const wchar_t marks[] = {L'/', L'-', L'.', Platform::PatternSeparator(locale_.shortDate)};
+        const std::wstring_view separators(marks, std::size(marks));
         const std::size_t at = position_;
         if (!(IsNumber(at) && IsMark(at + 1, separators) && IsNumber(at + 2) && IsMark(at + 3, separators) &&
               IsNumber(at + 4))) {
@@ -135,7 +150,8 @@ private:
     }
 
     bool ReadTime(SYSTEMTIME* time) {
-        const std::wstring separators = std::wstring(L":") + Platform::PatternSeparator(locale_.timeFormat);
+        const wchar_t marks[] = {L':', Platform::PatternSeparator(locale_.timeFormat)};
+        const std::wstring_view separators(marks, std::size(marks));
         std::size_t at = position_;
         if (!(IsNumber(at) && IsMark(at + 1, separators) && IsNumber(at + 2))) {
             return false;

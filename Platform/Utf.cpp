@@ -1,5 +1,10 @@
 #include "Platform/Utf.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
 namespace Platform {
 namespace {
 
@@ -88,9 +93,48 @@ char32_t EncodeOne(std::wstring_view wide, std::size_t& i) {
     return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kInvalid : cp;
 }
 
-// Gives each character of the text to emit, U+FFFD for each maximal invalid subpart.
-template <class Emit> void DecodeReplacing(std::string_view utf8, Emit emit) {
+// The length of the run of ASCII bytes at the start of the text, tested eight bytes at a time:
+// the texts converted are mostly ASCII (markup, names, numbers).
+std::size_t AsciiRun(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t n = 0;
+    for (std::uint64_t block = 0; n + sizeof block <= text.size(); n += sizeof block) {
+        std::memcpy(&block, text.data() + n, sizeof block);
+        if ((block & kHighBits) != 0) {
+            break;
+        }
+    }
+    while (n < text.size() && static_cast<unsigned char>(text[n]) < 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+std::size_t AsciiRun(std::wstring_view text) {
+    const auto unit = [&](std::size_t at) { return static_cast<std::make_unsigned_t<wchar_t>>(text[at]); };
+    std::size_t n = 0;
+    for (; n + 4 <= text.size(); n += 4) {
+        if ((unit(n) | unit(n + 1) | unit(n + 2) | unit(n + 3)) >= 0x80) {
+            break;
+        }
+    }
+    while (n < text.size() && unit(n) < 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+// Gives each run of ASCII bytes to emitAscii and each other character to emit, U+FFFD for each
+// maximal invalid subpart.
+template <class EmitAscii, class Emit>
+void DecodeReplacing(std::string_view utf8, EmitAscii emitAscii, Emit emit) {
     for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t run = AsciiRun(utf8.substr(i));
+        if (run != 0) {
+            emitAscii(utf8.substr(i, run));
+            i += run;
+            continue;
+        }
         const char32_t cp = DecodeOne(utf8, i);
         emit(static_cast<wchar_t>(cp == kInvalid ? kReplacement : cp));
     }
@@ -101,18 +145,23 @@ template <class Emit> void DecodeReplacing(std::string_view utf8, Emit emit) {
 std::wstring Utf8ToWide(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
-    DecodeReplacing(utf8, [&](wchar_t c) { out += c; });
+    DecodeReplacing(
+        utf8, [&](std::string_view ascii) { out.insert(out.end(), ascii.begin(), ascii.end()); },
+        [&](wchar_t c) { out += c; });
     return out;
 }
 
 std::size_t Utf8ToWideLength(std::string_view utf8) {
     std::size_t length = 0;
-    DecodeReplacing(utf8, [&](wchar_t) { ++length; });
+    DecodeReplacing(
+        utf8, [&](std::string_view ascii) { length += ascii.size(); }, [&](wchar_t) { ++length; });
     return length;
 }
 
 void Utf8ToWideInto(std::string_view utf8, wchar_t* out) {
-    DecodeReplacing(utf8, [&](wchar_t c) { *out++ = c; });
+    DecodeReplacing(
+        utf8, [&](std::string_view ascii) { out = std::copy(ascii.begin(), ascii.end(), out); },
+        [&](wchar_t c) { *out++ = c; });
 }
 
 std::optional<std::wstring> Utf8ToWideExact(std::string_view utf8) {
@@ -131,9 +180,19 @@ std::optional<std::wstring> Utf8ToWideExact(std::string_view utf8) {
 std::string WideToUtf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
-    for (std::size_t i = 0; i < wide.size(); ++i) {
+    for (std::size_t i = 0; i < wide.size();) {
+        const std::size_t run = AsciiRun(wide.substr(i));
+        if (run != 0) {
+            const std::size_t at = out.size();
+            out.resize(at + run);
+            std::transform(wide.begin() + i, wide.begin() + i + run, out.begin() + at,
+                           [](wchar_t c) { return static_cast<char>(c); });
+            i += run;
+            continue;
+        }
         const char32_t cp = EncodeOne(wide, i);
         AppendUtf8(out, cp == kInvalid ? kReplacement : cp);
+        ++i;
     }
     return out;
 }

@@ -52,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{L"Meridio://127.0.0.1:8080/document/42/title/A_b", std::nullopt,
                               L"127.0.0.1:8080", 101, 42},
                     ParseCase{L"Meridio://srv/document/ 15x", std::nullopt, L"srv", 101, 15},
+                    ParseCase{L"Meridio://srv/document/99999999999", std::nullopt, L"srv", 101, 2147483647},
+                    ParseCase{L"Meridio://srv/documents/5", std::nullopt, L"srv", 102, 5},
+                    ParseCase{L"Meridio://srv/doc/5", std::nullopt, L"srv", 102, 5},
                     ParseCase{L"Meridio://srv/container/0", E_INVALIDARG, L"srv", 0, 0},
                     ParseCase{L"Meridio://srv/container/abc", E_INVALIDARG, L"srv", 0, 0},
                     ParseCase{L"Meridio://srv/container/-3", E_INVALIDARG, L"srv", 0, 0},
@@ -59,6 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{L"", E_INVALIDARG, L"unset", 0, 0},
                     ParseCase{L"http://srv/container/12", E_INVALIDARG, L"unset", 0, 0},
                     ParseCase{L"Meridiox://srv/container/12", E_INVALIDARG, L"unset", 0, 0}));
+
+TEST(ExtractUrlDetails, EachPieceEndsAtItsFirstNul) {
+    const wchar_t text[] = L"Meridio:\0x//srv\0name/document\0s/8\0/9";
+    CStdStr<wchar_t> location;
+    location.append(text, sizeof(text) / sizeof(wchar_t) - 1);
+    CStdStr<wchar_t> server;
+    LONG objectType = 0;
+    LONG objectId = 0;
+    ExtractUrlDetails(location, server, objectType, objectId);
+    EXPECT_EQ(CStdStr<wchar_t>(L"srv"), server);
+    EXPECT_EQ(101, objectType);
+    EXPECT_EQ(8, objectId);
+}
 
 struct BuildCase {
     bool document;
@@ -94,6 +110,29 @@ INSTANTIATE_TEST_SUITE_P(Builders, MeridioUrlBuildersTest,
 TEST(MeridioUrlBuilders, DocumentUrlEscapesTheServerNameContainerUrlDoesNot) {
     EXPECT_EQ(CStdStr<wchar_t>(L"Meridio://a&amp;b/document/1"), MakeDocumentUrl(L"a&b", false, L"1"));
     EXPECT_EQ(CStdStr<wchar_t>(L"Meridio://a&b/container/1"), MakeContainerUrl(L"a&b", L"100", 1));
+}
+
+TEST(MeridioUrlBuilders, DocumentUrlMakerFollowsTheServerItIsGiven) {
+    struct Step {
+        const wchar_t* server;
+        bool isRecord;
+        const wchar_t* id;
+        const wchar_t* expected;
+    };
+    const Step steps[] = {
+        {L"", false, L"1", L"Meridio:///document/1"},
+        {L"a&b", false, L"2", L"Meridio://a&amp;b/document/2"},
+        {L"a&b", true, L"3", L"Meridio://a&amp;b/record/3"},
+        {L"<s>", false, L"4", L"Meridio://&lt;s&gt;/document/4"},
+        {L"a&b", false, L"", L"Meridio://a&amp;b/document/"},
+        {L"", true, L"6", L"Meridio:///record/6"},
+    };
+    DocumentUrlMaker maker;
+    for (const Step& step : steps) {
+        EXPECT_EQ(CStdStr<wchar_t>(step.expected), maker.Make(step.server, step.isRecord, step.id))
+            << step.server;
+        EXPECT_EQ(CStdStr<wchar_t>(step.expected), MakeDocumentUrl(step.server, step.isRecord, step.id));
+    }
 }
 
 } // namespace

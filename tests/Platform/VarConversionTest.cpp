@@ -78,7 +78,8 @@ TEST(VarDateFromStr, WireFormsConvertInEveryLocale) {
     for (LCID lcid : {kUs, kGb, kDe, kFr}) {
         for (const wchar_t* text :
              {L"2024-03-05T07:08:09Z", L"2024-03-05T07:08:09.5Z", L"2024-03-05 07:08:09",
-              L"2024-03-05 07:08:09 ", L"2024-03-05 07:08:09.123", L" 2024-03-05T07:08:09"}) {
+              L"2024-03-05 07:08:09 ", L"2024-03-05 07:08:09.123", L" 2024-03-05T07:08:09",
+              L"2024-03-05T07:08:09.12345678901Z", L"002024-03-05T07:08:09Z"}) {
             DATE date = 0;
             ASSERT_EQ(VarDateFromStr(text, lcid, 0, &date), S_OK) << lcid << " " << text;
             EXPECT_NEAR(date, expected, 1e-9) << text;
@@ -107,8 +108,8 @@ TEST(VarDateFromStr, ShortDateOfTheLocale) {
 }
 
 TEST(VarDateFromStr, RefusesWhatIsNotADate) {
-    for (const wchar_t* text :
-         {L"", L"hello", L"2024-02-30", L"13/5/2024", L"3/5/2024 25:00", L"2024-03-05T07:08:09X", L"45000"}) {
+    for (const wchar_t* text : {L"", L"hello", L"2024-02-30", L"13/5/2024", L"3/5/2024 25:00",
+                                L"2024-03-05T07:08:09X", L"45000", L"12345678901-03-05"}) {
         DATE date = 0;
         EXPECT_EQ(VarDateFromStr(text, kUs, 0, &date), DISP_E_TYPEMISMATCH) << text;
     }
