@@ -15,16 +15,20 @@
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilter.h"
 #include "Platform/AtlModule.h"
+#include "tests/Support/ProcessMeasures.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+using TestSupport::PeakResidentKiB;
+using TestSupport::ResetPeakResident;
+using TestSupport::SecondsSince;
 
 // The objects the library creates for the host keep the module locked while they live.
 CAtlModule harnessModule;
@@ -53,26 +57,6 @@ void Check(HRESULT hr, const char* call) {
         std::fprintf(stderr, "listing_pass: %s failed: %08x\n", call, static_cast<unsigned>(hr));
         std::exit(1);
     }
-}
-
-// The process's peak resident memory in KiB since the last ResetPeakMemory.
-long PeakMemoryKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
-void ResetPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 class Pass {
@@ -143,11 +127,11 @@ int main(int argc, char** argv) {
         stored.push_back(std::move(item));
     });
     std::printf("%u items; first pass without downloads: %.3f s, peak %ld KiB\n", listed,
-                SecondsSince(setupStart), PeakMemoryKiB());
+                SecondsSince(setupStart), PeakResidentKiB());
 
     for (int run = 1; run <= passes; ++run) {
-        ResetPeakMemory();
-        const long before = PeakMemoryKiB();
+        ResetPeakResident();
+        const long before = PeakResidentKiB();
         const auto start = std::chrono::steady_clock::now();
         const USHORT count = pass.Run([&](USHORT index, Map item) {
             const std::wstring uniqueId = static_cast<const wchar_t*>(ItemProperty::UniqueId);
@@ -168,7 +152,7 @@ int main(int argc, char** argv) {
             stored[index] = std::move(work);
         });
         std::printf("second pass %d: %u items, %.3f s, peak %ld KiB (%ld KiB before it)\n", run, count,
-                    SecondsSince(start), PeakMemoryKiB(), before);
+                    SecondsSince(start), PeakResidentKiB(), before);
     }
     Check(filter->raw_EndSync(0, VARIANT_TRUE, S_OK), "raw_EndSync");
     return 0;

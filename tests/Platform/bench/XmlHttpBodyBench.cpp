@@ -3,6 +3,7 @@
 #include "Platform/Combase.h"
 #include "Platform/MsXml.h"
 #include "tests/Platform/TestHttpServer.h"
+#include "tests/Support/ProcessMeasures.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,31 +11,16 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
 
+using TestSupport::PeakResidentKiB;
+using TestSupport::ResetPeakResident;
+using TestSupport::SecondsSince;
+
 constexpr std::size_t kBodyBytes = 256u << 20;
 constexpr std::size_t kChunkBytes = 1u << 20;
-
-long PeakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
-void ResetPeakResident() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 // One XMLHTTP exchange; async polls readyState without pause, as a busy caller would.
 double ReadWithXmlHttp(const std::wstring& url, bool async, std::size_t& received) {
@@ -60,7 +46,7 @@ double ReadWithXmlHttp(const std::wstring& url, bool async, std::size_t& receive
     request->Release();
     SysFreeString(method);
     SysFreeString(target);
-    return Seconds(started);
+    return SecondsSince(started);
 }
 
 double FetchWithCurl(const std::string& url, long& peakKiB) {
@@ -76,7 +62,7 @@ double FetchWithCurl(const std::string& url, long& peakKiB) {
     rusage usage{};
     wait4(child, &status, 0, &usage);
     peakKiB = usage.ru_maxrss;
-    return Seconds(started);
+    return SecondsSince(started);
 }
 
 } // namespace
