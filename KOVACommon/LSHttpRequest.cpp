@@ -212,6 +212,7 @@ void LSHttpRequest::SendAndWait(const CStdStr<wchar_t>& description, const _vari
         } while (xmlHttp.GetreadyState() != kReadyStateCompleted);
         LSDIAG_DIAG << "Back from " << description;
         ThrowIfTimedOut();
+        ThrowIfRedirectNotFollowed();
         CLSBaseWS::ThrowErrorMessage(this, checkFpRpcStatus, informer, allow404, logResponseBody);
     } catch (const _com_error& error) {
         LSDIAG_ERROR << "Failed to call on: " << description << ":" << std::hex
@@ -229,4 +230,17 @@ void LSHttpRequest::ThrowIfTimedOut() {
     const CStdStr<wchar_t> server = openArgs_ ? ServerOf(openArgs_->url) : CStdStr<wchar_t>();
     LSDIAG_ERROR << "Request timed out: no reply from " << server;
     throw LSHttpError(ERROR_INTERNET_TIMEOUT, CStdStr<wchar_t>(L"No reply from ") + server);
+}
+
+void LSHttpRequest::ThrowIfRedirectNotFollowed() {
+    const long status = XmlHttp().Getstatus();
+    if ((status < 300 || status > 399) && status != ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR) {
+        return;
+    }
+    const CStdStr<wchar_t> location(XmlHttp().getResponseHeader(L"Location"));
+    if (location.empty()) {
+        return;
+    }
+    LSDIAG_ERROR << "Redirect not followed: " << status << " to " << location;
+    throw LSHttpError(status, L"Redirect to " + location + L" not followed");
 }

@@ -83,6 +83,10 @@ protected:
                      ILSShutdownInformer* informer, bool noWait, bool allow404, bool logResponseBody);
     // A reply that timed out (no connection, or no progress) throws LSHttpError 12002 naming the server.
     void ThrowIfTimedOut();
+    // A redirect the platform did not follow (one that would take the request's content to another
+    // server or drop it, or lead from https to http) throws LSHttpError with its status, naming the
+    // Location.
+    void ThrowIfRedirectNotFollowed();
 
 private:
     std::optional<OpenArgs> openArgs_;

@@ -2,6 +2,7 @@
 
 #include "Platform/HttpErrors.h"
 #include "Platform/HttpLimits.h"
+#include "Platform/HttpRedirect.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -12,7 +13,8 @@ namespace Platform::Http {
 
 namespace {
 
-// Redirects are followed this many times at most, and only to these schemes.
+// Redirects are followed this many times at most, only to these schemes, and only as HttpRedirect.h
+// decides.
 constexpr long kMostRedirects = 5;
 constexpr const char* kRedirectSchemes = "http,https";
 // One Poll stops after this long even when more data keeps arriving, so the caller stays responsive.
@@ -32,6 +34,10 @@ std::string_view TrimmedLine(const char* data, std::size_t size) {
         line.remove_suffix(1);
     }
     return line;
+}
+
+bool IsMethod(const RequestSpec& spec, const char* method) {
+    return strcasecmp(spec.method.c_str(), method) == 0;
 }
 
 bool HasHeader(const RequestSpec& spec, const char* name) {
@@ -110,9 +116,9 @@ void Transfer::Configure() {
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 
-    if (strcasecmp(spec_.method.c_str(), "HEAD") == 0) {
+    if (IsMethod(spec_, "HEAD")) {
         curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
-    } else if (strcasecmp(spec_.method.c_str(), "GET") != 0 || spec_.body) {
+    } else if (!IsMethod(spec_, "GET") || spec_.body) {
         if (spec_.body) {
             curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec_.body->size));
             curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, spec_.body->data);
@@ -163,9 +169,21 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
                 textAt == std::string_view::npos ? std::string() : std::string(line.substr(textAt + 1));
             transfer.headerLines_.clear();
         } else if (line.empty()) {
+            const std::optional<RedirectStep> redirect = transfer.RedirectOfReply();
+            if (redirect == RedirectStep::Follow) {
+                return size * count; // libcurl goes on to the next hop: this reply is not the request's
+            }
+            if (redirect == RedirectStep::RefuseHttpsToHttp) {
+                transfer.httpsToHttp_ = true;
+                return 0;
+            }
             if (!transfer.headersReceived_ && transfer.status_ >= 200) {
                 transfer.headersReceived_ = true;
                 transfer.NotifyStateChanged();
+            }
+            if (redirect == RedirectStep::Report) {
+                transfer.redirectReported_ = true;
+                return 0; // ends the exchange before libcurl follows the redirect
             }
         } else {
             transfer.headerLines_.emplace_back(line);
@@ -205,9 +223,27 @@ size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
     return size * count;
 }
 
+// What becomes of the reply whose headers just ended when it is a redirect (libcurl follows any 3xx
+// reply with a Location); none for any other reply.
+std::optional<RedirectStep> Transfer::RedirectOfReply() const {
+    const std::string location = status_ >= 300 && status_ <= 399 ? Header("Location") : std::string();
+    if (location.empty()) {
+        return std::nullopt;
+    }
+    const char* url = nullptr;
+    curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
+    const bool carriesContent = spec_.body || !(IsMethod(spec_, "GET") || IsMethod(spec_, "HEAD"));
+    return DecideRedirect(url != nullptr ? url : spec_.url, location, status_, carriesContent);
+}
+
 void Transfer::Finish(CURLcode result) {
-    // A body too large to hand out is a reply the caller cannot use.
-    failure_ = tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(result);
+    if (tooLarge_) {
+        failure_ = ERROR_HTTP_INVALID_SERVER_RESPONSE; // a body too large to hand out cannot be used
+    } else if (httpsToHttp_) {
+        failure_ = ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
+    } else {
+        failure_ = redirectReported_ ? 0 : WinInetErrorFromCurl(result);
+    }
     done_ = true;
     headersReceived_ = true;
     ReleaseHandle();

@@ -7,6 +7,7 @@
 
 #include "Platform/ByteBuffer.h"
 #include "Platform/HttpLimits.h"
+#include "Platform/HttpRedirect.h"
 #include "Platform/HttpSession.h"
 #include "Platform/WinError.h"
 
@@ -64,7 +65,9 @@ public:
     bool BodyStarted() const { return body_->Size() != 0; }
     bool Done() const { return done_; }
     // After Done: 0 for a reply, else the WinINet code of the transport failure (12152 for a body
-    // larger than the limit, declared or received; it is refused before it is held).
+    // larger than the limit, declared or received; it is refused before it is held; 12040 for a
+    // redirect from https to http). A redirect that is not followed (HttpRedirect.h) is the reply, with
+    // its status and headers and without its body.
     LONG Failure() const { return failure_; }
     bool OutOfMemory() const { return outOfMemory_; }
 
@@ -87,6 +90,7 @@ private:
     bool SeparateConnections();
     void ReleaseHandle();
     void NotifyStateChanged();
+    std::optional<RedirectStep> RedirectOfReply() const;
 
     RequestSpec spec_;
     Limits limits_{};
@@ -99,6 +103,8 @@ private:
     bool done_ = false;
     bool outOfMemory_ = false;
     bool tooLarge_ = false;
+    bool redirectReported_ = false;
+    bool httpsToHttp_ = false;
     LONG failure_ = 0;
     LONG status_ = 0;
     std::string statusText_;

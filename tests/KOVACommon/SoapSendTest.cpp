@@ -264,6 +264,24 @@ TEST_F(SoapSendTest, RefusedConnectionGivesTheWinInetCode) {
     EXPECT_EQ(L"Error (12029)\n(" + CStdStr<wchar_t>(4018) + L")", FormatHttpErrorText(*error));
 }
 
+// A redirect that would take the envelope to another server is not followed: the send fails naming
+// the status and the Location, and the other server sees nothing.
+TEST_F(SoapSendTest, RedirectToAnotherServerFailsNamingTheLocation) {
+    TransportTestServer other;
+    const std::wstring elsewhere = other.Url("/dmws/meridiodmws.asmx");
+    for (const int status : {307, 308, 302}) {
+        server.Script({{status, {{"Location", std::string(elsewhere.begin(), elsewhere.end())}}, ""}});
+        auto request = OpenedRequest();
+        const auto error = SendFailure(request);
+        ASSERT_TRUE(error) << status;
+        EXPECT_EQ(status, error->status);
+        EXPECT_EQ(L"Redirect to " + elsewhere + L" not followed", error->message);
+        EXPECT_EQ(L"Redirect to " + elsewhere + L" not followed (" + std::to_wstring(status) + L")",
+                  FormatHttpErrorText(*error));
+    }
+    EXPECT_TRUE(other.Received().empty());
+}
+
 TEST_F(SoapSendTest, ReplyWithoutProgressTimesOutNamingTheServer) {
     const TestSupport::ScopedEnvironment stall("KOVA_HTTP_STALL_TIMEOUT", "1");
     server.Script({{200, {}, kLoginReply, "text/xml", std::chrono::milliseconds(3000)}});
