@@ -57,6 +57,11 @@ bool MayBeginDocument(BYTE first) {
     }
 }
 
+// A line break in a header's name or value would end it and begin another header on the wire.
+bool HoldsLineBreak(BSTR text) {
+    return BstrView(text).find_first_of(L"\r\n") != std::wstring_view::npos;
+}
+
 bool IsMissing(const VARIANT& value) {
     return value.vt == VT_EMPTY || value.vt == VT_NULL || value.vt == VT_ERROR;
 }
@@ -153,7 +158,7 @@ public:
         if (state_ != kOpened || transfer_) {
             return E_UNEXPECTED;
         }
-        if (BstrView(header).empty()) {
+        if (BstrView(header).empty() || HoldsLineBreak(header) || HoldsLineBreak(value)) {
             return E_INVALIDARG;
         }
         return Guarded([&] {

@@ -54,6 +54,14 @@ protected:
             response.headers.emplace("X-Twice", "two");
             response.set_content(kSoapReply, "text/xml; charset=utf-8");
         });
+        // The names of the request's headers, one a line.
+        routes.Get("/header-names", [](const httplib::Request& request, httplib::Response& response) {
+            std::string names;
+            for (const auto& header : request.headers) {
+                names += header.first + "\n";
+            }
+            response.set_content(names, "text/plain");
+        });
         routes.Get("/latin1", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("caf\xE9", "text/plain; charset=ISO-8859-1");
         });
@@ -160,6 +168,32 @@ TEST_F(XmlHttpRequestTest, AByteArrayIsSentAsItsBytesWhetherItSharesThemOrNot) {
         EXPECT_EQ(!watched.expired(), shared);
         PollUntilDone(request.get());
         EXPECT_EQ(Platform::Utf8ToWide(sent), Header(request.get(), L"X-Echo-Body")) << shared;
+    }
+}
+
+// A line break in a header would end it and start another one on the wire: the header is refused,
+// the request goes on without it.
+TEST_F(XmlHttpRequestTest, HeaderWithALineBreakIsRefused) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } injected[] = {
+        {L"X-Note", L"a\r\nX-Injected: yes"}, {L"X-Note", L"a\nX-Injected: yes"},
+        {L"X-Note", L"a\rX-Injected: yes"},   {L"X-Injected: yes\r\nX-Note", L"a"},
+        {L"X-Injected: yes\nX-Note", L"a"},
+    };
+    for (const auto& header : injected) {
+        Ref<IXMLHTTPRequest> request = NewRequest();
+        ASSERT_EQ(S_OK, Open(request.get(), L"GET", server_.Url("/header-names"), false));
+        EXPECT_EQ(E_INVALIDARG, request->setRequestHeader(Bstr(header.name), Bstr(header.value)))
+            << Platform::WideToUtf8(header.name) << ": " << Platform::WideToUtf8(header.value);
+        ASSERT_EQ(S_OK, request->setRequestHeader(Bstr(L"X-Kept"), Bstr(L"b")));
+        VARIANT none{};
+        ASSERT_EQ(S_OK, request->send(none));
+        const std::wstring names = ReadText(request.get(), &IXMLHTTPRequest::get_responseText);
+        EXPECT_NE(std::wstring::npos, names.find(L"X-Kept\n")) << names;
+        EXPECT_EQ(std::wstring::npos, names.find(L"X-Injected")) << names;
+        EXPECT_EQ(std::wstring::npos, names.find(L"X-Note")) << names;
     }
 }
 
