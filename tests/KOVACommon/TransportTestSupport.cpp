@@ -3,6 +3,7 @@
 #include "Platform/LibLoaderApi.h"
 #include "Platform/Utf.h"
 #include "Platform/WinReg.h"
+#include "Platform/WinUser.h"
 #include "VantrelCommon/ResourceLibraries.h"
 #include "tests/Support/TempRegistryDir.h"
 
@@ -102,6 +103,12 @@ std::string LogRecords::All() const {
 
 TransportFixture::TransportFixture() : informer(Host::LSShutdownInformer::Create()) {
     DeleteSetting(L"SharepointSync.HealthScoreLightSyncEndTime");
+    // A finished request leaves its last state-change message in the thread's queue, which the next
+    // wait's first pass dispatches instead of waiting: each test starts with an empty queue, so that
+    // the passes it counts do not depend on the tests that ran before it.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
 
 TransportFixture::~TransportFixture() {

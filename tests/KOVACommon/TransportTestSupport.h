@@ -43,7 +43,8 @@ private:
     std::vector<std::string> records_;
 };
 
-// The informer and the manual clock, with Light Sync mode off at the start.
+// The informer and the manual clock, with Light Sync mode off and the thread's message queue empty at
+// the start.
 class TransportFixture : public ::testing::Test {
 protected:
     TransportFixture();
