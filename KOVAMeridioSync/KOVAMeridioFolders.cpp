@@ -74,7 +74,7 @@ HRESULT KOVAMeridioSyncFilterImpl::CreateDirectoryRemoteStatic(const CStdStr<wch
         L"<PROP_W_title>%s</PROP_W_title><PROP_W_isShared>false</PROP_W_isShared></CONTAINERS>"
         L"<CONTAINER_CHILDCONTAINERS diffgr:id=\"CONTAINER_CHILDCONTAINERS1\" msdata:rowOrder=\"0\" "
         L"diffgr:hasChanges=\"inserted\"><containerId>%ld</containerId></CONTAINER_CHILDCONTAINERS>%s",
-        accessRows.c_str(), XmlEscape(name).c_str(), static_cast<long>(parentId),
+        accessRows.c_str(), XmlEscape(name, "the folder name").c_str(), static_cast<long>(parentId),
         InsertedRows(customProperties).c_str());
     const CStdStr<wchar_t> body = FormatString(
         L"<AddObject xmlns=\"%s\"><additionInfo>%s</additionInfo><uploadInfo /></AddObject>",

@@ -44,7 +44,8 @@ CStdStr<wchar_t> AccessRow(IXMLDOMNode* entry, LONG index, LONG objectType) {
         L"diffgr:hasChanges=\"inserted\"><objectType>%d</objectType><permission>%s</permission>"
         L"<%s>%s</%s></ACCESSCONTROL>",
         static_cast<long>(index + 1), static_cast<long>(index), objectType == MeridioObjectContainer ? 0 : 1,
-        XmlEscape(permission).c_str(), principal, XmlEscape(principalId).c_str(), principal);
+        XmlEscape(permission, "the permission").c_str(), principal,
+        XmlEscape(principalId, "the user or group id").c_str(), principal);
 }
 
 } // namespace

@@ -20,8 +20,8 @@ CStdStr<wchar_t> InsertedPartEntryRow(const CStdStr<wchar_t>& partId, const CStd
     const wchar_t* idColumn = asRecord ? L"recordId" : L"documentId";
     return FormatString(L"<%s diffgr:id=\"%s1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
                         L"<parentObjectId>%s</parentObjectId><%s>%s</%s></%s>",
-                        table, table, XmlEscape(partId).c_str(), idColumn, XmlEscape(objectId).c_str(),
-                        idColumn, table);
+                        table, table, XmlEscape(partId, "the part id").c_str(), idColumn,
+                        XmlEscape(objectId, "the document or record id").c_str(), idColumn, table);
 }
 
 // The before row that removes a document from a part.

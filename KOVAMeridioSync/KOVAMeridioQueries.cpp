@@ -162,10 +162,10 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG maximumHits, BSTR scope, BS
         m_serverName = ScopeServerName(scope);
         Login(true);
 
-        const CStdStr<wchar_t> body =
-            FormatString(kSearchContainersBody, kMeridioDmwsNamespace, kMsDataNamespace, kDiffgramNamespace,
-                         kMeridioDmDataSetNamespace, XmlEscape(CStdStr<wchar_t>(searchText)).c_str(),
-                         static_cast<int>(maximumHits));
+        const CStdStr<wchar_t> body = FormatString(
+            kSearchContainersBody, kMeridioDmwsNamespace, kMsDataNamespace, kDiffgramNamespace,
+            kMeridioDmDataSetNamespace, XmlEscape(CStdStr<wchar_t>(searchText), "the search text").c_str(),
+            static_cast<int>(maximumHits));
         IXMLDOMDocument2Ptr reply;
         CStdStr<wchar_t> errorText;
         const HRESULT hr = SendDMWSRequest(body, L"SearchContainers", reply, errorText);

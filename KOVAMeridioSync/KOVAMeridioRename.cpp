@@ -29,7 +29,7 @@ HRESULT KOVAMeridioSyncFilterImpl::RenameFileRemoteIntern(const CStdStr<wchar_t>
     const CStdStr<wchar_t> row = FormatString(
         L"<DOCUMENTS diffgr:id=\"DOCUMENTS1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"modified\">"
         L"<PROP_documentId>%ld</PROP_documentId><PROP_W_title>%s</PROP_W_title></DOCUMENTS>",
-        documentId, XmlEscape(title).c_str());
+        documentId, XmlEscape(title, "the title").c_str());
     const CStdStr<wchar_t> before =
         FormatString(L"<DOCUMENTS diffgr:id=\"DOCUMENTS1\" msdata:rowOrder=\"0\" xmlns=\"%s\">"
                      L"<PROP_documentId>%ld</PROP_documentId><PROP_W_title /></DOCUMENTS>",

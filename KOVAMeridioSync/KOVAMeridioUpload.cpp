@@ -129,7 +129,7 @@ CStdStr<wchar_t> NewVersionBody(LONG documentId, const CStdStr<wchar_t>& fileNam
         L"<PROP_W_reclaimPending>false</PROP_W_reclaimPending><PROP_W_keepOnline>false</PROP_W_keepOnline>"
         L"<docId>%ld</docId><newVersionFileName>%s</newVersionFileName><PROP_A_fingerprint />"
         L"</VERSIONS>",
-        static_cast<long>(documentId), XmlEscape(fileName).c_str());
+        static_cast<long>(documentId), XmlEscape(fileName, "the file name").c_str());
     return FormatString(
         L"<AddObject2 xmlns=\"%s\"><additionInfo>%s</additionInfo><uploadInfo />"
         L"<major>false</major></AddObject2>",
@@ -153,9 +153,11 @@ CStdStr<wchar_t> NewDocumentBody(const CStdStr<wchar_t>& fileName, LONG category
         L"<VERSIONS diffgr:id=\"VERSIONS1\" msdata:rowOrder=\"0\" diffgr:hasChanges=\"inserted\">"
         L"<PROP_W_reclaimPending>false</PROP_W_reclaimPending><PROP_W_keepOnline>false</PROP_W_keepOnline>"
         L"<docId>0</docId><newVersionFileName>%s</newVersionFileName></VERSIONS>",
-        accessRows.c_str(), XmlEscape(TitleOfFileName(fileName)).c_str(), XmlEscape(fileName).c_str(),
-        XmlEscape(RemoveInvalidTitleChars(fileName)).c_str(), static_cast<long>(categoryId),
-        static_cast<long>(categoryId), customPropertyRows.c_str(), XmlEscape(fileName).c_str());
+        accessRows.c_str(), XmlEscape(TitleOfFileName(fileName), "the title").c_str(),
+        XmlEscape(fileName, "the file name").c_str(),
+        XmlEscape(RemoveInvalidTitleChars(fileName), "the file name").c_str(), static_cast<long>(categoryId),
+        static_cast<long>(categoryId), customPropertyRows.c_str(),
+        XmlEscape(fileName, "the file name").c_str());
     return FormatString(
         L"<AddObject2 xmlns=\"%s\"><additionInfo>%s</additionInfo><uploadInfo />"
         L"<major>%s</major></AddObject2>",

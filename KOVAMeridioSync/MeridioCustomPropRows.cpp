@@ -10,7 +10,9 @@ _bstr_t TagPropertyName(DWORD tag) {
 }
 
 void MeridioCustomPropRows::AddCustomPropTextRow(const CStdStr<wchar_t>& name, const CStdStr<wchar_t>& text) {
-    AddRow(name, L"textValue", XmlEscape(text));
+    AddRow(name, L"textValue",
+           XmlEscape(text, "the value of custom property " +
+                               GetThreadUtf8Converter().ToBytes(name.c_str(), name.size())));
 }
 
 void MeridioCustomPropRows::AddCustomPropNumberValueRow(const CStdStr<wchar_t>& name, LONG number) {
@@ -69,6 +71,6 @@ void MeridioCustomPropRows::AddRow(const CStdStr<wchar_t>& name, const wchar_t* 
         L"<DOCUMENT_CUSTOMPROPS diffgr:id=\"DOCUMENT_CUSTOMPROPS%ld\" msdata:rowOrder=\"%ld\" "
         L"diffgr:hasChanges=\"inserted\"><objectId>0</objectId><propertyName>%s</propertyName>"
         L"<categoryId>%ld</categoryId><valueColumn>%s</valueColumn><%s>%s</%s></DOCUMENT_CUSTOMPROPS>",
-        count_, count_ - 1, XmlEscape(name).c_str(), static_cast<long>(categoryId_), column, column,
-        value.c_str(), column);
+        count_, count_ - 1, XmlEscape(name, "the custom property name").c_str(),
+        static_cast<long>(categoryId_), column, column, value.c_str(), column);
 }

@@ -91,7 +91,7 @@ CStdStr<wchar_t> MakeDocumentUrl(const CStdStr<wchar_t>& serverName, bool isReco
 CStdStr<wchar_t> DocumentUrlMaker::Make(const CStdStr<wchar_t>& serverName, bool isRecord,
                                         const CStdStr<wchar_t>& documentId) {
     if (serverName != serverName_) {
-        escapedServerName_ = XmlEscape(serverName);
+        escapedServerName_ = XmlEscape(serverName, "the server name");
         serverName_ = serverName;
     }
     // Each text up to its first NUL, as a "%s" would take it.

@@ -37,7 +37,8 @@ CStdStr<wchar_t> MeridioSoapAction(const MeridioService& service, const wchar_t*
 }
 
 CStdStr<wchar_t> MeridioCredentialHeader(const wchar_t* headerTemplate, const CStdStr<wchar_t>& token) {
-    return token.empty() ? CStdStr<wchar_t>() : FormatString(headerTemplate, XmlEscape(token).c_str());
+    return token.empty() ? CStdStr<wchar_t>()
+                         : FormatString(headerTemplate, XmlEscape(token, "the session token").c_str());
 }
 
 CStdStr<wchar_t> MeridioSoapEnvelope(const CStdStr<wchar_t>& header, const CStdStr<wchar_t>& body) {
@@ -69,7 +70,7 @@ CStdStr<wchar_t> MeridioLoginBody(const CStdStr<wchar_t>& userName, const CStdSt
     return FormatString(
         L"<Login xmlns=\"" MERIDIO_DMWS_NS L"\"><userName>%s</userName><password>%s</password>"
         L"<clientWorkstation>%s</clientWorkstation></Login>",
-        XmlEscape(userName).c_str(), XmlEscape(password).c_str(), L"");
+        XmlEscape(userName, "the user name").c_str(), XmlEscape(password, "the password").c_str(), L"");
 }
 
 CStdStr<wchar_t> MeridioLoginUnifiedBody() {

@@ -5,6 +5,7 @@
 #include "Platform/Utf.h"
 #include "Platform/WinNls.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <iomanip>
 #include <new>
@@ -47,6 +48,38 @@ int HexDigitValue(wchar_t c) {
     ThrowHResult(E_INVALIDARG);
 }
 
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The characters of XML 1.0 (a surrogate pair stands for one character above U+FFFF).
+bool IsXmlCharacter(wchar_t c) {
+    const auto code = static_cast<std::uint32_t>(c);
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+// Not even a character reference carries these into XML 1.0: a request holding one is ill-formed.
+void ThrowIfNotXmlText(std::wstring_view text, std::string_view field) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (!IsXmlCharacter(text[i])) {
+            std::ostringstream message;
+            message << "Cannot send " << field << ": it holds the character U+" << std::uppercase << std::hex
+                    << std::setw(4) << std::setfill('0') << static_cast<std::uint32_t>(text[i])
+                    << ", which XML cannot carry";
+            throw hresult_exception(E_INVALIDARG, message.str().c_str());
+        }
+    }
+}
+
 } // namespace
 
 std::string Utf8Converter::ToBytes(const wchar_t* text, std::size_t length) const {
@@ -75,8 +108,9 @@ Utf8Converter& GetThreadUtf8Converter() {
     return converter;
 }
 
-CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text) {
+CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text, std::string_view field) {
     Str escaped(text.c_str());
+    ThrowIfNotXmlText(std::wstring_view(escaped.c_str()), field);
     ReplaceAll(escaped, L"&", L"&amp;"); // first, so that later entities are not escaped again
     ReplaceAll(escaped, L"<", L"&lt;");
     ReplaceAll(escaped, L">", L"&gt;");

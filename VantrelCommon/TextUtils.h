@@ -29,8 +29,11 @@ Utf8Converter& GetThreadUtf8Converter();
 void ReplaceAll(CStdStr<wchar_t>& text, std::wstring_view from, std::wstring_view to);
 
 // "&" first, then "<", ">", "'" and the double quote, each replaced by its entity; the input's
-// terminated view.
-CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text);
+// terminated view. A character that XML 1.0 cannot carry in any form (a control character other than
+// tab, line feed and carriage return, half of a surrogate pair alone, U+FFFE, U+FFFF, anything past
+// U+10FFFF) throws hresult_exception E_INVALIDARG "Cannot send <field>: it holds the character U+0001,
+// which XML cannot carry", so that no ill-formed request is ever built.
+CStdStr<wchar_t> XmlEscape(const CStdStr<wchar_t>& text, std::string_view field);
 
 // Writes `length` characters as UTF-8; a failed conversion writes "utf8_log_failed: " and the text
 // in the ANSI code page. Null or a length of 0 writes nothing.

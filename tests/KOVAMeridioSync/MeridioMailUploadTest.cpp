@@ -2,6 +2,7 @@
 // values of its property map by MAPI tag, and the recipient lists, categories, named properties and
 // message class of its message interface, each row named by the server's display name.
 #include "Platform/Utf.h"
+#include "VantrelCommon/Exceptions.h"
 #include "tests/KOVAMeridioSync/MeridioUploadFixture.h"
 #include "tests/KOVAMeridioSync/TestMailItem.h"
 #include "tests/Support/LogCapture.h"
@@ -392,6 +393,24 @@ KOVA_CHILD_SCENARIO(MeridioMailDisplayNames) {
     MeridioHost host;
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     EXPECT_EQ(upload(host), S_OK);
+}
+
+// A mail's header text with a character XML cannot carry (a subject with a vertical tab) would make
+// the upload's request ill-formed: the row is refused, naming the property, and nothing is written.
+TEST(MeridioMailUpload, TextRowThatXmlCannotCarryIsRefusedNamingTheProperty) {
+    CStdStr<wchar_t> rows;
+    MeridioCustomPropRows writer(rows, 5);
+    const CStdStr<wchar_t> subject(std::wstring(L"Re: Angebot") + wchar_t(0x0B) + L" 2024");
+    try {
+        writer.AddCustomPropTextRow(L"Betreff", subject);
+        ADD_FAILURE() << "the row was written: " << Platform::WideToUtf8(rows);
+    } catch (const hresult_exception& error) {
+        EXPECT_EQ(E_INVALIDARG, error.hresult());
+        EXPECT_STREQ("Cannot send the value of custom property Betreff: it holds the character U+000B, which "
+                     "XML cannot carry",
+                     error.what());
+    }
+    EXPECT_EQ(rows, L"");
 }
 
 TEST(MeridioMailUpload, DisplayNamesAreLookedUpOnceAndKept) {

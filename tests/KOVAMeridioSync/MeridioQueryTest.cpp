@@ -144,6 +144,19 @@ TEST_F(MeridioQueries, SearchTextIsSentEscaped) {
     EXPECT_THAT(requests[1].body, HasSubstr("<str_value>1 &amp; &lt;Q</str_value>"));
 }
 
+// A character that XML cannot carry would make the request ill-formed: the search fails before it is
+// sent, naming the search text.
+TEST_F(MeridioQueries, SearchTextThatXmlCannotCarryIsRefusedUnsent) {
+    TestSupport::LogCapture log;
+    std::wstring results;
+    EXPECT_EQ(RunQuery(host.ServerName(), L"Q\x01", results), E_INVALIDARG);
+    EXPECT_EQ(results, L"");
+    EXPECT_THAT(host.Actions(), ElementsAre("Login"));
+    EXPECT_THAT(log.Errors(),
+                Contains(HasSubstr("Cannot send the search text: it holds the character U+0001, which XML "
+                                   "cannot carry")));
+}
+
 TEST_F(MeridioQueries, FieldsKeepToOneLineAndUnknownKindsAreContainers) {
     host.Server().ChangeRepository([](DemoMeridio::Repository& repository) {
         using DemoMeridio::ContainerKind;

@@ -14,11 +14,46 @@ using Str = CStdStr<wchar_t>;
 using namespace std::string_literals;
 
 TEST(XmlEscape, EscapesAmpersandFirst) {
-    EXPECT_EQ(XmlEscape(L"1<2 & 'c' \"d\">"), L"1&lt;2 &amp; &apos;c&apos; &quot;d&quot;&gt;");
-    EXPECT_EQ(XmlEscape(L"&lt;"), L"&amp;lt;");
-    EXPECT_EQ(XmlEscape(L"&&"), L"&amp;&amp;");
-    EXPECT_EQ(XmlEscape(L"\u00E9\t\x01"), L"\u00E9\t\x01");
-    EXPECT_EQ(XmlEscape(Str(L"a<\0<", 4)), L"a&lt;");
+    EXPECT_EQ(XmlEscape(L"1<2 & 'c' \"d\">", "the title"), L"1&lt;2 &amp; &apos;c&apos; &quot;d&quot;&gt;");
+    EXPECT_EQ(XmlEscape(L"&lt;", "the title"), L"&amp;lt;");
+    EXPECT_EQ(XmlEscape(L"&&", "the title"), L"&amp;&amp;");
+    EXPECT_EQ(XmlEscape(Str(L"a<\0<", 4), "the title"), L"a&lt;");
+}
+
+TEST(XmlEscape, KeepsEveryCharacterXmlCarries) {
+    const Str text = L"\t\n\r \u00E9\uD7FF\uE000\uFFFD\U00010000\U0010FFFF";
+    EXPECT_EQ(XmlEscape(text, "the title"), text);
+    const wchar_t pair[] = {L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'z', 0}; // a UTF-16 pair, one character
+    EXPECT_EQ(XmlEscape(pair, "the title"), Str(pair));
+}
+
+// XML 1.0 has no form at all, not even a character reference, for these: a request holding one is
+// ill-formed, so the text is refused, naming the field and the character.
+TEST(XmlEscape, RefusesCharactersXmlCannotCarry) {
+    const struct {
+        wchar_t character;
+        const char* name;
+    } refused[] = {
+        {wchar_t(0x1), "U+0001"},        {wchar_t(0x8), "U+0008"},    {wchar_t(0xB), "U+000B"},
+        {wchar_t(0xC), "U+000C"},        {wchar_t(0x1F), "U+001F"},   {wchar_t(0xD800), "U+D800"},
+        {wchar_t(0xDFFF), "U+DFFF"},     {wchar_t(0xFFFE), "U+FFFE"}, {wchar_t(0xFFFF), "U+FFFF"},
+        {wchar_t(0x110000), "U+110000"},
+    };
+    for (const auto& test : refused) {
+        const wchar_t text[] = {L'a', L'&', test.character, L'b', 0};
+        try {
+            XmlEscape(text, "the search text");
+            ADD_FAILURE() << test.name << " was let through";
+        } catch (const hresult_exception& error) {
+            EXPECT_EQ(E_INVALIDARG, error.hresult());
+            EXPECT_EQ("Cannot send the search text: it holds the character " + std::string(test.name) +
+                          ", which XML cannot carry",
+                      error.what());
+        }
+    }
+    const wchar_t reversed[] = {wchar_t(0xDE00), wchar_t(0xD83D), 0}; // low before high: no pair
+    EXPECT_THROW(XmlEscape(reversed, "the title"), hresult_exception);
+    EXPECT_EQ(XmlEscape(Str(L"a\0\x01", 3), "the title"), L"a") << "only the text before a NUL is used";
 }
 
 std::string Written(const wchar_t* text, std::size_t length) {
