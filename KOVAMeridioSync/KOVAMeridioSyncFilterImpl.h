@@ -205,6 +205,8 @@ public:
                                         const CStdStr<wchar_t>& name, LONG parentId,
                                         const CStdStr<wchar_t>& serverName, ILSShutdownInformer* informer,
                                         CStdStr<wchar_t>& newUrl);
+    // The id of the newest container of the title that the listing of the parent shows (0: none).
+    HRESULT FindListedContainer(LONG parentId, const CStdStr<wchar_t>& title, LONG& containerId);
     HRESULT GetInheritedACLForObject(LONG folderId, const CStdStr<wchar_t>& dmwsUrl,
                                      const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
                                      LONG objectType, IXMLDOMNodeListPtr& customProperties,
