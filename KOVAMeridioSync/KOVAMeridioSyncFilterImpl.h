@@ -236,10 +236,12 @@ public:
     HRESULT GetCurrentPart(LONG folderId, CStdStr<wchar_t>& errorText, CStdStr<wchar_t>& currentPartId);
 
     // Direct copy and move (KOVAMeridioDirectCopyMove.cpp): links the document that the source-action
-    // text names to the destination folder and, for a move, takes it out of the folder this object is
-    // bound to; a refused link marks the item as a sync issue.
+    // text names to the destination folder and, for a move, takes it out of the source folder that the
+    // text names; a refused link or removal marks the item as a sync issue.
     HRESULT copyMoveMessageOnServer(ILSPropertyMap* item, ILSPropertyMap* destination,
                                     const CStdStr<wchar_t>& sourceAction, bool move);
+    // Takes the document's reference (or part entry) out of the container or records-management folder.
+    HRESULT RemoveDocumentFromFolder(LONG documentId, LONG folderId);
 
     // Custom properties of an uploaded mail (KOVAMeridioUploadProperties.cpp): appends the
     // DOCUMENT_CUSTOMPROPS rows of the mail's header data to `rows`.

@@ -2,6 +2,7 @@
 
 #include "tools/demo-meridio/ReplyEncoding.h"
 #include "tools/demo-meridio/repository/ManifestLoader.h"
+#include "tools/demo-meridio/soap/SoapReply.h"
 #include "tools/http-server/AcceptedConnections.h"
 
 #include <algorithm>
@@ -185,6 +186,12 @@ void DemoServer::RewriteNextReply(const std::string& action, std::function<void(
     rewrite_ = std::move(rewrite);
 }
 
+void DemoServer::RefuseNextRequest(const std::string& pathFragment, const std::string& action,
+                                   const std::string& faultText) {
+    std::lock_guard lock(mutex_);
+    refusal_ = Refusal{pathFragment, action, faultText};
+}
+
 void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
     std::lock_guard lock(mutex_);
     dispatcher_.settings().byReferencePath = path.value_or(std::string());
@@ -232,9 +239,14 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
         std::lock_guard lock(mutex_);
         received_.push_back(ToIncoming(request));
         SaveFirstUpload(received_.back());
+        const IncomingRequest& incoming = received_.back();
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);
+        } else if (refusal_ && incoming.path.find(refusal_->pathFragment) != std::string::npos &&
+                   ActionOf(incoming) == refusal_->action) {
+            reply = FaultReply(ServerFault(refusal_->faultText));
+            refusal_.reset();
         } else {
             reply = dispatcher_.Dispatch(received_.back());
         }

@@ -63,6 +63,10 @@ public:
     // The next reply to a request of the action passes through the rewrite before it is sent, for a
     // reply no repository state gives (a missing id, a fault in place of a result).
     void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
+    // The next request of the action whose path holds the fragment (e.g. "/rmws/") is refused with a
+    // server fault of that text before the repository sees it.
+    void RefuseNextRequest(const std::string& pathFragment, const std::string& action,
+                           const std::string& faultText);
     // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
     void HandOutByReferencePath(std::optional<std::string> path);
 
@@ -81,6 +85,12 @@ private:
     FaultSettings faults_;
     std::string rewrittenAction_;
     std::function<void(HttpReply&)> rewrite_;
+    struct Refusal {
+        std::string pathFragment;
+        std::string action;
+        std::string faultText;
+    };
+    std::optional<Refusal> refusal_;
     std::vector<IncomingRequest> received_;
     std::filesystem::path uploadCopy_;
     bool uploadSaved_ = false;
