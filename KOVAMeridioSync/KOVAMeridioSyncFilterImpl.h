@@ -283,6 +283,8 @@ private:
                                   ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
                                   bool reloginAllowed, const CStdStr<wchar_t>* loggedBody,
                                   const MessageForToken* resentMessage = nullptr);
+    // Tells the host, through the informer, that the connection to the server failed.
+    void ReportConnectionFailure(ILSShutdownInformer* informer);
     // With request logging on, `loggedBody` (when given) is logged in place of the body.
     // `connectionFailed` tells whether a failure was the transport's (not a diffgram error).
     HRESULT ExecuteWebRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
@@ -358,4 +360,6 @@ private:
     CStdStr<wchar_t> m_scwsUrl;
     MeridioContents m_contentsDocument;
     CStdStr<wchar_t> m_fileFilterLocation;
+    // How often this object told the host of a lost connection.
+    unsigned m_connectionFailureNotices = 0;
 };
