@@ -180,16 +180,16 @@ void DemoServer::ExpireSessionAt(const std::string& action) {
     dispatcher_.switches().expireSessionAt = action;
 }
 
-void DemoServer::RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite) {
-    std::lock_guard lock(mutex_);
-    rewrittenAction_ = action;
-    rewrite_ = std::move(rewrite);
-}
-
 void DemoServer::RefuseNextRequest(const std::string& pathFragment, const std::string& action,
                                    const std::string& faultText) {
     std::lock_guard lock(mutex_);
     refusal_ = Refusal{pathFragment, action, faultText};
+}
+
+void DemoServer::RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite) {
+    std::lock_guard lock(mutex_);
+    rewrittenAction_ = action;
+    rewrite_ = std::move(rewrite);
 }
 
 void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
@@ -224,6 +224,16 @@ void DemoServer::SaveFirstUpload(const IncomingRequest& request) {
     }
 }
 
+HttpReply DemoServer::RefusalOrDispatch(const IncomingRequest& request) {
+    if (refusal_ && request.path.find(refusal_->pathFragment) != std::string::npos &&
+        ActionOf(request) == refusal_->action) {
+        const HttpReply reply = FaultReply(ServerFault(refusal_->faultText));
+        refusal_.reset();
+        return reply;
+    }
+    return dispatcher_.Dispatch(request);
+}
+
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
     std::chrono::milliseconds latency;
     {
@@ -239,16 +249,11 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
         std::lock_guard lock(mutex_);
         received_.push_back(ToIncoming(request));
         SaveFirstUpload(received_.back());
-        const IncomingRequest& incoming = received_.back();
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);
-        } else if (refusal_ && incoming.path.find(refusal_->pathFragment) != std::string::npos &&
-                   ActionOf(incoming) == refusal_->action) {
-            reply = FaultReply(ServerFault(refusal_->faultText));
-            refusal_.reset();
         } else {
-            reply = dispatcher_.Dispatch(received_.back());
+            reply = RefusalOrDispatch(received_.back());
         }
         if (rewrite_ && ActionOf(received_.back()) == rewrittenAction_) {
             const auto rewrite = std::move(rewrite_);
