@@ -300,6 +300,9 @@ protected:
     CStdStr<wchar_t> m_contentTypeText;
     IXMLDOMDocument2Ptr m_contentTypeDocument;
     LONG m_listingMode = 2;
+    // The mode of the last listing that was read whole (3: nothing listed): the kinds that listing can
+    // answer for, which may be fewer than the host has asked for since.
+    LONG m_listedMode = 3;
 
 private:
     HRESULT CheckExistingFile(CStdStr<wchar_t>& encodedName, ILSPropertyMap* item, bool& exists);

@@ -37,6 +37,15 @@ HRESULT LSBaseFileSyncFilter::raw_IsDeleted(BSTR key, LONG isFolder) {
                          << " is unknown";
             return E_FAIL;
         }
+        // The host asks for a kind that the listing was not made for (a start point given as text
+        // lists nothing): that listing cannot tell whether the item is gone.
+        if (!ListingModeLists(m_listedMode, isFolder != 0)) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_IsDeleted"
+                         << ": The last listing did not list "
+                         << (isFolder != 0 ? "sub-folders" : "documents") << ", deletion of "
+                         << CStdStr<wchar_t>(key) << " is unknown";
+            return E_FAIL;
+        }
         return IsItemOnServer(CStdStr<wchar_t>(static_cast<const wchar_t*>(key)), isFolder != 0);
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_IsDeleted", __FILE__, __LINE__,

@@ -290,7 +290,11 @@ HRESULT LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate(ILSPropertyMap* fol
                                                              VARIANT_BOOL excludeSubFolders) {
     try {
         m_listingMode = ListingModeFromFlags(excludeDocuments, excludeSubFolders);
-        if (!m_relistNeeded && m_listingLoaded) {
+        // A listing of fewer kinds than now asked for cannot tell which of the others were deleted.
+        const bool covered =
+            (!ListingModeLists(m_listingMode, true) || ListingModeLists(m_listedMode, true)) &&
+            (!ListingModeLists(m_listingMode, false) || ListingModeLists(m_listedMode, false));
+        if (!m_relistNeeded && m_listingLoaded && covered) {
             return S_OK;
         }
         // Until the new listing is read whole, no listing stands that could decide a deletion.
@@ -302,6 +306,7 @@ HRESULT LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate(ILSPropertyMap* fol
             return hr;
         }
         m_listingLoaded = true;
+        m_listedMode = m_listingMode;
         return hr;
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate", __FILE__,

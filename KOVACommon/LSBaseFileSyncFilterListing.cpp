@@ -49,6 +49,13 @@ LONG ListingModeFromFlags(VARIANT_BOOL excludeDocuments, VARIANT_BOOL excludeSub
     return noSubFolders ? LSListingMode::DocumentsOnly : LSListingMode::Both;
 }
 
+bool ListingModeLists(LONG listingMode, bool folders) {
+    if (listingMode == LSListingMode::Both) {
+        return true;
+    }
+    return listingMode == (folders ? LSListingMode::SubFoldersOnly : LSListingMode::DocumentsOnly);
+}
+
 CStdStr<wchar_t> ReplaceCharsWithSpace(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& characters) {
     CStdStr<wchar_t> result = text;
     for (wchar_t& c : result) {
@@ -88,6 +95,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BST
         hr = GetContents(nullptr, LSListingMode::Nothing);
         if (SUCCEEDED(hr)) {
             m_listingLoaded = true;
+            m_listedMode = LSListingMode::Nothing;
             InitializeRepository();
             return S_OK;
         }
@@ -138,6 +146,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
             return hr;
         }
         m_listingLoaded = true;
+        m_listedMode = m_listingMode;
         return S_OK;
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPoint", __FILE__, __LINE__,

@@ -62,7 +62,7 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateDocument(BSTR localPath, BSTR fileName, 
                                                  ILSPropertyMap* item) {
     try {
         const HRESULT hr = UploadFile(false, localPath, fileName, item);
-        if (FAILED(hr)) {
+        if (hr != S_OK) {
             return hr;
         }
         LONG version = 0;
@@ -85,7 +85,9 @@ HRESULT LSBaseFileSyncFilter::UploadFile(bool isNew, const wchar_t* localPath, c
     CStdStr<wchar_t> remoteName;
     const HRESULT hr =
         AddFile(isNew, CStdStr<wchar_t>(fileName), CStdStr<wchar_t>(localPath), &remoteName, item);
-    if (FAILED(hr)) {
+    // S_FALSE is a failure the repository recorded on the item: the server stored nothing that the
+    // bookkeeping below could describe.
+    if (hr != S_OK) {
         TakeRememberedContentHash();
         LSDIAG_ERROR << "Failed to upload file";
         return hr;
@@ -163,7 +165,7 @@ HRESULT LSBaseFileSyncFilter::AddFile(bool isNew, CStdStr<wchar_t> fileName, CSt
         const bool contentChanged = LSPropertyHelpers::hasProp(item, ItemProperty::MavistoIsContentChanged);
         if (isNew || contentChanged || AlwaysUploadContent()) {
             const HRESULT hr = CopyFileRemote(localPath, fileName, item, exists, *remoteName);
-            if (FAILED(hr)) {
+            if (hr != S_OK) {
                 return hr;
             }
             if (isNew) {

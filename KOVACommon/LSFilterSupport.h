@@ -46,6 +46,9 @@ constexpr DATE LSNoRemoteDate = 3660000.0;
 // The listing mode for the host's two exclude flags; only VARIANT_TRUE (-1) counts as true.
 LONG ListingModeFromFlags(VARIANT_BOOL excludeDocuments, VARIANT_BOOL excludeSubFolders);
 
+// Whether a listing made in the mode lists items of the kind (sub-folders, or documents).
+bool ListingModeLists(LONG listingMode, bool folders);
+
 // A copy of the text with every character of the set replaced by a space.
 CStdStr<wchar_t> ReplaceCharsWithSpace(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& characters);
 

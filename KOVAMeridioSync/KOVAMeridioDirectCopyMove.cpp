@@ -2,7 +2,8 @@
 // asks for a source-action text (empty: it copies the ordinary way, by download and upload), then for
 // the copy or the move, which adds a reference to the document in the destination container, or an
 // entry in the current part of a destination records-management folder; a move then removes the
-// document's reference (and part entry) from the folder this object is bound to, the source.
+// document's reference (and part entry) from the source folder that the source-action text names. A
+// move whose removal fails takes the new link back, so that the document is never in both folders.
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
@@ -26,6 +27,13 @@ CStdStr<wchar_t> ServerOf(const CStdStr<wchar_t>& location) {
     LONG objectId = 0;
     ExtractUrlDetails(location, serverName, objectType, objectId);
     return serverName;
+}
+
+// The source folder's location: the third field of the source-action text's first line; empty when
+// the line has fewer fields.
+CStdStr<wchar_t> SourceLocationOf(const CStdStr<wchar_t>& firstLine) {
+    const std::vector<CStdStr<wchar_t>> fields = SplitString(firstLine, L"\t");
+    return fields.size() >= 3 ? fields[2] : CStdStr<wchar_t>();
 }
 
 // Logs a failed call of the copy or move and gives its HRESULT back.
@@ -113,6 +121,16 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_DirectCopyMoveMethod6() {
     return E_NOTIMPL;
 }
 
+HRESULT KOVAMeridioSyncFilterImpl::RemoveDocumentFromFolder(LONG documentId, LONG folderId) {
+    LONG partId = -1;
+    LONG partCount = 0;
+    const HRESULT hr = GetDocPartInfo(documentId, folderId, partId, partCount);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return DeleteDocumentFromMeridio(folderId, documentId, true, false, partId);
+}
+
 HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item, ILSPropertyMap* destination,
                                                            const CStdStr<wchar_t>& sourceAction, bool move) {
     LSDIAG_DIAG << "copyMoveMessageOnServer start strSourceForAction:" << sourceAction;
@@ -129,6 +147,24 @@ HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item,
     LONG documentKind = MeridioObjectOther;
     LONG documentId = 0;
     ExtractUrlDetails(serverFileId, m_serverName, documentKind, documentId);
+    // A move takes the document from the folder the text names, not from the one this object is bound
+    // to, which may be any folder or none.
+    const CStdStr<wchar_t> sourceLocation = SourceLocationOf(lines[0]);
+    LONG sourceKind = MeridioObjectOther;
+    LONG sourceId = 0;
+    if (move) {
+        if (sourceLocation.empty()) {
+            LSDIAG_ERROR << "Unexpected format for sourceActionId: " << sourceAction;
+            ThrowHResult(E_FAIL);
+        }
+        CStdStr<wchar_t> sourceServer;
+        ExtractUrlDetails(sourceLocation, sourceServer, sourceKind, sourceId);
+        if (!sourceServer.Equals(m_serverName.c_str(), false) ||
+            (sourceKind != MeridioObjectContainer && sourceKind != MeridioObjectFolder)) {
+            LSDIAG_ERROR << "Unexpected source for copy move: " << sourceLocation;
+            ThrowHResult(E_INVALIDARG);
+        }
+    }
     Login(false);
 
     for (const _bstr_t& name : {ItemProperty::MavistoSyncIssueType, ItemProperty::MavistoSyncIssueMessage}) {
@@ -145,7 +181,7 @@ HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item,
             << "RepositoryFolderLocationPropName of folder is empty, direct copy/move cannot be performed.";
         return E_FAIL;
     }
-    LSDIAG_DIAG << "doc: " << serverFileId << " from: " << m_folderLocation << " to: " << destinationLocation;
+    LSDIAG_DIAG << "doc: " << serverFileId << " from: " << sourceLocation << " to: " << destinationLocation;
     CStdStr<wchar_t> destinationServer;
     LONG destinationKind = MeridioObjectOther;
     LONG destinationId = 0;
@@ -201,15 +237,22 @@ HRESULT KOVAMeridioSyncFilterImpl::copyMoveMessageOnServer(ILSPropertyMap* item,
     }
 
     if (move) {
-        LONG partId = -1;
-        LONG partCount = 0;
-        hr = GetDocPartInfo(documentId, m_folderObjectId, partId, partCount);
+        hr = RemoveDocumentFromFolder(documentId, sourceId);
         if (FAILED(hr)) {
-            return LogUnexpectedReturn(hr);
-        }
-        hr = DeleteDocumentFromMeridio(m_folderObjectId, documentId, true, false, partId);
-        if (FAILED(hr)) {
-            return LogUnexpectedReturn(hr);
+            LogUnexpectedReturn(hr);
+            // The document is in both folders now: the new link is taken back, and the item tells why
+            // the move did not happen.
+            const HRESULT undone = destinationKind == MeridioObjectFolder
+                                       ? RemoveDocumentFromFolder(documentId, destinationId)
+                                       : RemoveDocumentFromContainer(destinationId, documentId, false, true);
+            if (FAILED(undone)) {
+                LSDIAG_ERROR << "Unable to take back the reference in the destination after a failed move, "
+                                "the document is in both folders: "
+                             << serverFileId;
+            }
+            MarkSyncIssue(item, FormatString(L"The document could not be removed from its source folder %s.",
+                                             sourceLocation.c_str()));
+            return hr;
         }
     }
 

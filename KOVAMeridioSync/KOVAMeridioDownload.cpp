@@ -1,24 +1,19 @@
 // Downloading the latest version of a Meridio document into a local file: as the second payload of
-// a DIME reply (the default), or by copying the file whose UNC path the server hands out.
+// a DIME reply (the default), or by copying the file whose UNC path the server hands out. Either way
+// the content goes to a new file beside the local one, which takes its place only once it is whole:
+// a short or malformed reply, or a failed copy, leaves the user's copy as it was.
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVACommon/LSLocalFiles.h"
+#include "KOVACommon/LSReplacementFile.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioDime.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "Platform/SafeArrayData.h"
-#include "Platform/WideStdio.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <future>
 #include <vector>
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using LocalFile = std::unique_ptr<FILE, FileCloser>;
 
 // Runs the action on the bytes of a DIME reply held in a byte array and the pieces of its content.
 template <class Action> void WithDimeContent(const _variant_t& replyBody, Action action) {
@@ -60,22 +55,24 @@ CStdStr<wchar_t> ContentHash(const BYTE* reply, const std::vector<DimeSpan>& con
     return hasher.Hash();
 }
 
-// Writes the content of a DIME reply to the open file and gives its content hash, taken from the
-// same bytes on another thread meanwhile (so the file is not read again to hash it).
-CStdStr<wchar_t> WriteDimeContent(const _variant_t& replyBody, FILE* file,
+// Writes the content of a DIME reply to the file and gives its content hash, taken from the same
+// bytes on another thread meanwhile (so the file is not read again to hash it).
+CStdStr<wchar_t> WriteDimeContent(const _variant_t& replyBody, LSReplacementFile& file,
                                   const CStdStr<wchar_t>& localPath) {
     CStdStr<wchar_t> hash;
     WithDimeContent(replyBody, [&](const BYTE* reply, const std::vector<DimeSpan>& content) {
         std::future<CStdStr<wchar_t>> hashing =
             std::async(std::launch::async, [reply, &content] { return ContentHash(reply, content); });
         std::size_t expected = 0;
-        std::size_t written = 0;
+        std::size_t written = 0; // up to the first piece that could not be written
+        bool complete = true;
         for (const DimeSpan& span : content) {
             expected += span.length;
-            written += std::fwrite(reply + span.offset, 1, span.length, file);
+            complete = complete && file.Write(reply + span.offset, span.length);
+            written = complete ? expected : written;
         }
         hash = hashing.get();
-        if (written < expected) {
+        if (!complete) {
             LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
                          << written << "< not >" << expected;
             ThrowHResult(E_FAIL);
@@ -165,20 +162,18 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
             LSDIAG_ERROR << "Unable to open file location " << uncPath << ": " << std::hex << GetLastError();
             return E_FAIL;
         }
-        return CopyLocalFile(source, localPath, item, m_shutdownInformer);
+        LSReplacementFile copy(localPath);
+        const HRESULT copied = CopyLocalFile(source, copy.Path(), item, m_shutdownInformer);
+        if (FAILED(copied)) {
+            return copied;
+        }
+        return copy.Commit() ? S_OK : E_FAIL;
     }
 
-    LocalFile file(_wfopen(localPath.c_str(), L"wb"));
-    if (!file) {
-        LSDIAG_ERROR << "Trying to create file " << localPath
-                     << " from downloaded document gives errno: " << std::hex << errno;
-        ThrowHResult(E_FAIL);
-    }
-    const CStdStr<wchar_t> hash = WriteDimeContent(request->GetResponseBody(), file.get(), localPath);
+    LSReplacementFile file(localPath);
+    const CStdStr<wchar_t> hash = WriteDimeContent(request->GetResponseBody(), file, localPath);
     // Only a file whose bytes all reached it may take the hash of the bytes written.
-    if (std::fclose(file.release()) != 0) {
-        LSDIAG_ERROR << "Trying to write file " << localPath
-                     << " from downloaded document gives errno: " << std::hex << errno;
+    if (!file.Commit()) {
         ThrowHResult(E_FAIL);
     }
     RememberWrittenContentHash(localPath, hash);

@@ -1,11 +1,50 @@
 // Folders made or deleted in the host below a synced container become containers made or deleted on
 // the server. Records-management classes and folders are neither made nor deleted here.
+#include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
 
+#include <mutex>
+#include <set>
+#include <tuple>
+
 namespace {
+
+// A container creation whose reply named no usable id: the server may have made the container all
+// the same. Server name (lower case), parent id, title.
+using CreationKey = std::tuple<std::wstring, LONG, std::wstring>;
+
+CreationKey KeyOf(const CStdStr<wchar_t>& serverName, LONG parentId, const CStdStr<wchar_t>& title) {
+    return {ToLowerAZ(serverName), parentId, title};
+}
+
+// The creations not known to have failed nor to have succeeded, for the whole process: the next
+// creation of such a container looks for it before it makes another one.
+class UnconfirmedCreations {
+public:
+    static UnconfirmedCreations& Instance() {
+        static UnconfirmedCreations instance;
+        return instance;
+    }
+    void Add(const CreationKey& key) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        keys_.insert(key);
+    }
+    void Remove(const CreationKey& key) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        keys_.erase(key);
+    }
+    bool Contains(const CreationKey& key) const {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return keys_.count(key) != 0;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::set<CreationKey> keys_;
+};
 
 // The custom-property rows of the parent as rows to insert with the new container.
 CStdStr<wchar_t> InsertedRows(const IXMLDOMNodeListPtr& nodes) {
@@ -45,6 +84,22 @@ HRESULT KOVAMeridioSyncFilterImpl::CreateDirectoryRemote(ILSPropertyMap*,
     if (parentType != MeridioObjectContainer) {
         LSDIAG_ERROR << "Folders can only be created in a Meridio container: " << parentLocation;
         return E_INVALIDARG;
+    }
+    // An earlier creation may have made the container without saying so: a second one is not made.
+    const CreationKey key = KeyOf(m_serverName, parentId, folderName);
+    if (UnconfirmedCreations::Instance().Contains(key)) {
+        LONG existingId = 0;
+        const HRESULT hr = FindListedContainer(parentId, folderName, existingId);
+        if (FAILED(hr)) {
+            LSDIAG_ERROR << "Unable to look for the container made by an earlier attempt: " << folderName;
+            return hr;
+        }
+        if (existingId != 0) {
+            LSDIAG_DIAG << "Container made by an earlier attempt found: " << existingId;
+            UnconfirmedCreations::Instance().Remove(key);
+            newLocation = MakeContainerUrl(m_serverName, L"100", existingId);
+            return S_OK;
+        }
     }
     LSDIAG_DIAG << "CreateDirectoryRemote end ";
     return CreateDirectoryRemoteStatic(m_dmwsUrl, SessionToken(), folderName, parentId, m_serverName,
@@ -90,14 +145,55 @@ HRESULT KOVAMeridioSyncFilterImpl::CreateDirectoryRemoteStatic(const CStdStr<wch
         return hr;
     }
     const IXMLDOMNodePtr newIdNode = reply->selectSingleNode(L"//CONTAINERS/PROP_containerId");
-    // Ids start at 1: an empty or unreadable id names no container.
-    const LONG newId = newIdNode ? ParseDecimal(CStdStr<wchar_t>(newIdNode->Gettext())) : 0;
-    if (newId < 1) {
+    // Anything but a plain id in range would name another container, or none.
+    LONG newId = 0;
+    const CreationKey key = KeyOf(serverName, parentId, name);
+    if (!newIdNode || !ParseObjectId(CStdStr<wchar_t>(newIdNode->Gettext()), newId)) {
         LSDIAG_ERROR << "Failed to locate new container info when adding to parent container: " << parentId;
+        UnconfirmedCreations::Instance().Add(key);
         return E_FAIL;
     }
+    UnconfirmedCreations::Instance().Remove(key);
     newUrl = MakeContainerUrl(serverName, L"100", newId);
     LSDIAG_DIAG << "CreateDirectoryRemoteStatic end ";
+    return S_OK;
+}
+
+HRESULT KOVAMeridioSyncFilterImpl::FindListedContainer(LONG parentId, const CStdStr<wchar_t>& title,
+                                                       LONG& containerId) {
+    containerId = 0;
+    IXMLDOMDocument2Ptr reply;
+    CStdStr<wchar_t> errorText;
+    const HRESULT hr = ExecuteSCWSRequest(
+        _variant_t(FormatString(L"<OutlookGetContainerFullEx xmlns=\"%s\"><containerId>%ld</containerId>"
+                                L"</OutlookGetContainerFullEx>",
+                                kMeridioScwsNamespace, static_cast<long>(parentId))
+                       .c_str()),
+        reply, L"OutlookGetContainerFullEx", errorText, m_shutdownInformer);
+    if (FAILED(hr)) {
+        LSDIAG_ERROR << "Unable to list container: " << parentId << " errorMessage: " << errorText;
+        return hr;
+    }
+    const IXMLDOMNodePtr result = reply->selectSingleNode(L"//OutlookGetContainerFullExResult");
+    if (!result) {
+        LSDIAG_ERROR << "Unable to get OutlookGetContainerFullExResult node for container";
+        return E_INVALIDARG;
+    }
+    IXMLDOMDocument2Ptr contents;
+    LoadReplyXmlText(contents, result->Gettext(), L"OutlookGetContainerFullEx");
+    const IXMLDOMNodeListPtr rows = contents->selectNodes(L"//T0");
+    const LONG count = rows ? rows->Getlength() : 0;
+    for (LONG i = 0; i < count; ++i) {
+        const IXMLDOMElementPtr row = rows->Getitem(i);
+        const _variant_t id = row->getAttribute(_bstr_t(L"CONTAINERID"));
+        const _variant_t rowTitle = row->getAttribute(_bstr_t(L"Prop_7_0_1"));
+        LONG rowId = 0;
+        if (id.vt == VT_BSTR && rowTitle.vt == VT_BSTR &&
+            ParseObjectId(CStdStr<wchar_t>(id.bstrVal), rowId) && rowId != parentId &&
+            title == CStdStr<wchar_t>(rowTitle.bstrVal) && rowId > containerId) {
+            containerId = rowId;
+        }
+    }
     return S_OK;
 }
 

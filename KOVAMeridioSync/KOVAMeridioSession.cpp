@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSFilterSupport.h"
 #include "KOVACommon/LSHttpRequestFactory.h"
+#include "KOVACommon/LSTransportLog.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 namespace {
@@ -26,13 +27,19 @@ CStdStr<wchar_t> ServiceUrl(const wchar_t* settingName, const wchar_t* pathForma
     return LSSetting::GetInstance()->GetUserString(settingName, FormatString(pathFormat, serverName.c_str()));
 }
 
-void ReportConnectionFailure(ILSShutdownInformer* informer) {
-    if (informer != nullptr) {
-        informer->raw_ReportAbortMessage(_bstr_t(L"Sync aborted - connection to Server failed"));
-    }
-}
-
 constexpr const char* kExecuteWebRequest = "KOVAMeridioSyncFilterImpl::ExecuteWebRequest";
+
+// The session token is a bearer secret: the credential headers of the logged envelopes and the login
+// reply show it masked, as the password is.
+void MaskSessionTokenInTransportLog() {
+    static const bool masked = [] {
+        for (const wchar_t* name : {L"token", L"Token", L"LoginResult"}) {
+            LSTransportLog::MaskElementText(name);
+        }
+        return true;
+    }();
+    (void)masked;
+}
 
 } // namespace
 
@@ -151,7 +158,17 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteServiceRequest(
                                    token, informer, errorText, loggedBody, connectionFailed);
     if (FAILED(hr) && reloginAllowed && IsMeridioSessionExpired(service, errorText)) {
         LSDIAG_DIAG << "Session has expired so obtaining new webtoken";
-        LoginToMeridio(m_dmwsUrl, m_shutdownInformer);
+        const unsigned noticesBefore = m_connectionFailureNotices;
+        try {
+            LoginToMeridio(m_dmwsUrl, m_shutdownInformer);
+        } catch (...) {
+            // The host is told of the lost connection also when the renewal fails for another reason;
+            // a renewal that lost the connection itself has told it already.
+            if (connectionFailed && m_connectionFailureNotices == noticesBefore) {
+                ReportConnectionFailure(informer);
+            }
+            throw;
+        }
         const _variant_t resentBody = resentMessage != nullptr ? (*resentMessage)(SessionToken()) : body;
         hr =
             ExecuteWebRequest(resentBody, reply, request, url, soapAction, service.headerTemplate,
@@ -164,12 +181,20 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteServiceRequest(
     return hr;
 }
 
+void KOVAMeridioSyncFilterImpl::ReportConnectionFailure(ILSShutdownInformer* informer) {
+    ++m_connectionFailureNotices;
+    if (informer != nullptr) {
+        informer->raw_ReportAbortMessage(_bstr_t(L"Sync aborted - connection to Server failed"));
+    }
+}
+
 HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
     const _variant_t& body, IXMLDOMDocument2Ptr& reply, std::unique_ptr<ILSHttpRequest>& request,
     const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& soapAction, const wchar_t* headerTemplate,
     const CStdStr<wchar_t>& contentType, const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
     CStdStr<wchar_t>& errorText, const CStdStr<wchar_t>* loggedBody, bool& connectionFailed) {
     connectionFailed = false;
+    MaskSessionTokenInTransportLog();
     if (!request) {
         LSHttpRequestFactory::Create(request);
     }

@@ -205,6 +205,8 @@ public:
                                         const CStdStr<wchar_t>& name, LONG parentId,
                                         const CStdStr<wchar_t>& serverName, ILSShutdownInformer* informer,
                                         CStdStr<wchar_t>& newUrl);
+    // The id of the newest container of the title that the listing of the parent shows (0: none).
+    HRESULT FindListedContainer(LONG parentId, const CStdStr<wchar_t>& title, LONG& containerId);
     HRESULT GetInheritedACLForObject(LONG folderId, const CStdStr<wchar_t>& dmwsUrl,
                                      const CStdStr<wchar_t>& token, ILSShutdownInformer* informer,
                                      LONG objectType, IXMLDOMNodeListPtr& customProperties,
@@ -234,10 +236,12 @@ public:
     HRESULT GetCurrentPart(LONG folderId, CStdStr<wchar_t>& errorText, CStdStr<wchar_t>& currentPartId);
 
     // Direct copy and move (KOVAMeridioDirectCopyMove.cpp): links the document that the source-action
-    // text names to the destination folder and, for a move, takes it out of the folder this object is
-    // bound to; a refused link marks the item as a sync issue.
+    // text names to the destination folder and, for a move, takes it out of the source folder that the
+    // text names; a refused link or removal marks the item as a sync issue.
     HRESULT copyMoveMessageOnServer(ILSPropertyMap* item, ILSPropertyMap* destination,
                                     const CStdStr<wchar_t>& sourceAction, bool move);
+    // Takes the document's reference (or part entry) out of the container or records-management folder.
+    HRESULT RemoveDocumentFromFolder(LONG documentId, LONG folderId);
 
     // Custom properties of an uploaded mail (KOVAMeridioUploadProperties.cpp): appends the
     // DOCUMENT_CUSTOMPROPS rows of the mail's header data to `rows`.
@@ -279,6 +283,8 @@ private:
                                   ILSShutdownInformer* informer, CStdStr<wchar_t>& errorText,
                                   bool reloginAllowed, const CStdStr<wchar_t>* loggedBody,
                                   const MessageForToken* resentMessage = nullptr);
+    // Tells the host, through the informer, that the connection to the server failed.
+    void ReportConnectionFailure(ILSShutdownInformer* informer);
     // With request logging on, `loggedBody` (when given) is logged in place of the body.
     // `connectionFailed` tells whether a failure was the transport's (not a diffgram error).
     HRESULT ExecuteWebRequest(const _variant_t& body, IXMLDOMDocument2Ptr& reply,
@@ -354,4 +360,6 @@ private:
     CStdStr<wchar_t> m_scwsUrl;
     MeridioContents m_contentsDocument;
     CStdStr<wchar_t> m_fileFilterLocation;
+    // How often this object told the host of a lost connection.
+    unsigned m_connectionFailureNotices = 0;
 };

@@ -1,5 +1,7 @@
 #include "KOVAMeridioSync/MeridioNumbers.h"
 
+#include "VantrelCommon/TextUtils.h"
+
 #include <charconv>
 #include <cmath>
 #include <cwchar>
@@ -19,6 +21,16 @@ LONG ParseDecimalText(const wchar_t* text) {
         return std::numeric_limits<LONG>::min();
     }
     return static_cast<LONG>(value);
+}
+
+bool ParseObjectId(std::wstring_view text, LONG& id) {
+    constexpr auto kLargest = static_cast<std::uint32_t>(std::numeric_limits<LONG>::max());
+    const std::optional<std::uint32_t> value = ParseDigits(text, kLargest + 1);
+    if (!value || *value == 0 || *value > kLargest) {
+        return false;
+    }
+    id = static_cast<LONG>(*value);
+    return true;
 }
 
 namespace {

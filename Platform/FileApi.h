@@ -39,6 +39,16 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName);
 BOOL DeleteFileW(LPCWSTR lpFileName);
 DWORD GetFileAttributesW(LPCWSTR lpFileName);
 
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008;
+
+// Renames a file within one file system, in one step (rename): the new name either still names the
+// old file or names the moved one. An existing file at the new name is replaced only with
+// MOVEFILE_REPLACE_EXISTING (else ERROR_ALREADY_EXISTS); MOVEFILE_WRITE_THROUGH also writes the
+// directory through to the disk before returning. Other flags give ERROR_INVALID_PARAMETER, and a
+// move across file systems ERROR_NOT_SAME_DEVICE.
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
+
 // The temporary directory ($TMPDIR, else /tmp) with a trailing separator. Returns the length
 // without the NUL, or the size needed (NUL included) when the buffer is too small.
 DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);

@@ -257,6 +257,17 @@ DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFile
     return static_cast<DWORD>(windows.size());
 }
 
+BOOL FlushFileBuffers(HANDLE hFile) {
+    FileObject* file = FileFromHandle(hFile, GENERIC_WRITE);
+    if (file == nullptr) {
+        return FALSE;
+    }
+    if (fsync(file->Descriptor()) != 0) {
+        return FailFromErrno();
+    }
+    return TRUE;
+}
+
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
     FileObject* file = FileFromHandle(hFile, 0);
     if (file == nullptr) {

@@ -47,6 +47,10 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 
 BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
 
+// Writes the file's data through to the disk (fsync). A handle opened without write access fails
+// with ERROR_ACCESS_DENIED.
+BOOL FlushFileBuffers(HANDLE hFile);
+
 constexpr DWORD FILE_NAME_NORMALIZED = 0x0;
 constexpr DWORD VOLUME_NAME_DOS = 0x0;
 

@@ -52,19 +52,19 @@ SendResult HostChanges::Upload(bool isNew, const MapRef& folder, const std::file
     const char* call = isNew ? "raw_AddNewDocument" : "raw_UpdateDocument";
     const HRESULT hr = isNew ? filter_->raw_AddNewDocument(localPath, fileName, folder.get(), item.get())
                              : filter_->raw_UpdateDocument(localPath, fileName, folder.get(), item.get());
+    // S_FALSE is a refusal that the filter recorded on the item; the item's sync issue gives the reason.
+    if (hr == S_OK) {
+        return result;
+    }
     const std::wstring issue = item.String(kIssueType);
-    const std::string message = Platform::WideToUtf8(item.String(kDocumentIssue));
     if (issue == L"CONFLICT") {
         return {SendResult::Kind::Conflict, "the server's copy changed since the last pass", ""};
     }
-    // The filter reports some refusals as success and leaves them as the item's sync issue.
-    if (FAILED(hr) || !issue.empty()) {
-        SendResult refused =
-            Refusal(call, FAILED(hr) ? hr : E_FAIL, message.empty() ? Platform::WideToUtf8(issue) : message);
-        refused.note = result.note;
-        return refused;
-    }
-    return result;
+    const std::string message = Platform::WideToUtf8(item.String(kDocumentIssue));
+    SendResult refused =
+        Refusal(call, FAILED(hr) ? hr : E_FAIL, message.empty() ? Platform::WideToUtf8(issue) : message);
+    refused.note = result.note;
+    return refused;
 }
 
 SendResult HostChanges::AddNew(const MapRef& folder, const std::filesystem::path& path,

@@ -72,6 +72,25 @@ TEST_F(Deleting, AListingThatWasNotReadWholeDecidesNoDeletion) {
     EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"docs/gone"), 0), S_OK);
 }
 
+// Only what the last complete listing listed answers for deletions: a wider mode asked for later is
+// listed first, and a kind the listing did not list is unknown.
+TEST_F(Deleting, AKindTheLastListingDidNotListIsNeverDeleted) {
+    AddDocument(L"a.doc", L"docs/a", 1, std::nullopt);
+    filter->subFolders.push_back({L"Projects", L"test://root/projects", {}});
+
+    StartFolderPass(VARIANT_FALSE, VARIANT_TRUE); // documents only
+    ASSERT_EQ(Sync()->raw_PreContentSyncFolderUpdate(folder.get(), VARIANT_FALSE, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"test://root/projects"), 1), S_FALSE);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"test://root/gone"), 1), S_OK);
+
+    // A start point given as text lists nothing.
+    ASSERT_EQ(Sync()->raw_SetSyncStartPointByString(_bstr_t(L"test://root"), nullptr), S_OK);
+    filter->calls.clear();
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"docs/a"), 0), E_FAIL);
+    EXPECT_EQ(Deletions()->raw_IsDeleted(_bstr_t(L"test://root/projects"), 1), E_FAIL);
+    EXPECT_EQ(filter->CallCount("IsItemOnServer"), 0u);
+}
+
 TEST_F(Deleting, DocumentIsDeletedByItsRemoteId) {
     AddDocument(L"a.doc", L"docs/a", 1, std::nullopt);
     auto item = NewMap();

@@ -132,7 +132,7 @@ HRESULT TestRepositoryFilter::CopyFileRemote(const CStdStr<wchar_t>& localPath,
                                              const CStdStr<wchar_t>& encodedFileName, ILSPropertyMap*,
                                              bool existsOnServer, CStdStr<wchar_t>& remoteName) {
     Enter("CopyFileRemote");
-    if (FAILED(knobs.copyRemoteResult)) {
+    if (knobs.copyRemoteResult != S_OK) {
         return knobs.copyRemoteResult;
     }
     TestDocument* document = existsOnServer ? FindDocument(encodedFileName) : nullptr;

@@ -1,6 +1,7 @@
 #include "tests/KOVACommon/FilterTestFixture.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "Platform/Utf.h"
 
 #include <fstream>
 
@@ -254,6 +255,37 @@ TEST_F(Upload, AFailingRepositoryStepIsReturnedAndNothingIsRecordedOnTheItem) {
         EXPECT_FALSE(StrProp(*item, L"UniqueId"));
         EXPECT_FALSE(NumProp(*item, L"VersionId"));
         EXPECT_FALSE(StrProp(*item, L"DisplayName"));
+    }
+}
+
+// S_FALSE from the repository is a failure it recorded on the item: the host is told, and the item
+// keeps no identity or version of a document that the server did not store.
+TEST_F(Upload, AFailureTheRepositoryRecordedIsReportedAndWritesNoBookkeeping) {
+    for (const bool isNew : {true, false}) {
+        SCOPED_TRACE(isNew ? "a new file" : "a changed file");
+        filter->documents.clear();
+        filter->calls.clear();
+        filter->knobs = TestRepositoryKnobs();
+        filter->knobs.copyRemoteResult = S_FALSE;
+        auto item = NewMap();
+        if (!isNew) {
+            SyncedItem(*item);
+            item->Set(L"Mavisto.IsContentChanged", LONG(1));
+            item->Set(L"KOVA.RenamedFilename", std::wstring(L"b.doc"));
+            item->Set(L"VersionId", LONG(41));
+        }
+        const wchar_t* const bookkeeping[] = {L"UniqueId", L"DisplayName", L"Mavisto.FromServerFileName",
+                                              L"Mavisto.FromServerFileId", L"Mavisto.FromServerFileUrl"};
+        std::vector<std::optional<std::wstring>> before;
+        for (const wchar_t* name : bookkeeping) {
+            before.push_back(StrProp(*item, name));
+        }
+        EXPECT_EQ(isNew ? AddNew(item.get()) : Update(item.get()), S_FALSE);
+        EXPECT_EQ(filter->calls.back(), "CopyFileRemote"); // nor is the item renamed
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            EXPECT_EQ(StrProp(*item, bookkeeping[i]), before[i]) << Platform::WideToUtf8(bookkeeping[i]);
+        }
+        EXPECT_EQ(NumProp(*item, L"VersionId"), isNew ? std::nullopt : std::optional<LONG>(41));
     }
 }
 

@@ -355,6 +355,97 @@ TEST(MeridioDirectCopyMove, AMoveLinksTheDocumentThenTakesItFromTheSource) {
     EXPECT_EQ(scene.Str(L"Mavisto.FromServerVersion"), L"0");
 }
 
+// Moves the document from the source to the destination as a host does that may have bound the
+// filter object to any folder, or to none.
+HRESULT MoveAsAnotherHost(MeridioHost& host, ILSPropertyMap* item, const std::wstring& sourceLocation,
+                          const std::wstring& document, const std::wstring& destinationLocation) {
+    auto destination = NewMap();
+    destination->Set(L"Mavisto.FolderLocation", destinationLocation);
+    const _bstr_t text((L"DummySPListId\tSPListName\t" + sourceLocation + L"\n" + document).c_str());
+    return host.Query<ILSDirectCopyMove>()->raw_DoMessageMove(item, destination.get(), text, nullptr);
+}
+
+// The source is the folder that the text names, whatever folder the object is bound to.
+TEST(MeridioDirectCopyMove, AMoveTakesTheDocumentFromTheSourceTheTextNames) {
+    struct Case {
+        const char* name;
+        const wchar_t* boundKind; // null: never bound
+        long boundId;
+        long documentId;
+        std::wstring sourceKind;
+        long sourceId;
+        std::string before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"bound to a third container", L"container", 3, 105, L"container", 2, "refs=2,3, parts= marked=0",
+         "refs=3,4, parts= marked=0"},
+        {"bound to the destination", L"container", 4, 102, L"container", 2, "refs=2, parts= marked=0",
+         "refs=4, parts= marked=0"},
+        {"never bound", nullptr, 0, 102, L"container", 2, "refs=2, parts= marked=0",
+         "refs=4, parts= marked=0"},
+        {"out of a records-management folder", L"container", 2, 108, L"folder", 21,
+         "refs= parts=212, marked=0", "refs=4, parts= marked=0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeridioHost host;
+        if (c.boundKind != nullptr) {
+            ASSERT_EQ(host.ListFolder(host.Location(c.boundKind, c.boundId)), S_OK);
+        }
+        EXPECT_EQ(StateOf(host, c.documentId), c.before);
+        const std::wstring document = host.Location(L"document", c.documentId);
+        auto item = NewMap();
+        EXPECT_EQ(MoveAsAnotherHost(host, item.get(), host.Location(c.sourceKind, c.sourceId), document,
+                                    host.Location(L"container", 4)),
+                  S_OK);
+        EXPECT_EQ(StateOf(host, c.documentId), c.after);
+        EXPECT_EQ(TestSupport::StrProp(*item, L"UniqueId").value_or(L""), HashOfLowerCased(document));
+    }
+}
+
+// A move whose source keeps the document takes the new link back: the document stays where it was,
+// and the item says why.
+TEST(MeridioDirectCopyMove, AMoveWhoseRemovalFromTheSourceFailsLeavesTheDocumentWhereItWas) {
+    struct Case {
+        const char* name;
+        long documentId;
+        std::wstring sourceKind;
+        long sourceId;
+        std::wstring destinationKind;
+        long destinationId;
+        const char* refusedService; // null: nothing refused
+        std::string state;
+    };
+    const Case cases[] = {
+        {"a source that does not hold the document", 102, L"container", 3, L"container", 4, nullptr,
+         "refs=2, parts= marked=0"},
+        {"a refused removal from a container", 102, L"container", 2, L"folder", 21, "/dmws/",
+         "refs=2, parts= marked=0"},
+        {"a refused removal from a records-management folder", 108, L"folder", 21, L"container", 4, "/rmws/",
+         "refs= parts=212, marked=0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeridioHost host;
+        ASSERT_EQ(host.ListFolder(host.Location(c.sourceKind, c.sourceId)), S_OK);
+        auto item = NewMap();
+        const std::wstring document = host.Location(L"document", c.documentId);
+        // The link is the first ApplyChanges of its service; the removal's comes after it.
+        const bool linkOnOtherService = (c.destinationKind == L"folder") != (c.sourceKind == L"folder");
+        ASSERT_TRUE(c.refusedService == nullptr || linkOnOtherService);
+        if (c.refusedService != nullptr) {
+            host.Server().RefuseNextRequest(c.refusedService, "ApplyChanges", "API Error 30010: Refused.");
+        }
+        EXPECT_TRUE(FAILED(MoveAsAnotherHost(host, item.get(), host.Location(c.sourceKind, c.sourceId),
+                                             document, host.Location(c.destinationKind, c.destinationId))));
+        EXPECT_EQ(StateOf(host, c.documentId), c.state);
+        EXPECT_EQ(TestSupport::StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"ERROR");
+        EXPECT_NE(TestSupport::StrProp(*item, L"Mavisto.SyncIssueMessage").value_or(L""), L"");
+        EXPECT_FALSE(TestSupport::StrProp(*item, L"UniqueId"));
+    }
+}
+
 TEST(MeridioDirectCopyMove, AMoveIntoTheFolderThatHoldsTheDocumentKeepsItsReference) {
     CopyMoveScene scene(L"container", 2);
     EXPECT_EQ(scene.Run(true, scene.host.Location(L"document", 102), scene.host.Location(L"container", 2)),

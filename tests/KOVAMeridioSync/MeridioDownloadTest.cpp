@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -169,6 +170,46 @@ TEST_F(MeridioDownload, ALocalEditThatCannotBeToldIsNeverOverwrittenByTheServerC
     EXPECT_EQ(change, 1);
 }
 
+// The files in the directory, by name.
+std::vector<std::string> FilesIn(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A reply that does not hold the whole content leaves the user's copy as it was, and nothing beside it.
+TEST_F(MeridioDownload, ABadReplyLeavesTheLocalFileAsItWas) {
+    const struct {
+        const char* name;
+        std::function<void(DemoMeridio::HttpReply&)> rewrite;
+    } cases[] = {
+        {"a reply cut off in the content",
+         [](DemoMeridio::HttpReply& reply) { reply.body.resize(reply.body.size() - 5); }},
+        {"a reply too short for two records", [](DemoMeridio::HttpReply& reply) { reply.body.resize(16); }},
+        {"an empty reply", [](DemoMeridio::HttpReply& reply) { reply.body.clear(); }},
+    };
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+    const USHORT index = IndexOf(host, 102);
+    const std::filesystem::path local = temp.path() / "plan.md";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(local, std::ios::binary) << "the user's copy";
+        host.Server().RewriteNextReply("GetLatestVersionFile", c.rewrite);
+        auto item = NewMap();
+        EXPECT_TRUE(FAILED(host.Retrieve(index, local, item.get())));
+        EXPECT_EQ(ReadAll(local), "the user's copy");
+        EXPECT_EQ(FilesIn(temp.path()), std::vector<std::string>{"plan.md"});
+    }
+    // A whole reply replaces it.
+    auto item = NewMap();
+    ASSERT_EQ(host.Retrieve(index, local, item.get()), S_OK);
+    EXPECT_EQ(ReadAll(local), host.ContentOf(102));
+    EXPECT_EQ(FilesIn(temp.path()), std::vector<std::string>{"plan.md"});
+}
+
 TEST_F(MeridioDownload, RemoteHashOfADocumentThatIsGoneFails) {
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     CStdStr<wchar_t> hash;
@@ -197,6 +238,19 @@ KOVA_CHILD_SCENARIO(MeridioDownloadByReference) {
         EXPECT_EQ(ReadAll(temp.path() / "plan.md"), host.ContentOf(102));
         EXPECT_EQ(host.Actions().back(), "GetLatestVersionFileByRef");
         EXPECT_TRUE(std::filesystem::exists(shareRoot / "demo-meridio" / "transfer" / "102" / "3"));
+    }
+    {
+        // A copy that fails leaves the user's copy as it was.
+        MeridioHost host(shareRoot);
+        ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+        const std::filesystem::path share = shareRoot / "demo-meridio" / "transfer";
+        std::filesystem::create_directories(share / "unreadable");
+        host.Server().HandOutByReferencePath("\\\\demo-meridio\\transfer\\unreadable");
+        std::ofstream(temp.path() / "kept.md") << "the user's copy";
+        auto item = NewMap();
+        EXPECT_TRUE(FAILED(host.Retrieve(IndexOf(host, 102), temp.path() / "kept.md", item.get())));
+        EXPECT_EQ(ReadAll(temp.path() / "kept.md"), "the user's copy");
+        EXPECT_EQ(FilesIn(temp.path()), (std::vector<std::string>{"kept.md", "plan.md"}));
     }
     // A server without by-reference transfer hands out no path.
     MeridioHost host;

@@ -97,6 +97,21 @@ TEST_F(MeridioFailures, AReListingThatFailsReportsNoDocumentDeleted) {
     EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"document", 77).c_str()), 0), S_OK);
 }
 
+TEST_F(MeridioFailures, AnItemOfAKindTheLastListingDidNotListIsNotAnsweredDeleted) {
+    // Container 1 holds container 2; container 2 holds document 102.
+    host.folder->Set(L"Mavisto.FolderLocation", host.Location(L"container", 1));
+    ASSERT_EQ(host.Sync()->raw_StartSync(0, host.mainFolder.get()), S_OK);
+    ASSERT_EQ(host.Sync()->raw_SetSyncStartPoint(host.folder.get(), VARIANT_FALSE, VARIANT_FALSE,
+                                                 VARIANT_TRUE, 0, VARIANT_FALSE),
+              S_OK); // documents only
+    ASSERT_EQ(host.Sync()->raw_PreContentSyncFolderUpdate(host.folder.get(), VARIANT_FALSE, VARIANT_FALSE),
+              S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 2).c_str()), 1), S_FALSE);
+
+    ASSERT_EQ(host.Register(host.Location(L"container", 2)), S_OK);
+    EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"document", 102).c_str()), 0), E_FAIL);
+}
+
 TEST_F(MeridioFailures, FileUrlIsGivenOnlyForListedIndexes) {
     ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
     USHORT count = 0;

@@ -7,6 +7,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace MeridioTest;
@@ -166,10 +168,28 @@ TEST(MeridioFolders, RecordsManagementParentsAndFailuresAreRefused) {
     }
 }
 
-TEST(MeridioFolders, AReplyWithoutTheNewContainersIdFailsTheCreation) {
-    for (const char* replaced : {"<PROP_containerId />", "<PROP_containerId>x</PROP_containerId>", ""}) {
+// The titles of the containers under the parent on the server.
+std::vector<std::string> ChildTitles(MeridioHost& host, long parentId) {
+    std::vector<std::string> titles;
+    host.Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
+        for (const DemoMeridio::Container* child : repository.ChildContainers(parentId)) {
+            titles.push_back(child->title);
+        }
+    });
+    return titles;
+}
+
+// The server made the container, but its reply names no usable id: the creation fails, and the next
+// attempt finds the container instead of making a second one.
+TEST(MeridioFolders, AReplyWithoutAPlainIdFailsTheCreationAndTheRetryMakesNoSecondContainer) {
+    for (const char* replaced :
+         {"<PROP_containerId />", "<PROP_containerId>x</PROP_containerId>", "",
+          "<PROP_containerId>22abc</PROP_containerId>", "<PROP_containerId>99999999999</PROP_containerId>",
+          "<PROP_containerId>-22</PROP_containerId>", "<PROP_containerId>+22</PROP_containerId>",
+          "<PROP_containerId>0</PROP_containerId>"}) {
         SCOPED_TRACE(replaced);
         MeridioHost host;
+        const std::vector<std::string> before = ChildTitles(host, 2);
         host.Server().RewriteNextReply("AddObject", [replaced](DemoMeridio::HttpReply& reply) {
             const std::string id = "<PROP_containerId>22</PROP_containerId>";
             reply.body.replace(reply.body.find(id), id.size(), replaced);
@@ -177,6 +197,20 @@ TEST(MeridioFolders, AReplyWithoutTheNewContainersIdFailsTheCreation) {
         const Created created = CreateFolder(host, host.Location(L"container", 2), L"Minutes");
         EXPECT_EQ(created.hr, E_FAIL);
         EXPECT_EQ(created.location, L"");
+
+        const Created retried = CreateFolder(host, host.Location(L"container", 2), L"Minutes");
+        EXPECT_EQ(retried.hr, S_OK);
+        EXPECT_EQ(retried.location, host.Location(L"container", 22));
+        std::vector<std::string> expected = before;
+        expected.push_back("Minutes");
+        EXPECT_EQ(ChildTitles(host, 2), expected);
+        const std::vector<std::string> actions = host.Actions();
+        EXPECT_EQ(std::count(actions.begin(), actions.end(), "AddObject"), 1);
+
+        // Once found, a further folder of that title is a new container again.
+        const Created another = CreateFolder(host, host.Location(L"container", 2), L"Minutes");
+        EXPECT_EQ(another.hr, S_OK);
+        EXPECT_NE(another.location, retried.location);
     }
 }
 

@@ -42,6 +42,20 @@ KOVA_CHILD_SCENARIO(MeridioLoginLogged) {
     const std::vector<DemoMeridio::IncomingRequest> requests = host.Server().ReceivedRequests();
     ASSERT_FALSE(requests.empty());
     EXPECT_NE(requests.front().body.find("<password>Demo &amp; Co 2024</password>"), std::string::npos);
+
+    // The session token shows only its first characters: in the login reply and in the credential
+    // header of the later requests.
+    ASSERT_GE(requests.size(), 2u);
+    const std::string& listing = requests[1].body;
+    const std::size_t start = listing.find("<Token>");
+    const std::size_t end = listing.find("</Token>");
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos) << listing;
+    const std::string token = listing.substr(start + 7, end - start - 7);
+    ASSERT_GT(token.size(), 8u);
+    EXPECT_EQ(logged.find(token), std::string::npos) << logged;
+    EXPECT_NE(logged.find("<LoginResult>" + token.substr(0, 4) + "********</LoginResult>"), std::string::npos)
+        << logged;
+    EXPECT_NE(logged.find("<Token>" + token.substr(0, 4) + "********</Token>"), std::string::npos) << logged;
 }
 
 struct Report {
@@ -124,12 +138,13 @@ TEST(MeridioLogin, ServerReceivesTheLoginOfTheSettings) {
     }
 }
 
-TEST(MeridioLogin, LoggedLoginRequestMasksThePassword) {
+TEST(MeridioLogin, LoggedRequestsAndRepliesMaskThePasswordAndTheSessionToken) {
     TestSupport::TempDirectory work;
     ChildScenarios::Options options;
     options.settings = {{"MeridioSync.UserName", "demo"},
                         {"MeridioSync.UserPassword", "Demo & Co 2024"},
-                        {"KOVA.Log.WebServiceReq", std::uint32_t{1}}};
+                        {"KOVA.Log.WebServiceReq", std::uint32_t{1}},
+                        {"KOVA.Log.WebServiceResp", std::uint32_t{1}}};
     const ChildScenarios::Result result = ChildScenarios::Run("MeridioLoginLogged", work, options);
     EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
 }

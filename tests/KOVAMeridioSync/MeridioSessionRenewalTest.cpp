@@ -114,4 +114,38 @@ TEST(MeridioSessionRenewal, SecondExpiryInTheResendIsTheFailure) {
               std::vector<std::wstring>{L"Sync aborted - connection to Server failed"});
 }
 
+// The host hears once that the connection failed, also when the renewal's login fails for a reason
+// of its own.
+TEST(MeridioSessionRenewal, ARenewalThatFailsTellsTheHostOnce) {
+    const struct {
+        const char* name;
+        std::function<void(DemoMeridio::DemoServer&)> breakLogin;
+    } cases[] = {
+        {"a login reply without its result",
+         [](DemoMeridio::DemoServer& server) {
+             server.RewriteNextReply("Login", [](DemoMeridio::HttpReply& reply) {
+                 const std::size_t start = reply.body.find("<LoginResult>");
+                 const std::size_t end = reply.body.find("</LoginResult>");
+                 reply.body.erase(start, end + std::strlen("</LoginResult>") - start);
+             });
+         }},
+        {"a refused login",
+         [](DemoMeridio::DemoServer& server) {
+             server.RefuseNextRequest("/dmws/", "Login", "API Error 20010: Login refused.");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeridioHost host;
+        ASSERT_EQ(host.ListFolder(host.Location(L"container", 2)), S_OK);
+        host.Server().ExpireSessionAt("OutlookGetContainerFullEx");
+        c.breakLogin(host.Server());
+        EXPECT_TRUE(FAILED(host.ListFolder(host.Location(L"container", 2))));
+        EXPECT_EQ(host.Actions(),
+                  (Actions{"Login", "OutlookGetContainerFullEx", "OutlookGetContainerFullEx", "Login"}));
+        EXPECT_EQ(host.Informer().AbortMessages(),
+                  std::vector<std::wstring>{L"Sync aborted - connection to Server failed"});
+    }
+}
+
 } // namespace

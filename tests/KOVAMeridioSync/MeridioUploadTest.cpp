@@ -1,6 +1,8 @@
 // Uploads: the host adds a new local item to a synced folder or updates a changed one, and the filter
 // sends the content as a DIME message (DMWS AddObject2), then links a new document to the folder.
 #include "tests/KOVAMeridioSync/MeridioUploadFixture.h"
+
+#include "Platform/Utf.h"
 #include "tests/Support/TempDirectory.h"
 #include "tests/VantrelCommon/ChildScenarios.h"
 #include "tools/demo-meridio/soap/SoapReply.h"
@@ -139,9 +141,15 @@ TEST_P(MeridioFailedUpload, MarksTheItemAndStoresNothing) {
             [](DemoMeridio::Repository& repository) { repository.DeleteContainer(3); });
     }
     const auto item = NewMap();
-    EXPECT_EQ(AddNew(c.fileName, "content", item.get()), S_OK);
+    // The refusal recorded on the item is reported as one, and the item gets no server identity.
+    EXPECT_EQ(AddNew(c.fileName, "content", item.get()), S_FALSE);
     EXPECT_EQ(TestSupport::StrProp(*item, L"Mavisto.SyncIssueType").value_or(L""), L"ERROR");
     EXPECT_FALSE(TestSupport::StrProp(*item, L"Mavisto.SyncIssueMessage").value_or(L"").empty());
+    for (const wchar_t* name : {L"UniqueId", L"Mavisto.FromServerFileId", L"Mavisto.FromServerFileName",
+                                L"DisplayName", L"Mavisto.FromServerFileUrl"}) {
+        EXPECT_FALSE(TestSupport::StrProp(*item, name)) << Platform::WideToUtf8(name);
+    }
+    EXPECT_FALSE(TestSupport::NumProp(*item, L"VersionId"));
     EXPECT_EQ(Newest().document.id, before.document.id);
 }
 
@@ -251,7 +259,7 @@ TEST_F(MeridioUpload, ARecordsFolderWithoutItsCurrentPartStoresNothing) {
              reply =
                  DemoMeridio::FaultReply(DemoMeridio::ServerFault("API Error 30001: Folder unavailable."));
          },
-         S_OK, L"ERROR"},
+         S_FALSE, L"ERROR"},
         {"noPart",
          [](DemoMeridio::HttpReply& reply) {
              const std::string part = "<currentPartId>212</currentPartId>";

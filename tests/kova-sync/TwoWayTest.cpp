@@ -196,6 +196,24 @@ TEST_F(TwoWayTest, ARemovedDirectoryDeletesItsContainer) {
     ExpectQuietPass();
 }
 
+// The filter reports a refused upload by its return code; the pass names the server's reason, and
+// the file goes up on the next pass.
+TEST_F(TwoWayTest, AnUploadTheServerRefusesIsReportedWithItsReasonAndSentLater) {
+    ServeLibrary();
+    WriteText(Local("minutes.txt"), "minutes");
+    Server().RefuseNextRequest("/dmws/", "AddObject2", "API Error 21050: The disk is full.");
+
+    const DriverResult refused = Sync();
+    EXPECT_EQ(refused.exitCode, 1) << Printed();
+    EXPECT_THAT(refused.err, HasSubstr("The disk is full.")) << Printed();
+    EXPECT_THAT(ServerDocuments(1), Not(::testing::Contains(Pair("minutes", "minutes"))));
+
+    const DriverResult sent = Sync();
+    EXPECT_EQ(sent.exitCode, 0) << Printed();
+    EXPECT_THAT(ServerDocuments(1), ::testing::Contains(Pair("minutes", "minutes")));
+    ExpectQuietPass();
+}
+
 TEST_F(TwoWayTest, ARemovedRecordsFolderIsRefusedAndComesBack) {
     ServeLibrary();
     fs::remove_all(Local("Records/Folder"));

@@ -2,6 +2,7 @@
 
 #include "tools/demo-meridio/ReplyEncoding.h"
 #include "tools/demo-meridio/repository/ManifestLoader.h"
+#include "tools/demo-meridio/soap/SoapReply.h"
 #include "tools/http-server/AcceptedConnections.h"
 
 #include <algorithm>
@@ -179,6 +180,12 @@ void DemoServer::ExpireSessionAt(const std::string& action) {
     dispatcher_.switches().expireSessionAt = action;
 }
 
+void DemoServer::RefuseNextRequest(const std::string& pathFragment, const std::string& action,
+                                   const std::string& faultText) {
+    std::lock_guard lock(mutex_);
+    refusal_ = Refusal{pathFragment, action, faultText};
+}
+
 void DemoServer::RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite) {
     std::lock_guard lock(mutex_);
     rewrittenAction_ = action;
@@ -217,6 +224,16 @@ void DemoServer::SaveFirstUpload(const IncomingRequest& request) {
     }
 }
 
+HttpReply DemoServer::RefusalOrDispatch(const IncomingRequest& request) {
+    if (refusal_ && request.path.find(refusal_->pathFragment) != std::string::npos &&
+        ActionOf(request) == refusal_->action) {
+        const HttpReply reply = FaultReply(ServerFault(refusal_->faultText));
+        refusal_.reset();
+        return reply;
+    }
+    return dispatcher_.Dispatch(request);
+}
+
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
     std::chrono::milliseconds latency;
     {
@@ -236,7 +253,7 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
             --faults_.busyReplies;
             reply = BusyReply(faults_);
         } else {
-            reply = dispatcher_.Dispatch(received_.back());
+            reply = RefusalOrDispatch(received_.back());
         }
         if (rewrite_ && ActionOf(received_.back()) == rewrittenAction_) {
             const auto rewrite = std::move(rewrite_);

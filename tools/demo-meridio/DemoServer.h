@@ -60,6 +60,10 @@ public:
     // The next request of the action (e.g. "AddObject2") meets an expired session; a new login's
     // token serves again.
     void ExpireSessionAt(const std::string& action);
+    // The next request of the action whose path holds the fragment (e.g. "/rmws/") is refused with a
+    // server fault of that text before the repository sees it.
+    void RefuseNextRequest(const std::string& pathFragment, const std::string& action,
+                           const std::string& faultText);
     // The next reply to a request of the action passes through the rewrite before it is sent, for a
     // reply no repository state gives (a missing id, a fault in place of a result).
     void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
@@ -75,6 +79,8 @@ public:
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
     void SaveFirstUpload(const IncomingRequest& request);
+    // The refusal's fault when it is meant for the request, else the dispatcher's reply.
+    HttpReply RefusalOrDispatch(const IncomingRequest& request);
 
     mutable std::mutex mutex_; // guards the dispatcher (repository, sessions), the faults and the log
     RequestDispatcher dispatcher_;
@@ -84,6 +90,12 @@ private:
     std::vector<IncomingRequest> received_;
     std::filesystem::path uploadCopy_;
     bool uploadSaved_ = false;
+    struct Refusal {
+        std::string pathFragment;
+        std::string action;
+        std::string faultText;
+    };
+    std::optional<Refusal> refusal_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     int port_ = 0;

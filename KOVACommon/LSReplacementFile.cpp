@@ -1,0 +1,91 @@
+#include "KOVACommon/LSReplacementFile.h"
+
+#include "Platform/FileApi.h"
+#include "Platform/FileIoApi.h"
+#include "VantrelCommon/Exceptions.h"
+#include "VantrelCommon/LSDiag.h"
+#include "VantrelCommon/LSFileSystem.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The directory part of the path, its separator included; "." and a separator for a bare name.
+CStdStr<wchar_t> DirectoryOf(const CStdStr<wchar_t>& path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? CStdStr<wchar_t>(L".\\")
+                                           : CStdStr<wchar_t>(path.substr(0, separator + 1));
+}
+
+} // namespace
+
+LSReplacementFile::LSReplacementFile(const CStdStr<wchar_t>& target) : target_(target) {
+    path_ = LSFileSystem::GetTempFilePathWithExt(L"LS", L".tmp", DirectoryOf(target));
+    if (!Open()) {
+        LSDIAG_ERROR << "Trying to create file " << path_ << " for " << target
+                     << " from downloaded document gives error: " << std::hex << GetLastError();
+        DeleteFileW(path_.c_str());
+        ThrowHResult(E_FAIL);
+    }
+}
+
+LSReplacementFile::~LSReplacementFile() {
+    Close();
+    if (!committed_) {
+        DeleteFileW(path_.c_str());
+    }
+}
+
+bool LSReplacementFile::Open() {
+    HANDLE file =
+        CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    file_ = file;
+    return true;
+}
+
+void LSReplacementFile::Close() {
+    if (file_ != nullptr) {
+        CloseHandle(file_);
+        file_ = nullptr;
+    }
+}
+
+bool LSReplacementFile::Write(const BYTE* data, std::size_t size) {
+    while (size > 0) {
+        const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+        DWORD written = 0;
+        if (!WriteFile(file_, data, piece, &written, nullptr) || written == 0) {
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool LSReplacementFile::Commit() {
+    // A writer of its own (a file copy) may have replaced the file: it is opened again to flush it.
+    Close();
+    const bool flushed = Open() && FlushFileBuffers(file_);
+    const DWORD flushError = GetLastError();
+    Close();
+    if (!flushed) {
+        LSDIAG_ERROR << "Trying to write file " << path_ << " to the disk gives error: " << std::hex
+                     << flushError;
+        SetLastError(flushError);
+        return false;
+    }
+    if (!MoveFileExW(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        LSDIAG_ERROR << "Trying to replace file " << target_ << " by " << path_
+                     << " gives error: " << std::hex << error;
+        SetLastError(error);
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
