@@ -1,6 +1,6 @@
 // VarDateFromStr and VarBstrFromDate. Texts read: the wire form "2024-03-05T07:08:09Z" (fraction of a
 // second, "T" and "Z" optional, blanks in their place) in every locale; any year-first date; the
-// locale's short date (two-digit years: 00-29 are 20xx, 30-99 19xx); a time alone. A time is h:mm or
+// locale's short date (two-digit years: 00-49 are 20xx, 50-99 19xx); a time alone. A time is h:mm or
 // h:mm:ss with an optional fraction (ignored) and AM/PM marker.
 #include "Platform/OleAuto.h"
 
@@ -117,7 +117,8 @@ private:
         if (year.text.size() > 2) {
             return static_cast<WORD>(std::min(year.value, 65535u));
         }
-        return static_cast<WORD>(year.value < 30 ? 2000 + year.value : 1900 + year.value);
+        // The Windows default window: 00-49 are 20xx, 50-99 19xx.
+        return static_cast<WORD>(year.value < 50 ? 2000 + year.value : 1900 + year.value);
     }
 
     bool ReadDate(SYSTEMTIME* time) {

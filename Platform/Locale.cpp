@@ -68,12 +68,16 @@ bool LocaleItem(const Platform::LocaleData& locale, LCTYPE type, std::wstring* v
         *value = HexLanguageId(locale.lcid);
         return true;
     case LOCALE_SDECIMAL:
-    case LOCALE_SMONDECIMALSEP:
         *value = locale.decimal;
         return true;
     case LOCALE_STHOUSAND:
-    case LOCALE_SMONTHOUSANDSEP:
         *value = locale.thousand;
+        return true;
+    case LOCALE_SMONDECIMALSEP:
+        *value = locale.monetaryDecimal;
+        return true;
+    case LOCALE_SMONTHOUSANDSEP:
+        *value = locale.monetaryThousand;
         return true;
     case LOCALE_SCURRENCY:
         *value = locale.currency;

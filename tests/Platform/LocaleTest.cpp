@@ -34,7 +34,7 @@ TEST(Locale, UserLocaleFromTheEnvironment) {
           EnvironmentCase{nullptr, nullptr, "fr_FR@euro", 1036},
           EnvironmentCase{nullptr, "en_GB.UTF-8", "de_DE.UTF-8", 2057},
           EnvironmentCase{"fr_FR.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", 1036},
-          EnvironmentCase{nullptr, nullptr, "es_ES.UTF-8", 1033},
+          EnvironmentCase{nullptr, nullptr, "es_ES.UTF-8", 3082},
           EnvironmentCase{nullptr, nullptr, "de", 1031}}) {
         ScopedEnvironment all("LC_ALL", c.lcAll ? std::optional<std::string>(c.lcAll) : std::nullopt);
         ScopedEnvironment time("LC_TIME", c.lcTime ? std::optional<std::string>(c.lcTime) : std::nullopt);
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ItemCase{1031, LOCALE_STHOUSAND, L"."}, ItemCase{1031, LOCALE_SCURRENCY, L"\u20AC"},
                     ItemCase{1031, LOCALE_SSHORTDATE, L"dd.MM.yyyy"}, ItemCase{1031, LOCALE_SDATE, L"."},
                     ItemCase{1031, LOCALE_SISO639LANGNAME, L"de"},
-                    ItemCase{1036, LOCALE_STHOUSAND, L"\u00A0"}, ItemCase{1036, LOCALE_SNAME, L"fr-FR"},
+                    ItemCase{1036, LOCALE_STHOUSAND, L"\u202F"}, ItemCase{1036, LOCALE_SNAME, L"fr-FR"},
                     ItemCase{1036, LOCALE_IDATE, L"1"}, ItemCase{1031, LOCALE_SMONTHNAME1 + 2, L"M\u00E4rz"},
                     ItemCase{1033, LOCALE_SDAYNAME1, L"Monday"}, ItemCase{1033, LOCALE_ILANGUAGE, L"0409"},
                     ItemCase{1031, LOCALE_STIMEFORMAT | LOCALE_NOUSEROVERRIDE, L"HH:mm:ss"}));
@@ -86,7 +86,7 @@ TEST(Locale, SizeProtocolAndErrors) {
     wchar_t small[2];
     EXPECT_EQ(GetLocaleInfoW(1033, LOCALE_SISO639LANGNAME, small, 2), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_EQ(GetLocaleInfoW(0x0C0A, LOCALE_SDECIMAL, nullptr, 0), 0); // a locale not in the table
+    EXPECT_EQ(GetLocaleInfoW(0x04FF, LOCALE_SDECIMAL, nullptr, 0), 0); // no such locale
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(GetLocaleInfoW(1033, 0x7777, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
@@ -105,7 +105,7 @@ TEST(Locale, ThreadLocaleIsPerThreadAndChangeable) {
     EXPECT_EQ(GetThreadLocale(), 1031u);
     EXPECT_TRUE(SetThreadLocale(LOCALE_SYSTEM_DEFAULT));
     EXPECT_EQ(GetThreadLocale(), 1033u);
-    EXPECT_FALSE(SetThreadLocale(0x0C0A));
+    EXPECT_FALSE(SetThreadLocale(0x04FF));
 }
 
 struct FormatCase {

@@ -143,6 +143,22 @@ TEST(VariantChangeType, DatesFromTextAndToText) {
     EXPECT_EQ(Change(Text(L"not a date"), VT_DATE, &result), DISP_E_TYPEMISMATCH);
 }
 
+// VariantChangeType's own flags share bits with VAR_TIMEVALUEONLY and VAR_DATEVALUEONLY; none of them
+// drops a part of a date.
+TEST(VariantChangeType, ItsFlagsKeepTheDateAndTheTime) {
+    VARIANT date;
+    date.vt = VT_DATE;
+    date.date = 45356.5; // 2024-03-05 12:00
+    const OwnedText text(L"2024-03-05 12:00");
+    for (const USHORT flags : {VARIANT_NOVALUEPROP, VARIANT_ALPHABOOL, VARIANT_NOUSEROVERRIDE}) {
+        EXPECT_EQ(AsText(date, kUs, flags), L"3/5/2024 12:00:00 PM") << flags;
+        VARIANT result;
+        VariantInit(&result);
+        ASSERT_EQ(VariantChangeTypeEx(&result, &text.value, kUs, flags, VT_DATE), S_OK);
+        EXPECT_EQ(result.date, 45356.5) << flags;
+    }
+}
+
 TEST(VariantChangeType, EmptyAndNull) {
     VARIANT empty;
     VariantInit(&empty);
