@@ -136,17 +136,6 @@ const LocaleData* LocaleNamed(const std::string& posixName) {
     return found->second.get();
 }
 
-// LC_ALL, then LC_TIME, then LANG.
-std::string UserLocaleName() {
-    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
-            return value;
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 namespace Platform {
@@ -168,7 +157,7 @@ const LocaleData* FindLocale(LCID lcid) {
         break;
     }
     if (LANGIDFROMLCID(lcid) == LOCALE_CUSTOM_DEFAULT) {
-        const std::string name = UserLocaleName();
+        const std::string name = LocaleNameFromEnvironment("LC_TIME");
         lcid = LcidFromPosixName(name);
         if (lcid == LOCALE_CUSTOM_DEFAULT) {
             return LocaleNamed(WithoutCodeset(name));
@@ -179,6 +168,26 @@ const LocaleData* FindLocale(LCID lcid) {
     }
     const std::string_view name = PosixNameOfLcid(lcid);
     return name.empty() ? nullptr : LocaleNamed(std::string(name));
+}
+
+std::string LocaleNameFromEnvironment(const char* category) {
+    for (const char* variable : {"LC_ALL", category, "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            return value;
+        }
+    }
+    return {};
+}
+
+LCID UiLcidFromPosixName(std::string_view name) {
+    const LCID lcid = LcidFromPosixName(name);
+    if (lcid != LOCALE_CUSTOM_DEFAULT) {
+        return lcid;
+    }
+    const std::string base = WithoutCodeset(name);
+    const LCID main = MainLcidOfLanguage(base.substr(0, base.find_first_of("_@")));
+    return main != 0 ? main : 0x0409;
 }
 
 LCID LcidFromPosixName(std::string_view name) {

@@ -44,6 +44,13 @@ const LocaleData* FindLocale(LCID lcid);
 // unknown territory, the language's main country; en-US for C, POSIX, empty and unknown names.
 LCID LcidFromPosixName(std::string_view name);
 
+// The user's locale name for a category: LC_ALL, then the category's variable, then LANG; "" if unset.
+std::string LocaleNameFromEnvironment(const char* category);
+
+// The LCID of a language Windows has a user interface in: the language's main country where the
+// name's own LCID is LOCALE_CUSTOM_DEFAULT, en-US where the language is not listed.
+LCID UiLcidFromPosixName(std::string_view name);
+
 // The first character of a pattern that is not a field letter: the date or time separator.
 wchar_t PatternSeparator(std::wstring_view pattern);
 

@@ -130,4 +130,16 @@ TEST(CLibraryLocale, AnInstalledLocaleWithoutALcidIsTheCustomDefault) {
     EXPECT_EQ(date, Date(2024, 3, 5));
 }
 
+// Windows' interface languages are real ones: the language's main country, else English.
+TEST(CLibraryLocale, TheUiLanguageOfACustomLocaleIsItsLanguagesOrEnglish) {
+    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("fy_NL");
+    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("de_BE");
+    const ScopedEnvironment all("LC_ALL", std::nullopt);
+    const ScopedEnvironment lang("LANG", "de_BE.UTF-8");
+    EXPECT_EQ(GetUserDefaultLCID(), LOCALE_CUSTOM_DEFAULT);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0407);
+    const ScopedEnvironment messages("LC_MESSAGES", "fy_NL.UTF-8");
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
+}
+
 } // namespace
