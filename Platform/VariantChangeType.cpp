@@ -300,9 +300,19 @@ HRESULT ToText(const Scalar& s, const VARIANT& source, const Platform::LocaleDat
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+// Whether the conversion reads or writes locale text (a text to a date reads the wire form in any
+// locale, see VarDateFromStr).
+bool UsesLocaleText(const Scalar& s, VARTYPE vt) {
+    return vt == VT_BSTR || (s.kind == Scalar::Kind::Text && vt != VT_DATE);
+}
+
+// A locale whose data is not installed fails only the conversions that need its text forms.
 HRESULT ConvertScalar(const VARIANT& source, const Scalar& s, LCID lcid, USHORT flags, VARTYPE vt,
                       VARIANT* result) {
     const Platform::LocaleData* locale = Platform::FindLocale(lcid);
+    if (locale == nullptr && !UsesLocaleText(s, vt)) {
+        locale = Platform::FindLocale(LOCALE_INVARIANT);
+    }
     if (locale == nullptr) {
         return E_INVALIDARG;
     }

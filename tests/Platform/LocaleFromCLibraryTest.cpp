@@ -142,4 +142,34 @@ TEST(CLibraryLocale, TheUiLanguageOfACustomLocaleIsItsLanguagesOrEnglish) {
     EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
 }
 
+// A locale whose data is not at hand (not installed, or an LCID no locale has): what needs its forms
+// fails rather than being read in another locale's; what reads the same everywhere still converts.
+TEST(CLibraryLocale, ALocaleWithoutDataFailsWhatNeedsItsForms) {
+    constexpr LCID kNoData = 0x04FF;
+    EXPECT_EQ(GetLocaleInfoW(kNoData, LOCALE_SDECIMAL, nullptr, 0), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    DOUBLE number = 0;
+    EXPECT_EQ(VarR8FromStr(L"3,5", kNoData, 0, &number), E_INVALIDARG);
+    BSTR text = nullptr;
+    EXPECT_EQ(VarBstrFromDate(Date(2024, 3, 5), kNoData, 0, &text), E_INVALIDARG);
+    DATE date = 0;
+    EXPECT_EQ(VarDateFromStr(L"05/03/2024", kNoData, 0, &date), DISP_E_TYPEMISMATCH);
+    ASSERT_EQ(VarDateFromStr(L"2024-03-05T12:00:00Z", kNoData, 0, &date), S_OK);
+    EXPECT_EQ(date, Date(2024, 3, 5) + 0.5);
+
+    VARIANT source;
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocString(L"2024-03-05 12:00");
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(VariantChangeTypeEx(&result, &source, kNoData, 0, VT_DATE), S_OK);
+    EXPECT_EQ(result.date, Date(2024, 3, 5) + 0.5);
+    EXPECT_EQ(VariantChangeTypeEx(&result, &source, kNoData, 0, VT_R8), E_INVALIDARG);
+    VariantClear(&source);
+    source.vt = VT_I4;
+    source.lVal = 7;
+    ASSERT_EQ(VariantChangeTypeEx(&result, &source, kNoData, 0, VT_R8), S_OK);
+    EXPECT_EQ(result.dblVal, 7.0);
+}
+
 } // namespace
