@@ -4,7 +4,7 @@
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
 #include "Platform/WinNls.h"
-#include "tests/Platform/InstalledLocale.h"
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ class UserLocale : public testing::TestWithParam<UserLocaleCase> {
 protected:
     void SetUp() override {
         if (std::string(GetParam().posixName) != "C") {
-            KOVA_SKIP_UNLESS_LOCALE_INSTALLED(GetParam().posixName);
+            KOVA_SKIP_UNLESS_LOCALES_INSTALLED(GetParam().posixName);
         }
     }
     std::string Environment() const {
@@ -98,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Locales, UserLocale,
                          });
 
 TEST(CLibraryLocale, ThousandsSeparatorsAreTheLocales) {
-    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("de_CH");
-    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("nl_NL");
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_CH");
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("nl_NL");
     DOUBLE number = 0;
     ASSERT_EQ(VarR8FromStr(L"1\u2019234.5", 0x0807, 0, &number), S_OK);
     EXPECT_EQ(number, 1234.5);
@@ -117,7 +117,7 @@ TEST(CLibraryLocale, ThousandsSeparatorsAreTheLocales) {
 
 // A locale without a Windows LCID in the layer's list is the user's custom locale, served by name.
 TEST(CLibraryLocale, AnInstalledLocaleWithoutALcidIsTheCustomDefault) {
-    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("fy_NL");
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("fy_NL");
     const ScopedEnvironment all("LC_ALL", "fy_NL.UTF-8");
     EXPECT_EQ(GetUserDefaultLCID(), LOCALE_CUSTOM_DEFAULT);
     EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SNAME), L"fy-NL");
@@ -132,8 +132,8 @@ TEST(CLibraryLocale, AnInstalledLocaleWithoutALcidIsTheCustomDefault) {
 
 // Windows' interface languages are real ones: the language's main country, else English.
 TEST(CLibraryLocale, TheUiLanguageOfACustomLocaleIsItsLanguagesOrEnglish) {
-    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("fy_NL");
-    KOVA_SKIP_UNLESS_LOCALE_INSTALLED("de_BE");
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("fy_NL");
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_BE");
     const ScopedEnvironment all("LC_ALL", std::nullopt);
     const ScopedEnvironment lang("LANG", "de_BE.UTF-8");
     EXPECT_EQ(GetUserDefaultLCID(), LOCALE_CUSTOM_DEFAULT);

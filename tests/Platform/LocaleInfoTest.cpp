@@ -1,5 +1,6 @@
 #include "Platform/LocaleTable.h"
 #include "Platform/WinNls.h"
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ std::wstring LanguageName(LCID lcid) {
 }
 
 TEST(UserLocale, UiLanguageFollowsLcAllThenMessagesThenLang) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     ScopedEnvironment all("LC_ALL", std::nullopt);
     ScopedEnvironment messages("LC_MESSAGES", std::nullopt);
     ScopedEnvironment lang("LANG", "fr_FR.UTF-8");

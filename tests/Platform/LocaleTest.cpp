@@ -2,6 +2,7 @@
 #include "Platform/WinError.h"
 #include "Platform/WinNls.h"
 
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,7 @@ TEST(Locale, UserLocaleFromTheEnvironment) {
 }
 
 TEST(Locale, UiLanguageReadsTheMessagesCategory) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     ScopedEnvironment all("LC_ALL", std::nullopt);
     ScopedEnvironment messages("LC_MESSAGES", "de_DE.UTF-8");
     ScopedEnvironment lang("LANG", "en_US.UTF-8");
@@ -62,6 +64,7 @@ struct ItemCase {
 class LocaleItems : public testing::TestWithParam<ItemCase> {};
 
 TEST_P(LocaleItems, HaveTheLocalesValues) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     EXPECT_EQ(Info(GetParam().lcid, GetParam().type), GetParam().expected);
 }
 
@@ -93,6 +96,7 @@ TEST(Locale, SizeProtocolAndErrors) {
 }
 
 TEST(Locale, DefaultLocaleIdsFollowTheUserLocale) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     ScopedEnvironment all("LC_ALL", "de_DE.UTF-8");
     for (LCID lcid : {LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, LOCALE_CUSTOM_DEFAULT}) {
         EXPECT_EQ(Info(lcid, LOCALE_SDECIMAL), L",") << lcid;
@@ -100,6 +104,7 @@ TEST(Locale, DefaultLocaleIdsFollowTheUserLocale) {
 }
 
 TEST(Locale, ThreadLocaleIsPerThreadAndChangeable) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     ScopedEnvironment all("LC_ALL", "en_US.UTF-8");
     EXPECT_TRUE(SetThreadLocale(1031));
     EXPECT_EQ(GetThreadLocale(), 1031u);
@@ -116,6 +121,7 @@ struct FormatCase {
 };
 
 TEST(DateTimeFormat, ShortDateAndTimeInEachLocale) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     const SYSTEMTIME when{2024, 3, 0, 5, 19, 8, 9, 0};
     for (const FormatCase& c : {FormatCase{1033, L"3/5/2024", L"7:08:09 PM", L"7:08 PM"},
                                 FormatCase{2057, L"05/03/2024", L"19:08:09", L"19:08"},
@@ -132,6 +138,7 @@ TEST(DateTimeFormat, ShortDateAndTimeInEachLocale) {
 }
 
 TEST(DateTimeFormat, PicturesAndFlags) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     const SYSTEMTIME when{2024, 3, 0, 5, 0, 5, 0, 0};
     wchar_t text[255];
     GetDateFormatW(1033, 0, &when, L"dddd, MMM d ''yy 'at' yyyy", text, 255);

@@ -1,5 +1,6 @@
 #include "Platform/OleAuto.h"
 #include "Platform/WinNls.h"
+#include "tests/Support/InstalledLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@ struct NumberCase {
 };
 
 TEST(VarR8FromStr, ReadsTheLocalesForm) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     for (const NumberCase& c :
          {NumberCase{kUs, L"1,234.5", S_OK, 1234.5}, NumberCase{kUs, L"  -0.25 ", S_OK, -0.25},
           NumberCase{kUs, L"(3)", S_OK, -3}, NumberCase{kUs, L"$12.50", S_OK, 12.5},
@@ -39,6 +41,7 @@ TEST(VarR8FromStr, ReadsTheLocalesForm) {
 }
 
 TEST(VarCyFromStr, KeepsFourDecimalsRoundingHalfToEven) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         const wchar_t* text;
@@ -88,6 +91,7 @@ TEST(VarDateFromStr, WireFormsConvertInEveryLocale) {
 }
 
 TEST(VarDateFromStr, ShortDateOfTheLocale) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         const wchar_t* text;
@@ -158,6 +162,7 @@ TEST(VarDateFromStr, ValueOnlyFlags) {
 }
 
 TEST(VarBstrFromDate, ShortDateAndLongTimeLeavingOutEmptyParts) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         DATE date;
