@@ -30,7 +30,6 @@ constexpr WindowsDifference kWindowsDifferences[] = {
     {"en_US", L"M/d/yyyy", L"dddd, MMMM d, yyyy", L"h:mm:ss tt", L"h:mm tt"},
     {"en_GB", nullptr, L"dd MMMM yyyy", nullptr, nullptr},
     {"de_DE", nullptr, L"dddd, d. MMMM yyyy", nullptr, nullptr},
-    {"fr_FR", nullptr, L"dddd d MMMM yyyy", nullptr, nullptr},
 };
 
 void Apply(const wchar_t* value, std::wstring* field) {
