@@ -204,8 +204,8 @@ int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR
         return FailWith(ERROR_INVALID_PARAMETER);
     }
     const wchar_t* picture = lpFormat != nullptr      ? lpFormat
-                             : kinds == DATE_LONGDATE ? locale->longDate
-                                                      : locale->shortDate;
+                             : kinds == DATE_LONGDATE ? locale->longDate.c_str()
+                                                      : locale->shortDate.c_str();
     return Platform::DeliverTerminated(Platform::FormatDatePicture(*locale, date, picture), lpDateStr,
                                        cchDate);
 }
@@ -225,7 +225,7 @@ int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR
     if (time.wHour > 23 || time.wMinute > 59 || time.wSecond > 59 || time.wMilliseconds > 999) {
         return FailWith(ERROR_INVALID_PARAMETER);
     }
-    const wchar_t* picture = lpFormat != nullptr ? lpFormat : locale->timeFormat;
+    const wchar_t* picture = lpFormat != nullptr ? lpFormat : locale->timeFormat.c_str();
     return Platform::DeliverTerminated(Platform::FormatTimePicture(*locale, time, picture, dwFlags),
                                        lpTimeStr, cchTime);
 }

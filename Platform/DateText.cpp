@@ -1,7 +1,7 @@
 // VarDateFromStr and VarBstrFromDate. Texts read: the wire form "2024-03-05T07:08:09Z" (fraction of a
-// second, "T" and "Z" optional, blanks in their place) in every locale; any year-first date; the
-// locale's short date (two-digit years: 00-29 are 20xx, 30-99 19xx); a time alone. A time is h:mm or
-// h:mm:ss with an optional fraction (ignored) and AM/PM marker.
+// second, "T" and "Z" optional, blanks in their place) in every locale, even one not installed; any
+// year-first date; the locale's short date (two-digit years: 00-49 are 20xx, 50-99 19xx); a time alone. A
+// time is h:mm or h:mm:ss with an optional fraction (ignored) and AM/PM marker.
 #include "Platform/OleAuto.h"
 
 #include "Platform/DateFormatting.h"
@@ -75,9 +75,11 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
+// Without the locale's data (null) only what reads the same in every locale is read: year-first
+// dates and times with ":".
 class DateTextReader {
 public:
-    DateTextReader(std::vector<Token> tokens, const Platform::LocaleData& locale)
+    DateTextReader(std::vector<Token> tokens, const Platform::LocaleData* locale)
         : tokens_(std::move(tokens)), locale_(locale) {}
 
     bool Read(SYSTEMTIME* result) {
@@ -117,11 +119,13 @@ private:
         if (year.text.size() > 2) {
             return static_cast<WORD>(std::min(year.value, 65535u));
         }
-        return static_cast<WORD>(year.value < 30 ? 2000 + year.value : 1900 + year.value);
+        // The Windows default window: 00-49 are 20xx, 50-99 19xx.
+        return static_cast<WORD>(year.value < 50 ? 2000 + year.value : 1900 + year.value);
     }
 
     bool ReadDate(SYSTEMTIME* time) {
-        const wchar_t marks[] = {L'/', L'-', L'.', Platform::PatternSeparator(locale_.shortDate)};
+        const wchar_t marks[] = {L'/', L'-', L'.',
+                                 locale_ ? Platform::PatternSeparator(locale_->shortDate) : L'/'};
         const std::wstring_view separators(marks, std::size(marks));
         const std::size_t at = position_;
         if (!(IsNumber(at) && IsMark(at + 1, separators) && IsNumber(at + 2) && IsMark(at + 3, separators) &&
@@ -134,11 +138,14 @@ private:
         const Token* year = &third;
         const Token* month = &first;
         const Token* day = &second;
-        if (first.text.size() > 2 || Platform::ShortDateOrder(locale_) == Platform::DateOrder::YearMonthDay) {
+        if (first.text.size() > 2 ||
+            (locale_ && Platform::ShortDateOrder(*locale_) == Platform::DateOrder::YearMonthDay)) {
             year = &first;
             month = &second;
             day = &third;
-        } else if (Platform::ShortDateOrder(locale_) == Platform::DateOrder::DayMonthYear) {
+        } else if (locale_ == nullptr) {
+            return false;
+        } else if (Platform::ShortDateOrder(*locale_) == Platform::DateOrder::DayMonthYear) {
             month = &second;
             day = &first;
         }
@@ -150,7 +157,7 @@ private:
     }
 
     bool ReadTime(SYSTEMTIME* time) {
-        const wchar_t marks[] = {L':', Platform::PatternSeparator(locale_.timeFormat)};
+        const wchar_t marks[] = {L':', locale_ ? Platform::PatternSeparator(locale_->timeFormat) : L':'};
         const std::wstring_view separators(marks, std::size(marks));
         std::size_t at = position_;
         if (!(IsNumber(at) && IsMark(at + 1, separators) && IsNumber(at + 2))) {
@@ -168,9 +175,9 @@ private:
             }
         }
         position_ = at;
-        if (TakeWord(locale_.am) || TakeWord(L"AM") || TakeWord(L"A")) {
+        if ((locale_ && TakeWord(locale_->am)) || TakeWord(L"AM") || TakeWord(L"A")) {
             hour = hour == 12 ? 0 : hour + (hour > 12 ? 100 : 0);
-        } else if (TakeWord(locale_.pm) || TakeWord(L"PM") || TakeWord(L"P")) {
+        } else if ((locale_ && TakeWord(locale_->pm)) || TakeWord(L"PM") || TakeWord(L"P")) {
             hour = hour == 12 ? 12 : hour + (hour > 12 ? 100 : 12);
         }
         time->wHour = static_cast<WORD>(std::min(hour, 65535u));
@@ -180,20 +187,22 @@ private:
     }
 
     std::vector<Token> tokens_;
-    const Platform::LocaleData& locale_;
+    const Platform::LocaleData* locale_;
     std::size_t position_ = 0;
 };
 
 } // namespace
 
+// A locale whose data is not installed still reads the server's wire form; a short date, whose
+// order only the locale knows, is then refused rather than guessed.
 HRESULT VarDateFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DATE* pdateOut) {
-    const Platform::LocaleData* locale = Platform::FindLocale(lcid);
-    if (strIn == nullptr || pdateOut == nullptr || locale == nullptr) {
+    if (strIn == nullptr || pdateOut == nullptr) {
         return E_INVALIDARG;
     }
     SYSTEMTIME time{};
     DATE date = 0;
-    if (!DateTextReader(Tokenize(strIn), *locale).Read(&time) || !SystemTimeToVariantTime(&time, &date)) {
+    if (!DateTextReader(Tokenize(strIn), Platform::FindLocale(lcid)).Read(&time) ||
+        !SystemTimeToVariantTime(&time, &date)) {
         return DISP_E_TYPEMISMATCH;
     }
     const double day = std::trunc(date);

@@ -3,6 +3,8 @@
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 namespace Platform {
@@ -63,6 +65,22 @@ DWORD Win32ErrorFromErrno(int errnoValue) {
 
 void SetLastErrorFromErrno() {
     SetLastError(Win32ErrorFromErrno(errno));
+}
+
+void SetLastErrorFromErrnoForPath(const std::string& path) {
+    const int error = errno;
+    SetLastError(error == ENOENT && !ParentDirectoryExists(path) ? ERROR_PATH_NOT_FOUND
+                                                                 : Win32ErrorFromErrno(error));
+}
+
+bool ParentDirectoryExists(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return true;
+    }
+    struct stat status {};
+    const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+    return stat(parent.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 } // namespace Platform

@@ -36,6 +36,7 @@ BOOL FindClose(HANDLE hFindFile);
 // Security attributes are accepted and ignored: files get the process's default permissions.
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 BOOL RemoveDirectoryW(LPCWSTR lpPathName);
+// A missing folder on the way is ERROR_PATH_NOT_FOUND, a missing file ERROR_FILE_NOT_FOUND.
 BOOL DeleteFileW(LPCWSTR lpFileName);
 DWORD GetFileAttributesW(LPCWSTR lpFileName);
 

@@ -63,6 +63,14 @@ bool DestinationRefused(const std::string& destination) {
     return S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR) == 0;
 }
 
+// A copy onto the source itself (the same path, or a link to it) would empty it. Windows finds the
+// source open and refuses with ERROR_SHARING_VIOLATION.
+bool IsSameFile(const struct stat& source, const std::string& destination) {
+    struct stat status {};
+    return stat(destination.c_str(), &status) == 0 && status.st_dev == source.st_dev &&
+           status.st_ino == source.st_ino;
+}
+
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t written = write(fd, data, size);
@@ -126,7 +134,8 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
 
     FileDescriptor input(open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (!input.IsOpen()) {
-        return FailFromErrno();
+        Platform::SetLastErrorFromErrnoForPath(source);
+        return FALSE;
     }
     struct stat sourceStatus {};
     if (fstat(input.Get(), &sourceStatus) != 0) {
@@ -137,6 +146,9 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
     }
     if ((dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS) != 0 && access(destination.c_str(), F_OK) == 0) {
         return Fail(ERROR_FILE_EXISTS);
+    }
+    if (IsSameFile(sourceStatus, destination)) {
+        return Fail(ERROR_SHARING_VIOLATION);
     }
     if (DestinationRefused(destination)) {
         return Fail(ERROR_ACCESS_DENIED);

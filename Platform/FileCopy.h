@@ -25,7 +25,9 @@ using LPPROGRESS_ROUTINE = DWORD(CALLBACK*)(LARGE_INTEGER TotalFileSize, LARGE_I
 
 // Copies the content, permission bits and last-write time; an existing destination is replaced
 // unless COPY_FILE_FAIL_IF_EXISTS is given. A read-only or directory destination fails with
-// ERROR_ACCESS_DENIED, as on Windows, whatever the process's privileges. PROGRESS_CANCEL, or
+// ERROR_ACCESS_DENIED, as on Windows, whatever the process's privileges; a copy onto the source
+// itself (the same path or a link to it) fails with ERROR_SHARING_VIOLATION and leaves it untouched;
+// a source whose folder is missing is ERROR_PATH_NOT_FOUND. PROGRESS_CANCEL, or
 // *pbCancel set during the copy, ends it with ERROR_REQUEST_ABORTED and removes the partial copy;
 // PROGRESS_STOP ends it the same way but leaves the partial copy.
 BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_ROUTINE lpProgressRoutine,

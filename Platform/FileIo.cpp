@@ -39,14 +39,9 @@ BOOL FailFromErrno() {
     return FALSE;
 }
 
-bool ParentDirectoryExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return true;
-    }
-    struct stat status {};
-    const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
-    return stat(parent.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+// Whether an open would write to or empty the file that exists (CREATE_NEW fails on it anyway).
+bool ChangesExistingContent(DWORD access, DWORD disposition) {
+    return disposition != CREATE_NEW && ((access & GENERIC_WRITE) != 0 || disposition == CREATE_ALWAYS);
 }
 
 int OpenFlags(DWORD access, DWORD disposition) {
@@ -126,18 +121,20 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
     const std::string path = Platform::NativePath(lpFileName);
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
-    if (existed && S_ISDIR(before.st_mode)) {
+    // Windows refuses to write a read-only file whatever the caller's rights, root's included.
+    const bool readOnly =
+        existed && (Platform::FileAttributesFromStat(before) & FILE_ATTRIBUTE_READONLY) != 0;
+    if (existed && (S_ISDIR(before.st_mode) ||
+                    (readOnly && ChangesExistingContent(dwDesiredAccess, dwCreationDisposition)))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     const int descriptor = open(path.c_str(), OpenFlags(dwDesiredAccess, dwCreationDisposition), 0666);
     if (descriptor < 0) {
-        if (errno == ENOENT && !ParentDirectoryExists(path)) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-        } else if (errno == EEXIST) {
+        if (errno == EEXIST) {
             SetLastError(ERROR_FILE_EXISTS);
         } else {
-            Platform::SetLastErrorFromErrno();
+            Platform::SetLastErrorFromErrnoForPath(path);
         }
         return INVALID_HANDLE_VALUE;
     }
@@ -312,9 +309,11 @@ BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelI
     if (lpFileName == nullptr) {
         return Fail(ERROR_FILE_NOT_FOUND);
     }
+    const std::string path = Platform::NativePath(lpFileName);
     struct stat status {};
-    if (stat(Platform::NativePath(lpFileName).c_str(), &status) != 0) {
-        return FailFromErrno();
+    if (stat(path.c_str(), &status) != 0) {
+        Platform::SetLastErrorFromErrnoForPath(path);
+        return FALSE;
     }
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(lpFileInformation);
     data->dwFileAttributes = Platform::FileAttributesFromStat(status);

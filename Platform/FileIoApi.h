@@ -29,7 +29,8 @@ using LPOVERLAPPED = OVERLAPPED*;
 using PLARGE_INTEGER = LARGE_INTEGER*;
 
 // Share modes are accepted and not enforced (Linux has no mandatory sharing); security attributes
-// and the template are ignored. A directory cannot be opened (ERROR_ACCESS_DENIED). CREATE_ALWAYS
+// and the template are ignored. A directory cannot be opened, nor a read-only file written or emptied,
+// whoever runs, root included (ERROR_ACCESS_DENIED, as on Windows). CREATE_ALWAYS
 // and OPEN_ALWAYS set ERROR_ALREADY_EXISTS when the file was there. A missing directory on the way
 // gives ERROR_PATH_NOT_FOUND, a missing file ERROR_FILE_NOT_FOUND, CREATE_NEW on an existing file
 // ERROR_FILE_EXISTS.

@@ -59,7 +59,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName) {
         return FALSE;
     }
     if (unlink(path.c_str()) != 0) {
-        Platform::SetLastErrorFromErrno();
+        Platform::SetLastErrorFromErrnoForPath(path);
         return FALSE;
     }
     return TRUE;
@@ -70,9 +70,10 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
+    const std::string path = Platform::NativePath(lpFileName);
     struct stat status {};
-    if (stat(Platform::NativePath(lpFileName).c_str(), &status) != 0) {
-        Platform::SetLastErrorFromErrno();
+    if (stat(path.c_str(), &status) != 0) {
+        Platform::SetLastErrorFromErrnoForPath(path);
         return INVALID_FILE_ATTRIBUTES;
     }
     return Platform::FileAttributesFromStat(status);

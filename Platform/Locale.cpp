@@ -7,22 +7,10 @@
 #include "Platform/WinError.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cwchar>
 #include <string>
 
 namespace {
-
-// LC_ALL, then the category's own variable, then LANG.
-LCID LcidFromEnvironment(const char* category) {
-    for (const char* variable : {"LC_ALL", category, "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
-            return Platform::LcidFromPosixName(value);
-        }
-    }
-    return Platform::LcidFromPosixName("");
-}
 
 thread_local LCID threadLocale = LOCALE_NEUTRAL; // neutral: not set, the user locale
 
@@ -68,12 +56,16 @@ bool LocaleItem(const Platform::LocaleData& locale, LCTYPE type, std::wstring* v
         *value = HexLanguageId(locale.lcid);
         return true;
     case LOCALE_SDECIMAL:
-    case LOCALE_SMONDECIMALSEP:
         *value = locale.decimal;
         return true;
     case LOCALE_STHOUSAND:
-    case LOCALE_SMONTHOUSANDSEP:
         *value = locale.thousand;
+        return true;
+    case LOCALE_SMONDECIMALSEP:
+        *value = locale.monetaryDecimal;
+        return true;
+    case LOCALE_SMONTHOUSANDSEP:
+        *value = locale.monetaryThousand;
         return true;
     case LOCALE_SCURRENCY:
         *value = locale.currency;
@@ -150,7 +142,7 @@ int DeliverTerminated(std::wstring_view text, LPWSTR buffer, int capacity) {
 } // namespace Platform
 
 LCID GetUserDefaultLCID() {
-    return LcidFromEnvironment("LC_TIME");
+    return Platform::LcidFromPosixName(Platform::LocaleNameFromEnvironment("LC_TIME"));
 }
 
 LCID GetSystemDefaultLCID() {
@@ -162,7 +154,7 @@ LANGID GetUserDefaultLangID() {
 }
 
 LANGID GetUserDefaultUILanguage() {
-    return LANGIDFROMLCID(LcidFromEnvironment("LC_MESSAGES"));
+    return LANGIDFROMLCID(Platform::UiLcidFromPosixName(Platform::LocaleNameFromEnvironment("LC_MESSAGES")));
 }
 
 LCID GetThreadLocale() {

@@ -41,7 +41,7 @@ bool IsThousandsSeparator(std::wstring_view text, const Platform::LocaleData& lo
 
 bool TakeCurrency(std::wstring_view& text, const Platform::LocaleData& locale) {
     if (StartsWith(text, locale.currency)) {
-        text.remove_prefix(std::wcslen(locale.currency));
+        text.remove_prefix(locale.currency.size());
         SkipBlanks(text);
         return true;
     }
@@ -95,7 +95,7 @@ HRESULT ParseDecimal(std::wstring_view text, const LocaleData& locale, DecimalNu
             text.remove_prefix(1);
         } else if (!inFraction && StartsWith(text, locale.decimal)) {
             inFraction = true;
-            text.remove_prefix(std::wcslen(locale.decimal));
+            text.remove_prefix(locale.decimal.size());
         } else if (!inFraction && sawDigit && IsThousandsSeparator(text, locale, &separatorLength) &&
                    text.size() > separatorLength &&
                    std::iswdigit(static_cast<wint_t>(text[separatorLength]))) {

@@ -113,8 +113,9 @@ constexpr USHORT VARIANT_NOVALUEPROP = 0x01;
 constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x04;
 constexpr USHORT VARIANT_LOCALBOOL = 0x10;
-constexpr USHORT VAR_DATEVALUEONLY = 0x08;
-constexpr USHORT VAR_TIMEVALUEONLY = 0x04;
+// Flags of VarDateFromStr and VarBstrFromDate (not of VariantChangeType, whose flags they share bits with).
+constexpr ULONG VAR_TIMEVALUEONLY = 0x01;
+constexpr ULONG VAR_DATEVALUEONLY = 0x02;
 HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANT* pvargDest, const VARIANT* pvarSrc, LCID lcid, USHORT wFlags, VARTYPE vt);
 

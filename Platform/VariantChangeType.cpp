@@ -223,10 +223,12 @@ HRESULT ToCurrency(const Scalar& s, const Platform::LocaleData& locale, LONGLONG
     return S_OK;
 }
 
-HRESULT ToDate(const Scalar& s, const Platform::LocaleData& locale, LCID lcid, USHORT flags, DATE* out) {
+// VariantChangeType's flags (VARIANT_*) share bits with VAR_TIMEVALUEONLY and VAR_DATEVALUEONLY, so
+// none of them is passed to the date conversions: a date keeps its date and its time.
+HRESULT ToDate(const Scalar& s, const Platform::LocaleData& locale, LCID lcid, DATE* out) {
     if (s.kind == Scalar::Kind::Text) {
         const std::wstring text(s.text);
-        return VarDateFromStr(text.c_str(), lcid, flags, out);
+        return VarDateFromStr(text.c_str(), lcid, 0, out);
     }
     double value = 0;
     const HRESULT hr = ToReal(s, locale, &value);
@@ -279,7 +281,7 @@ HRESULT ToText(const Scalar& s, const VARIANT& source, const Platform::LocaleDat
         text = Platform::FormatDouble(s.real, source.vt == VT_R4 ? 7 : 15, locale);
         break;
     case Scalar::Kind::Date:
-        return VarBstrFromDate(s.real, lcid, flags, out);
+        return VarBstrFromDate(s.real, lcid, 0, out);
     case Scalar::Kind::Currency:
         text = Platform::FormatCurrency(s.currency, locale);
         break;
@@ -298,9 +300,19 @@ HRESULT ToText(const Scalar& s, const VARIANT& source, const Platform::LocaleDat
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+// Whether the conversion reads or writes locale text (a text to a date reads the wire form in any
+// locale, see VarDateFromStr).
+bool UsesLocaleText(const Scalar& s, VARTYPE vt) {
+    return vt == VT_BSTR || (s.kind == Scalar::Kind::Text && vt != VT_DATE);
+}
+
+// A locale whose data is not installed fails only the conversions that need its text forms.
 HRESULT ConvertScalar(const VARIANT& source, const Scalar& s, LCID lcid, USHORT flags, VARTYPE vt,
                       VARIANT* result) {
     const Platform::LocaleData* locale = Platform::FindLocale(lcid);
+    if (locale == nullptr && !UsesLocaleText(s, vt)) {
+        locale = Platform::FindLocale(LOCALE_INVARIANT);
+    }
     if (locale == nullptr) {
         return E_INVALIDARG;
     }
@@ -336,7 +348,7 @@ HRESULT ConvertScalar(const VARIANT& source, const Scalar& s, LCID lcid, USHORT 
     case VT_R8:
         return ToReal(s, *locale, &result->dblVal);
     case VT_DATE:
-        return ToDate(s, *locale, lcid, flags, &result->date);
+        return ToDate(s, *locale, lcid, &result->date);
     case VT_CY:
         return ToCurrency(s, *locale, &result->cyVal.int64);
     case VT_BOOL:

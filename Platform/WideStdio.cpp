@@ -3,14 +3,36 @@
 #include "Platform/PathMapping.h"
 #include "Platform/Utf.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Windows refuses to write a read-only file (one its owner may not write) whoever runs, root included.
+bool RefusedAsReadOnly(const std::string& path, const wchar_t* mode) {
+    if (std::wcspbrk(mode, L"wa+") == nullptr) {
+        return false;
+    }
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode) && (status.st_mode & S_IWUSR) == 0;
+}
+
+} // namespace
 
 FILE* _wfopen(const wchar_t* filename, const wchar_t* mode) {
     if (filename == nullptr || mode == nullptr) {
         errno = EINVAL;
         return nullptr;
     }
-    return std::fopen(Platform::NativePath(filename).c_str(), Platform::WideToUtf8(mode).c_str());
+    const std::string path = Platform::NativePath(filename);
+    if (RefusedAsReadOnly(path, mode)) {
+        errno = EACCES;
+        return nullptr;
+    }
+    return std::fopen(path.c_str(), Platform::WideToUtf8(mode).c_str());
 }
 
 FILE* _wfsopen(const wchar_t* filename, const wchar_t* mode, int) {

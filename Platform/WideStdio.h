@@ -9,7 +9,8 @@ constexpr int _SH_DENYWR = 0x20;
 constexpr int _SH_DENYRD = 0x30;
 constexpr int _SH_DENYNO = 0x40;
 
-// Null with errno set when the file cannot be opened.
+// Null with errno set when the file cannot be opened; a mode that writes ("w", "a", "+") on a
+// read-only file is refused with EACCES whoever runs, root included, as on Windows.
 FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
 // Files are never locked against other openers here, so every sharing flag acts as _SH_DENYNO.
 FILE* _wfsopen(const wchar_t* filename, const wchar_t* mode, int shflag);

@@ -20,8 +20,10 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
 
 // Locales. The user locale comes from the environment (LC_ALL, then LC_TIME, then LANG; the UI
-// language reads LC_MESSAGES in place of LC_TIME); known: en-US, en-GB, de-DE, fr-FR and the invariant
-// locale. Unset, C, POSIX and unknown locales are en-US.
+// language reads LC_MESSAGES in place of LC_TIME). Every locale the C library has installed is known,
+// with its data; common ones have their Windows LCIDs, others are LOCALE_CUSTOM_DEFAULT. Unset, C,
+// POSIX and names neither known nor installed are en-US. A known LCID whose locale is not installed
+// fails with ERROR_INVALID_PARAMETER (en-US then takes the C locale's data).
 constexpr WORD SORT_DEFAULT = 0;
 inline constexpr LCID MAKELCID(WORD languageId, WORD sortId) {
     return (DWORD{sortId} << 16) | languageId;

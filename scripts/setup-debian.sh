@@ -3,10 +3,13 @@
 # arguments (scripts/fuzz.sh adds clang's). Safe to run again. Installing needs root: run it as root,
 # or as a user who may use sudo.
 set -euo pipefail
+# locales-all: the C library's data for every locale, which the platform layer reads dates and numbers
+# by (the locale tests need it).
 packages=(build-essential cmake ninja-build pkg-config clang-format curl
           libgoogle-glog-dev libcurl4-openssl-dev libpugixml-dev libssl-dev libkrb5-dev
           libcpp-httplib-dev nlohmann-json3-dev libsimdjson-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libgmime-3.0-dev libgsf-1-dev libcli11-dev zlib1g-dev time "$@")
+          libgmime-3.0-dev libgsf-1-dev libcli11-dev zlib1g-dev time
+          locales-all "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

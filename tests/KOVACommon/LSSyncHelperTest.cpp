@@ -2,6 +2,7 @@
 #include "Host/PropertyMap.h"
 #include "VantrelCommon/ResourceLibraries.h"
 #include "tests/KOVACommon/FakeFieldInfo.h"
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRegistryDir.h"
 #include "tests/VantrelCommon/ChildScenarios.h"
@@ -149,6 +150,7 @@ struct NumberCase {
 class NumberFieldTest : public SetFieldValueTest, public testing::WithParamInterface<NumberCase> {};
 
 TEST_P(NumberFieldTest, StoresByTheLocaleRules) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE");
     const NumberCase& c = GetParam();
     ScopedEnvironment locale("LC_ALL", c.userLocale);
     field->type = 5;

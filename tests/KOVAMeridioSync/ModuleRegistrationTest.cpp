@@ -3,6 +3,7 @@
 #include "Platform/WinReg.h"
 #include "tests/KOVAMeridioSync/LoadedPlugin.h"
 #include "tests/Platform/RegistryReading.h"
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/TempRegistryDir.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,7 @@ TEST(ModuleRegistrationTest, RegisterServerWritesTheMachineClassesAndUnregisterR
 }
 
 TEST(ModuleRegistrationTest, RegistrationLeavesTheThreadLocaleAsItFoundIt) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     TestSupport::TempRegistryDir registry;
     constexpr LCID german = 1031;
     ASSERT_TRUE(SetThreadLocale(german));

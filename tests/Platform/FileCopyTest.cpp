@@ -100,6 +100,35 @@ TEST_F(FileCopy, ReadOnlyDestinationIsRefusedAndKept) {
     EXPECT_EQ(ReadAll(dir.path() / "locked.txt"), "old");
 }
 
+TEST_F(FileCopy, ACopyOntoItselfIsASharingViolationAndKeepsTheFile) {
+    WriteFile(dir.path() / "doc.txt", "content");
+    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_symlink(dir.path() / "doc.txt", dir.path() / "symlink.txt");
+    std::filesystem::create_hard_link(dir.path() / "doc.txt", dir.path() / "hardlink.txt");
+    for (const std::wstring& destination :
+         {Path("doc.txt"), Path("sub") + L"\\..\\doc.txt", Path("symlink.txt"), Path("hardlink.txt")}) {
+        SetLastError(0);
+        EXPECT_FALSE(CopyFileExW(Path("doc.txt").c_str(), destination.c_str(), nullptr, nullptr, nullptr, 0));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(ReadAll(dir.path() / "doc.txt"), "content");
+    }
+    // From the link onto the file it names, too.
+    EXPECT_FALSE(
+        CopyFileExW(Path("symlink.txt").c_str(), Path("doc.txt").c_str(), nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadAll(dir.path() / "doc.txt"), "content");
+}
+
+TEST_F(FileCopy, ASourceInAMissingFolderIsPathNotFound) {
+    WriteFile(dir.path() / "file.txt", "x");
+    for (const std::wstring& source : {Path("no-dir") + L"\\src.txt", Path("file.txt") + L"\\src.txt"}) {
+        SetLastError(0);
+        EXPECT_FALSE(CopyFileExW(source.c_str(), Path("out.txt").c_str(), nullptr, nullptr, nullptr, 0));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.txt"));
+}
+
 TEST_F(FileCopy, CancelRemovesThePartialCopyStopKeepsIt) {
     WriteFile(dir.path() / "src.bin", std::string(200 * 1024, 'y'));
     ProgressScript cancel{{PROGRESS_CONTINUE, PROGRESS_CANCEL}, {}, {}};

@@ -98,6 +98,34 @@ TEST_F(FileIoTest, DispositionsReportWindowsErrors) {
     EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
+// Windows refuses to write or empty a read-only file whoever asks, an administrator included (the
+// tests run as root in CI, where the file mode alone would not stop the open).
+TEST_F(FileIoTest, AReadOnlyFileIsNotOpenedForWritingAndKeepsItsContent) {
+    std::ofstream(dir.path() / "ro.txt") << "keep";
+    std::filesystem::permissions(dir.path() / "ro.txt", std::filesystem::perms::owner_read);
+    const struct {
+        DWORD access;
+        DWORD disposition;
+    } refused[] = {{GENERIC_WRITE, OPEN_EXISTING}, {GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING},
+                   {GENERIC_WRITE, OPEN_ALWAYS},   {GENERIC_WRITE, CREATE_ALWAYS},
+                   {GENERIC_READ, CREATE_ALWAYS},  {GENERIC_WRITE, TRUNCATE_EXISTING}};
+    for (const auto& c : refused) {
+        SetLastError(0);
+        EXPECT_EQ(Open(L"ro.txt", c.access, c.disposition), INVALID_HANDLE_VALUE)
+            << c.access << " " << c.disposition;
+        EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_EQ(Open(L"ro.txt", GENERIC_WRITE, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    HANDLE in = Open(L"ro.txt", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    char buffer[8] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(in, buffer, sizeof buffer, &read, nullptr));
+    EXPECT_EQ(std::string(buffer, read), "keep");
+    CloseHandle(in);
+}
+
 TEST_F(FileIoTest, BadHandlesAreRefused) {
     DWORD read = 0;
     char byte = 0;

@@ -1,4 +1,5 @@
 #include "Platform/FileApi.h"
+#include "Platform/FileIoApi.h"
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
 #include "tests/Support/TempDirectory.h"
@@ -34,6 +35,31 @@ TEST(FileOps, DeleteMissingFileIsFileNotFound) {
     TestSupport::TempDirectory dir;
     EXPECT_FALSE(DeleteFileW((dir.wide() + L"\\gone.txt").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// Windows names a missing folder on the way ERROR_PATH_NOT_FOUND and a missing last part
+// ERROR_FILE_NOT_FOUND; a file used as a folder is a missing folder.
+TEST(FileOps, AMissingParentFolderIsPathNotFound) {
+    TestSupport::TempDirectory dir;
+    std::ofstream(dir.path() / "file.txt") << "x";
+    const struct {
+        std::wstring path;
+        DWORD error;
+    } cases[] = {{dir.wide() + L"\\no-dir\\a.txt", ERROR_PATH_NOT_FOUND},
+                 {dir.wide() + L"\\file.txt\\a.txt", ERROR_PATH_NOT_FOUND},
+                 {dir.wide() + L"\\a.txt", ERROR_FILE_NOT_FOUND}};
+    for (const auto& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(GetFileAttributesW(c.path.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetLastError(), c.error) << "GetFileAttributesW";
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        SetLastError(0);
+        EXPECT_FALSE(GetFileAttributesExW(c.path.c_str(), GetFileExInfoStandard, &data));
+        EXPECT_EQ(GetLastError(), c.error) << "GetFileAttributesExW";
+        SetLastError(0);
+        EXPECT_FALSE(DeleteFileW(c.path.c_str()));
+        EXPECT_EQ(GetLastError(), c.error) << "DeleteFileW";
+    }
 }
 
 TEST(FileOps, ReadOnlyFileHasReadOnlyAttribute) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -155,6 +156,25 @@ TEST(WideStdioTest, WindowsFormPathsAreMapped) {
     errno = 0;
     EXPECT_EQ(nullptr, _wfopen((directory.path().wstring() + L"\\missing").c_str(), L"rb"));
     EXPECT_EQ(ENOENT, errno);
+}
+
+// As CreateFileW: a read-only file is not opened for writing, whoever runs (root included).
+TEST(WideStdioTest, AReadOnlyFileIsNotOpenedForWriting) {
+    TestSupport::TempDirectory directory;
+    std::ofstream(directory.path() / "ro.txt") << "keep";
+    std::filesystem::permissions(directory.path() / "ro.txt", std::filesystem::perms::owner_read);
+    const std::wstring path = directory.path().wstring() + L"\\ro.txt";
+    for (const wchar_t* mode : {L"w", L"wb", L"a", L"ab", L"r+", L"rb+", L"w+"}) {
+        errno = 0;
+        EXPECT_EQ(nullptr, _wfopen(path.c_str(), mode)) << mode;
+        EXPECT_EQ(EACCES, errno) << mode;
+    }
+    FILE* read = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(nullptr, read);
+    char text[8] = {};
+    EXPECT_EQ(std::fread(text, 1, sizeof text, read), 4u);
+    std::fclose(read);
+    EXPECT_STREQ(text, "keep");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Platform/OleAuto.h"
 #include "Platform/WinNls.h"
+#include "tests/Support/InstalledLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@ struct NumberCase {
 };
 
 TEST(VarR8FromStr, ReadsTheLocalesForm) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     for (const NumberCase& c :
          {NumberCase{kUs, L"1,234.5", S_OK, 1234.5}, NumberCase{kUs, L"  -0.25 ", S_OK, -0.25},
           NumberCase{kUs, L"(3)", S_OK, -3}, NumberCase{kUs, L"$12.50", S_OK, 12.5},
@@ -39,6 +41,7 @@ TEST(VarR8FromStr, ReadsTheLocalesForm) {
 }
 
 TEST(VarCyFromStr, KeepsFourDecimalsRoundingHalfToEven) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         const wchar_t* text;
@@ -88,6 +91,7 @@ TEST(VarDateFromStr, WireFormsConvertInEveryLocale) {
 }
 
 TEST(VarDateFromStr, ShortDateOfTheLocale) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         const wchar_t* text;
@@ -99,11 +103,26 @@ TEST(VarDateFromStr, ShortDateOfTheLocale) {
           Case{kFr, L"05/03/2024 19:08:09", Date(2024, 3, 5, 19, 8, 9)},
           Case{kUs, L"3/5/2024 7:08:09 PM", Date(2024, 3, 5, 19, 8, 9)},
           Case{kUs, L"3/5/2024 12:30 AM", Date(2024, 3, 5, 0, 30)}, Case{kUs, L"3/5/24", Date(2024, 3, 5)},
-          Case{kUs, L"3/5/45", Date(1945, 3, 5)}, Case{kUs, L"1/1/1800", Date(1800, 1, 1)},
-          Case{kUs, L"07:08:09", Date(1899, 12, 30, 7, 8, 9)}}) {
+          Case{kUs, L"1/1/1800", Date(1800, 1, 1)}, Case{kUs, L"07:08:09", Date(1899, 12, 30, 7, 8, 9)}}) {
         DATE date = 0;
         ASSERT_EQ(VarDateFromStr(c.text, c.lcid, 0, &date), S_OK) << c.lcid << " " << c.text;
         EXPECT_NEAR(date, c.expected, 1e-9) << c.text;
+    }
+}
+
+// The Windows default window for two-digit years: up to 49 is 20xx, from 50 on 19xx.
+TEST(VarDateFromStr, TwoDigitYearsFollowTheWindowsWindow) {
+    const std::pair<const wchar_t*, WORD> cases[] = {{L"3/5/00", 2000}, {L"3/5/29", 2029}, {L"3/5/30", 2030},
+                                                     {L"3/5/45", 2045}, {L"3/5/49", 2049}, {L"3/5/50", 1950},
+                                                     {L"3/5/99", 1999}, {L"3/5/0049", 49}};
+    for (const auto& [text, year] : cases) {
+        DATE date = 0;
+        if (year < 100) {
+            EXPECT_EQ(VarDateFromStr(text, kUs, 0, &date), DISP_E_TYPEMISMATCH) << "year 49 is before 100";
+            continue;
+        }
+        ASSERT_EQ(VarDateFromStr(text, kUs, 0, &date), S_OK) << text;
+        EXPECT_EQ(date, Date(year, 3, 5)) << text;
     }
 }
 
@@ -115,6 +134,25 @@ TEST(VarDateFromStr, RefusesWhatIsNotADate) {
     }
 }
 
+// The documented values; 4 is VARIANT_NOUSEROVERRIDE / LOCALE_NOUSEROVERRIDE's place and keeps both parts.
+TEST(VarDateFromStr, ValueOnlyFlagsHaveTheirDocumentedValues) {
+    EXPECT_EQ(VAR_TIMEVALUEONLY, 1u);
+    EXPECT_EQ(VAR_DATEVALUEONLY, 2u);
+    DATE date = 0;
+    ASSERT_EQ(VarDateFromStr(L"2024-03-05 12:00", kUs, VARIANT_NOUSEROVERRIDE, &date), S_OK);
+    EXPECT_EQ(date, Date(2024, 3, 5) + 0.5);
+    BSTR text = nullptr;
+    ASSERT_EQ(VarBstrFromDate(Date(2024, 3, 5) + 0.5, kUs, VARIANT_NOUSEROVERRIDE, &text), S_OK);
+    EXPECT_EQ(std::wstring(text), L"3/5/2024 12:00:00 PM");
+    SysFreeString(text);
+    ASSERT_EQ(VarBstrFromDate(Date(2024, 3, 5) + 0.5, kUs, VAR_DATEVALUEONLY, &text), S_OK);
+    EXPECT_EQ(std::wstring(text), L"3/5/2024");
+    SysFreeString(text);
+    ASSERT_EQ(VarBstrFromDate(Date(2024, 3, 5) + 0.5, kUs, VAR_TIMEVALUEONLY, &text), S_OK);
+    EXPECT_EQ(std::wstring(text), L"12:00:00 PM");
+    SysFreeString(text);
+}
+
 TEST(VarDateFromStr, ValueOnlyFlags) {
     DATE date = 0;
     ASSERT_EQ(VarDateFromStr(L"2024-03-05 12:00", kUs, VAR_DATEVALUEONLY, &date), S_OK);
@@ -124,6 +162,7 @@ TEST(VarDateFromStr, ValueOnlyFlags) {
 }
 
 TEST(VarBstrFromDate, ShortDateAndLongTimeLeavingOutEmptyParts) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("en_GB", "de_DE", "fr_FR");
     struct Case {
         LCID lcid;
         DATE date;

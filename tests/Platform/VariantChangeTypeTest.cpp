@@ -2,6 +2,7 @@
 #include "Platform/WinNls.h"
 
 #include "CountingUnknown.h"
+#include "tests/Support/InstalledLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,7 @@ TEST(VariantChangeType, NumbersToIntegersRoundHalfToEvenAndCheckRange) {
 }
 
 TEST(VariantChangeType, TextToNumbersUsesTheLocale) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     VARIANT result;
     ASSERT_EQ(Change(Text(L"1.234,5"), VT_R8, &result, kDe), S_OK);
     EXPECT_DOUBLE_EQ(result.dblVal, 1234.5);
@@ -98,6 +100,7 @@ TEST(VariantChangeType, TextToNumbersUsesTheLocale) {
 }
 
 TEST(VariantChangeType, NumbersToText) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     EXPECT_EQ(AsText(Long(-42)), L"-42");
     EXPECT_EQ(AsText(Real(1234.5)), L"1234.5");
     EXPECT_EQ(AsText(Real(1234.5), kDe), L"1234,5");
@@ -130,6 +133,7 @@ TEST(VariantChangeType, Booleans) {
 }
 
 TEST(VariantChangeType, DatesFromTextAndToText) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     VARIANT result;
     ASSERT_EQ(Change(Text(L"2024-03-05 07:08:09 "), VT_DATE, &result, kDe), S_OK);
     EXPECT_EQ(result.vt, VT_DATE);
@@ -141,6 +145,22 @@ TEST(VariantChangeType, DatesFromTextAndToText) {
     EXPECT_DOUBLE_EQ(result.dblVal, 45356.5);
     EXPECT_EQ(Change(Real(3e6), VT_DATE, &result), DISP_E_OVERFLOW);
     EXPECT_EQ(Change(Text(L"not a date"), VT_DATE, &result), DISP_E_TYPEMISMATCH);
+}
+
+// VariantChangeType's own flags share bits with VAR_TIMEVALUEONLY and VAR_DATEVALUEONLY; none of them
+// drops a part of a date.
+TEST(VariantChangeType, ItsFlagsKeepTheDateAndTheTime) {
+    VARIANT date;
+    date.vt = VT_DATE;
+    date.date = 45356.5; // 2024-03-05 12:00
+    const OwnedText text(L"2024-03-05 12:00");
+    for (const USHORT flags : {VARIANT_NOVALUEPROP, VARIANT_ALPHABOOL, VARIANT_NOUSEROVERRIDE}) {
+        EXPECT_EQ(AsText(date, kUs, flags), L"3/5/2024 12:00:00 PM") << flags;
+        VARIANT result;
+        VariantInit(&result);
+        ASSERT_EQ(VariantChangeTypeEx(&result, &text.value, kUs, flags, VT_DATE), S_OK);
+        EXPECT_EQ(result.date, 45356.5) << flags;
+    }
 }
 
 TEST(VariantChangeType, EmptyAndNull) {

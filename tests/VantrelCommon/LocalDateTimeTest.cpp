@@ -1,4 +1,5 @@
 #include "VantrelCommon/ResourceLibraries.h"
+#include "tests/Support/InstalledLocale.h"
 #include "tests/Support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@ namespace {
 using TestSupport::ScopedEnvironment;
 
 TEST(FormatLocalDateTime, ShortDateThenTimeWithoutSeconds) {
+    KOVA_SKIP_UNLESS_LOCALES_INSTALLED("de_DE");
     ScopedEnvironment all("LC_ALL", std::nullopt);
     ScopedEnvironment ctype("LC_CTYPE", std::nullopt);
     ScopedEnvironment time("LC_TIME", std::nullopt);
