@@ -2,6 +2,7 @@
 #include "Platform/FileCopy.h"
 
 #include "Platform/ErrnoMapping.h"
+#include "Platform/FileStat.h"
 #include "Platform/PathMapping.h"
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
@@ -52,15 +53,6 @@ LARGE_INTEGER Large(LONGLONG value) {
     LARGE_INTEGER result;
     result.QuadPart = value;
     return result;
-}
-
-// Windows refuses to replace a read-only file or a directory, whatever the caller's rights.
-bool DestinationRefused(const std::string& destination) {
-    struct stat status {};
-    if (stat(destination.c_str(), &status) != 0) {
-        return false;
-    }
-    return S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR) == 0;
 }
 
 // A copy onto the source itself (the same path, or a link to it) would empty it. Windows finds the
@@ -150,7 +142,7 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
     if (IsSameFile(sourceStatus, destination)) {
         return Fail(ERROR_SHARING_VIOLATION);
     }
-    if (DestinationRefused(destination)) {
+    if (Platform::RefusesWrites(destination)) {
         return Fail(ERROR_ACCESS_DENIED);
     }
     int outputFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;

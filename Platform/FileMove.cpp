@@ -1,6 +1,7 @@
 // MoveFileExW on POSIX files: one rename, and with write-through the directory synced after it.
 #include "Platform/ErrnoMapping.h"
 #include "Platform/FileApi.h"
+#include "Platform/FileStat.h"
 #include "Platform/PathMapping.h"
 #include "Platform/WinBase.h"
 #include "Platform/WinError.h"
@@ -48,6 +49,10 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
     }
     const std::string source = Platform::NativePath(lpExistingFileName);
     const std::string destination = Platform::NativePath(lpNewFileName);
+    // Windows refuses to replace a read-only file or a directory, whatever the caller's rights.
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0 && Platform::RefusesWrites(destination)) {
+        return Fail(ERROR_ACCESS_DENIED);
+    }
     const unsigned int renameFlags = (dwFlags & MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : RENAME_NOREPLACE;
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), renameFlags) != 0) {
         return FailFromErrno();

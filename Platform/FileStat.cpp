@@ -25,4 +25,9 @@ DWORD FileAttributesFromStat(const struct stat& status) {
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
+bool RefusesWrites(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && (S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR) == 0);
+}
+
 } // namespace Platform

@@ -1,9 +1,8 @@
 #include "Platform/WideStdio.h"
 
+#include "Platform/FileStat.h"
 #include "Platform/PathMapping.h"
 #include "Platform/Utf.h"
-
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cwchar>
@@ -13,11 +12,7 @@ namespace {
 
 // Windows refuses to write a read-only file (one its owner may not write) whoever runs, root included.
 bool RefusedAsReadOnly(const std::string& path, const wchar_t* mode) {
-    if (std::wcspbrk(mode, L"wa+") == nullptr) {
-        return false;
-    }
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode) && (status.st_mode & S_IWUSR) == 0;
+    return std::wcspbrk(mode, L"wa+") != nullptr && Platform::RefusesWrites(path);
 }
 
 } // namespace

@@ -42,6 +42,19 @@ TEST_F(FileMoveTest, ReplacesTheTargetOnlyWhenAskedTo) {
     EXPECT_EQ(Read("moved"), "new content");
 }
 
+TEST_F(FileMoveTest, AReadOnlyTargetOrADirectoryIsNotReplacedWhoeverRuns) {
+    Write("new", "new content");
+    Write("target", "the user's content");
+    std::filesystem::permissions(dir.path() / "target", std::filesystem::perms::owner_read);
+    std::filesystem::create_directory(dir.path() / "folder");
+    for (const wchar_t* target : {L"target", L"folder"}) {
+        EXPECT_FALSE(MoveFileExW(PathOf(L"new").c_str(), PathOf(target).c_str(), MOVEFILE_REPLACE_EXISTING));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_EQ(Read("target"), "the user's content");
+    EXPECT_EQ(Read("new"), "new content");
+}
+
 TEST_F(FileMoveTest, RefusesWhatItCannotDo) {
     EXPECT_FALSE(
         MoveFileExW(PathOf(L"missing").c_str(), PathOf(L"target").c_str(), MOVEFILE_REPLACE_EXISTING));
