@@ -4,6 +4,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSLocalFiles.h"
 #include "VantrelCommon/OwnedBstr.h"
 
@@ -111,7 +112,17 @@ void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* i
 }
 
 HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap* item) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_SetItemProperties";
     try {
+        // A folder registered by text is itself the one item the host writes, whatever the index.
+        LSHostArguments arguments(method);
+        arguments.Map(item);
+        if (!m_startPointByString) {
+            arguments.Listed(index, m_itemNames, "item");
+        }
+        if (FAILED(arguments.Result())) {
+            return arguments.Result();
+        }
         if (m_startPointByString) {
             return raw_SetMainFolderProperties(item);
         }
@@ -119,7 +130,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         const CStdStr<wchar_t> hash =
             storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
         const CStdStr<wchar_t> name = GetItemName(index);
-        const CStdStr<wchar_t> fileName = m_itemNames.at(index);
+        const CStdStr<wchar_t> fileName = m_itemNames[index];
         LSExtraProperties extraProperties;
         const bool hasExtra = ListedItemProperties(index, extraProperties);
         const LSExtraProperties* extra = hasExtra ? &extraProperties : nullptr;

@@ -4,6 +4,7 @@
 // entry in the current part of a destination records-management folder; a move then removes the
 // document's reference (and part entry) from the folder this object is bound to, the source.
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 
@@ -39,8 +40,15 @@ HRESULT LogUnexpectedReturn(HRESULT hr) {
 HRESULT KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed(
     VARIANT_BOOL, ILSPropertyMap* sourceFolder, ILSPropertyMap*, ILSPropertyMap*, ILSPropertyMap* destination,
     ILSPropertyMap* item, BSTR hostText, BSTR* sourceAction) {
-    if (sourceAction == nullptr) {
-        return E_POINTER;
+    if (const HRESULT bad =
+            LSHostArguments("KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed")
+                .Out(sourceAction)
+                .Map(sourceFolder)
+                .Map(destination)
+                .Map(item)
+                .Result();
+        FAILED(bad)) {
+        return bad;
     }
     try {
         LSDIAG_DIAG << "raw_GetSourceForCopyOrMoveMessageIfAllowed begin";
@@ -80,6 +88,13 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed(
 HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageCopy(ILSPropertyMap* item, ILSPropertyMap* destination,
                                                      BSTR sourceAction, ILSShutdownInformer*) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_DoMessageCopy")
+                                    .Map(item)
+                                    .Map(destination)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         return copyMoveMessageOnServer(item, destination, CStdStr<wchar_t>(sourceAction), false);
     } catch (...) {
         return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_DoMessageCopy", __FILE__, __LINE__,
@@ -90,6 +105,13 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageCopy(ILSPropertyMap* item, ILSPr
 HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageMove(ILSPropertyMap* item, ILSPropertyMap* destination,
                                                      BSTR sourceAction, ILSShutdownInformer*) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_DoMessageMove")
+                                    .Map(item)
+                                    .Map(destination)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         return copyMoveMessageOnServer(item, destination, CStdStr<wchar_t>(sourceAction), true);
     } catch (...) {
         return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_DoMessageMove", __FILE__, __LINE__,
