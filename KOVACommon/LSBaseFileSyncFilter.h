@@ -232,6 +232,9 @@ protected:
     void ClearListing();
     // A start point begins here: no filter, no listing and no listed values of the former one.
     void ResetStartPointState();
+    // The argument checks of a host call on a listed item: the item's map, and its index unless the
+    // start point was given as text (then the one item is the registered folder itself).
+    HRESULT CheckListedItemArguments(const char* method, USHORT index, ILSPropertyMap* item) const;
     // A content hash remembered for one retrieve of the path, so that it need not read the file again.
     struct RememberedContentHash {
         CStdStr<wchar_t> path;

@@ -4,7 +4,6 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
-#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSLocalFiles.h"
 #include "VantrelCommon/OwnedBstr.h"
 
@@ -114,14 +113,8 @@ void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* i
 HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap* item) {
     static const char method[] = "LSBaseFileSyncFilter::raw_SetItemProperties";
     try {
-        // A folder registered by text is itself the one item the host writes, whatever the index.
-        LSHostArguments arguments(method);
-        arguments.Map(item);
-        if (!m_startPointByString) {
-            arguments.Listed(index, m_itemNames, "item");
-        }
-        if (FAILED(arguments.Result())) {
-            return arguments.Result();
+        if (const HRESULT bad = CheckListedItemArguments(method, index, item); FAILED(bad)) {
+            return bad;
         }
         if (m_startPointByString) {
             return raw_SetMainFolderProperties(item);

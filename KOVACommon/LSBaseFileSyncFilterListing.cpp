@@ -174,6 +174,16 @@ void LSBaseFileSyncFilter::ResetStartPointState() {
     ForgetStartPoint();
 }
 
+HRESULT LSBaseFileSyncFilter::CheckListedItemArguments(const char* method, USHORT index,
+                                                       ILSPropertyMap* item) const {
+    LSHostArguments arguments(method);
+    arguments.Map(item);
+    if (!m_startPointByString) {
+        arguments.Listed(index, m_itemNames, "item");
+    }
+    return arguments.Result();
+}
+
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderMap) {
     BSTR value = nullptr;
     HRESULT hr = folderMap->get_ItemStr(ItemProperty::MavistoFromServerShortItemId, &value);
@@ -209,14 +219,8 @@ HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap
     static const char method[] = "LSBaseFileSyncFilter::raw_GetItemBasicProps";
     try {
         LSDIAG_DIAG << method;
-        // A folder registered by text is itself the one item the host reads, whatever the index.
-        LSHostArguments arguments(method);
-        arguments.Map(item);
-        if (!m_startPointByString) {
-            arguments.Listed(index, m_itemNames, "item");
-        }
-        if (FAILED(arguments.Result())) {
-            return arguments.Result();
+        if (const HRESULT bad = CheckListedItemArguments(method, index, item); FAILED(bad)) {
+            return bad;
         }
         if (m_startPointByString) {
             // A folder registered by text is itself the one item the host reads.
