@@ -411,4 +411,28 @@ TEST(HostCallArgument, AnEmptyDeletionKeyIsRefusedNotReportedDeleted) {
     EXPECT_EQ(host.Deletions()->raw_IsDeleted(_bstr_t(host.Location(L"container", 2).c_str()), 1), S_FALSE);
 }
 
+// The listing's tables are read through checked access: an index past a table throws E_INVALIDARG,
+// whatever path reaches it, instead of reading past the table.
+TEST(HostCallArgument, ListingTablesAreReadThroughCheckedAccess) {
+    MeridioHost host;
+    ASSERT_EQ(host.ListFolder(host.Location(L"container", 1)), S_OK);
+    KOVAMeridioSyncFilterImpl& filter = host.Filter();
+    const auto thrown = [](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (long hr) {
+            return static_cast<HRESULT>(hr);
+        }
+        return S_OK;
+    };
+    EXPECT_EQ(thrown([&] { (void)filter.GetItemName(0); }), S_OK);
+    EXPECT_EQ(thrown([&] { (void)filter.GetItemName(1); }), E_INVALIDARG);
+    EXPECT_EQ(thrown([&] { (void)filter.GetItemVersion(1); }), E_INVALIDARG);
+    EXPECT_EQ(thrown([&] { (void)filter.GetSubFolderUrl(3); }), S_OK);
+    EXPECT_EQ(thrown([&] { (void)filter.GetSubFolderUrl(4); }), E_INVALIDARG);
+    auto subFolder = NewMap();
+    EXPECT_EQ(thrown([&] { (void)filter.SetSubFolderItemProperties(4, subFolder.get()); }), E_INVALIDARG);
+    EXPECT_TRUE(subFolder->Properties().empty());
+}
+
 } // namespace
