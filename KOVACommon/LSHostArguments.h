@@ -22,17 +22,18 @@ public:
     LSHostArguments& Listed(USHORT index, const std::vector<T>& listing, const char* kind) {
         return ListedIn(index, listing.size(), kind);
     }
-    LSHostArguments& ListedIn(USHORT index, std::size_t count, const char* kind);
 
     HRESULT Result() const { return m_result; }
 
 private:
+    LSHostArguments& ListedIn(USHORT index, std::size_t count, const char* kind);
     void Fail(HRESULT hr, const char* text);
 
     const char* m_method;
     HRESULT m_result = S_OK;
 };
 
+// ListedEntry's failure: logged, and E_INVALIDARG thrown.
 [[noreturn]] void ThrowListedIndexError(std::size_t index, std::size_t count, const char* name);
 
 // The table's entry at the index; an index past its end throws E_INVALIDARG (logged with the table's
