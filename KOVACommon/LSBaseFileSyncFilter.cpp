@@ -4,6 +4,7 @@
 
 #include "KOVACommon/LSExcludePatterns.h"
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 
 LSBaseFileSyncFilter::LSBaseFileSyncFilter() = default;
 
@@ -32,6 +33,11 @@ void LSBaseFileSyncFilter::InitSettings(const CStdStr<wchar_t>& filterName) {
 
 HRESULT LSBaseFileSyncFilter::raw_StartSync(LONG /*ignored*/, ILSPropertyMap* mainFolderMap) {
     try {
+        if (const HRESULT bad =
+                LSHostArguments("LSBaseFileSyncFilter::raw_StartSync").Map(mainFolderMap).Result();
+            FAILED(bad)) {
+            return bad;
+        }
         m_mainFolderMap = mainFolderMap;
         m_contentTypeDocument = nullptr;
         m_headerOnly = false;
@@ -203,6 +209,8 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::GetSubFolderExtraProperty(USHORT index, c
 bool LSBaseFileSyncFilter::AddListedItemProperties(USHORT /*index*/, LSExtraProperties& /*extra*/) {
     return false;
 }
+
+void LSBaseFileSyncFilter::ForgetStartPoint() {}
 
 void LSBaseFileSyncFilter::SetItemExtraProperty(USHORT index, const CStdStr<wchar_t>& name,
                                                 const CStdStr<wchar_t>& value) {

@@ -192,6 +192,9 @@ public:
     // written rather than keeping them for every listed item; true when the listing has such values
     // for the item (none by default).
     virtual bool AddListedItemProperties(USHORT index, LSExtraProperties& extra);
+    // Drops what the concrete filter keeps of the former start point and its listing, so that each
+    // start point begins from a clean object (nothing by default).
+    virtual void ForgetStartPoint();
 
     // Extra values of the listing, written by the concrete filter's listing (those read on demand are
     // not among them: see AddListedItemProperties).
@@ -227,6 +230,11 @@ protected:
     // Empties the listing tables and the remote dates and download hashes kept for them before a new
     // listing.
     void ClearListing();
+    // A start point begins here: no filter, no listing and no listed values of the former one.
+    void ResetStartPointState();
+    // The argument checks of a host call on a listed item: the item's map, and its index unless the
+    // start point was given as text (then the one item is the registered folder itself).
+    HRESULT CheckListedItemArguments(const char* method, USHORT index, ILSPropertyMap* item) const;
     // A content hash remembered for one retrieve of the path, so that it need not read the file again.
     struct RememberedContentHash {
         CStdStr<wchar_t> path;
@@ -246,6 +254,12 @@ protected:
     static USHORT NextListingIndex(std::size_t listed);
     HRESULT SetupFolderUrl(const CStdStr<wchar_t>& location, int index, ILSPropertyMap* map);
     HRESULT SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index, ILSPropertyMap* map);
+    // The two halves of SetupFolderUrl and SetupFileUrl, for a call that learns everything it writes
+    // before it writes: the URL (a failure is logged and thrown), and its write (a refused one thrown).
+    CStdStr<wchar_t> FolderUrlOf(const CStdStr<wchar_t>& location, int index);
+    void WriteFolderUrl(ILSPropertyMap* map, const CStdStr<wchar_t>& url);
+    CStdStr<wchar_t> FileUrlOf(const CStdStr<wchar_t>& remoteName, LONG index);
+    void WriteFileUrl(ILSPropertyMap* map, const CStdStr<wchar_t>& url);
     HRESULT SetServerFileIdProperty(const CStdStr<wchar_t>& remoteName, ILSPropertyMap* item,
                                     bool useServerId);
     HRESULT AddFile(bool isNew, CStdStr<wchar_t> fileName, CStdStr<wchar_t> localPath,

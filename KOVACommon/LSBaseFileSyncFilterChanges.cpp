@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 
 DATE LSBaseFileSyncFilter::CacheLastModified(USHORT index) {
     auto cached = m_lastModifiedCache.find(index);
@@ -26,15 +27,18 @@ DATE LSBaseFileSyncFilter::CacheLastModified(USHORT index) {
 }
 
 HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item, LONG* changeCode) {
-    if (changeCode == nullptr) {
-        return E_POINTER;
-    }
+    static const char method[] = "LSBaseFileSyncFilter::raw_HasChanges";
     try {
+        if (const HRESULT bad =
+                LSHostArguments(method).Out(changeCode).Map(item).Listed(index, m_itemNames, "item").Result();
+            FAILED(bad)) {
+            return bad;
+        }
         const DATE remoteDate = CacheLastModified(index);
         if (remoteDate == LSNoRemoteDate) {
             return E_FAIL;
         }
-        const CStdStr<wchar_t> name = m_itemNames.at(index);
+        const CStdStr<wchar_t> name = m_itemNames[index];
         LSDIAG_DIAG << "HasChanges for item: " << index << " => " << name;
 
         // A present marker means that the local item is unchanged. When the query fails nobody can
@@ -104,7 +108,6 @@ HRESULT LSBaseFileSyncFilter::raw_HasChanges(USHORT index, ILSPropertyMap* item,
         *changeCode = clientChanged ? LSChange::Local : LSChange::None;
         return S_OK;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_HasChanges", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }

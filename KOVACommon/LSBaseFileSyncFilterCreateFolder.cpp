@@ -3,10 +3,19 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 
 HRESULT LSBaseFileSyncFilter::raw_CreateFolder(ILSPropertyMap* hostArgument, ILSPropertyMap* parentFolder,
                                                ILSPropertyMap* newFolder) {
+    // Whatever the outcome, the next content update lists again.
     m_relistNeeded = true;
+    if (const HRESULT bad = LSHostArguments("LSBaseFileSyncFilter::raw_CreateFolder")
+                                .Map(parentFolder)
+                                .Map(newFolder)
+                                .Result();
+        FAILED(bad)) {
+        return bad;
+    }
     CStdStr<wchar_t> errorText;
     HRESULT hr = S_OK;
     try {

@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSHttpError.h"
 
 HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
@@ -20,6 +21,11 @@ HRESULT LSBaseFileSyncFilter::raw_GetKeyPropertyTag(BSTR* name) {
 
 HRESULT LSBaseFileSyncFilter::raw_IsDeleted(BSTR key, LONG isFolder) {
     try {
+        // No key names no item: it must never read as gone from the server.
+        if (SysStringLen(key) == 0) {
+            LSDIAG_ERROR << "LSBaseFileSyncFilter::raw_IsDeleted: the item's key is empty";
+            return E_INVALIDARG;
+        }
         // Items of a kind that the last listing did not cover are never reported deleted.
         if (m_listingMode == LSListingMode::Nothing) {
             return S_FALSE;
@@ -65,17 +71,18 @@ HRESULT LSBaseFileSyncFilter::raw_DeleteMethod4() {
 }
 
 HRESULT LSBaseFileSyncFilter::raw_DeleteItem(ILSPropertyMap* item, BSTR* errorText) {
+    // Whatever the outcome, the next content update lists again.
     m_relistNeeded = true;
+    if (const HRESULT bad = LSHostArguments("LSBaseFileSyncFilter::raw_DeleteItem").Map(item).Result();
+        FAILED(bad)) {
+        return bad;
+    }
     const auto handBack = [errorText](const CStdStr<wchar_t>& message) {
         if (!message.empty() && errorText != nullptr) {
             *errorText = message.AllocSysString();
         }
     };
     try {
-        if (item == nullptr) {
-            LSDIAG_ERROR << "pPropMap cannot be NULL";
-            ThrowHResult(E_INVALIDARG);
-        }
         const CStdStr<wchar_t> folderLocation =
             LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFolderLocation, L"");
         CStdStr<wchar_t> message;

@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 
 namespace {
 
@@ -21,7 +22,12 @@ void StoreDownloadHash(ILSPropertyMap* item, const CStdStr<wchar_t>& hash) {
 HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPath, BSTR* listedName,
                                                      ILSPropertyMap* item, VARIANT_BOOL contentAlreadyLocal,
                                                      BSTR extraText) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_RetrieveItemToPath";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Listed(index, m_itemNames, "item").Result();
+            FAILED(bad)) {
+            return bad;
+        }
         // Whatever was remembered serves this retrieve at most; a download remembers its own.
         std::optional<RememberedContentHash> remembered = TakeRememberedContentHash();
         if (CacheLastModified(index) == LSNoRemoteDate) {
@@ -29,7 +35,7 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
         }
         const CStdStr<wchar_t> remoteName = GetItemName(index);
         if (listedName != nullptr) {
-            *listedName = m_itemNames.at(index).AllocSysString();
+            *listedName = m_itemNames[index].AllocSysString();
         }
         const CStdStr<wchar_t> path(static_cast<const wchar_t*>(localPath));
         if (contentAlreadyLocal == VARIANT_FALSE) {
@@ -62,19 +68,21 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveItemToPath(USHORT index, BSTR localPat
         StoreDownloadHash(item, hash);
         return S_OK;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveItemToPath", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
 HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPath(ILSPropertyMap* item, BSTR localPath,
                                                                BSTR* name, VARIANT_BOOL contentAlreadyLocal,
                                                                BSTR extraText) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPath";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Result(); FAILED(bad)) {
+            return bad;
+        }
         return RetrieveIndividualItemToPathInternal(item, localPath, name, contentAlreadyLocal, extraText);
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPath", __FILE__,
-                                           __LINE__, nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
@@ -146,7 +154,11 @@ HRESULT LSBaseFileSyncFilter::raw_HeaderOnlyMethod5() {
 
 HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties(ILSPropertyMap* item,
                                                                          BSTR extraText) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Result(); FAILED(bad)) {
+            return bad;
+        }
         LSDIAG_DIAG << "raw_RetrieveIndividualItemToPathProperties ";
         CStdStr<wchar_t> name;
         CStdStr<wchar_t> remoteId;
@@ -157,8 +169,7 @@ HRESULT LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties(ILSProp
         }
         return RetrieveIndividualItemToPathProperties(item, remoteId, extraText);
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_RetrieveIndividualItemToPathProperties",
-                                           __FILE__, __LINE__, nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 

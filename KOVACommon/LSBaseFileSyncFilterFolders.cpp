@@ -5,6 +5,7 @@
 
 #include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 
 namespace {
 
@@ -54,11 +55,23 @@ void LSBaseFileSyncFilter::WriteRootFolderPairs(ILSPropertyMap* map) {
 HRESULT LSBaseFileSyncFilter::raw_SetMainFolderProperties(ILSPropertyMap* mainFolderMap) {
     static const char method[] = "LSBaseFileSyncFilter::raw_SetMainFolderProperties";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(mainFolderMap).Result(); FAILED(bad)) {
+            return bad;
+        }
         m_mainFolderMap = mainFolderMap;
         m_contentTypeDocument = nullptr;
         ILSPropertyMap* map = mainFolderMap;
 
+        // Everything that can fail is learnt before the first write.
         const CStdStr<wchar_t> type = GetRepositoryType();
+        const CStdStr<wchar_t> folderUrl = FolderUrlOf(m_folderLocation, -1);
+        bool readOnly = false;
+        CStdStr<wchar_t> permission;
+        HRESULT hr = isItemReadOnly(m_folderLocation, &readOnly, permission);
+        if (FAILED(hr)) {
+            return hr;
+        }
+
         PutStrOrThrow(map, ItemProperty::MavistoRepositoryType, type, method, ": put_ItemStr failed ");
         PutStrOrThrow(map, ItemProperty::MavistoRepositoryTypeDisplayName, type, method,
                       ": put_ItemStr failed ");
@@ -68,18 +81,11 @@ HRESULT LSBaseFileSyncFilter::raw_SetMainFolderProperties(ILSPropertyMap* mainFo
                       ": put_ItemStr failed ");
         PutStrOrThrow(map, ItemProperty::MavistoFolderLocation, m_folderLocation, method,
                       ": put_ItemStr failed ");
-        SetupFolderUrl(m_folderLocation, -1, map);
+        WriteFolderUrl(map, folderUrl);
         ThrowIfWriteFailed(map->put_ItemNum(ItemProperty::MavistoSyncDisabled, 0), method,
                            ": put_ItemNum failed ");
         ThrowIfWriteFailed(map->put_ItemNum(ItemProperty::MavistoMainFolder, 1), method,
                            ": put_ItemNum failed ");
-
-        bool readOnly = false;
-        CStdStr<wchar_t> permission;
-        HRESULT hr = isItemReadOnly(m_folderLocation, &readOnly, permission);
-        if (FAILED(hr)) {
-            return hr;
-        }
         WriteFolderPermission(map, readOnly, permission, method);
 
         if (!CanAddFolders()) {
@@ -170,17 +176,15 @@ void LSBaseFileSyncFilter::WriteSubFolderExtraProperties(USHORT index, ILSProper
 HRESULT LSBaseFileSyncFilter::raw_SetSubFolderProperties(USHORT index, ILSPropertyMap* subFolder) {
     static const char method[] = "LSBaseFileSyncFilter::raw_SetSubFolderProperties";
     try {
+        if (const HRESULT bad =
+                LSHostArguments(method).Map(subFolder).Listed(index, m_subFolderNames, "sub-folder").Result();
+            FAILED(bad)) {
+            return bad;
+        }
+        // Everything that can fail is learnt before the first write.
         const CStdStr<wchar_t> url = GetSubFolderUrl(index);
-        PutStrOrThrow(subFolder, ItemProperty::MavistoRepositoryType, GetRepositoryType(), method,
-                      ": put_ItemStr failed ");
-        PutStrOrThrow(subFolder, ItemProperty::MavistoRepositoryLocation, url, method,
-                      ": put_ItemStr failed ");
-        PutStrOrThrow(subFolder, ItemProperty::MavistoFolderLocation, url, method, ": put_ItemStr failed ");
-        SetupFolderUrl(url, index, subFolder);
-        PutStrOrThrow(subFolder, ItemProperty::MavistoFromServerFileName, m_subFolderNames.at(index), method,
-                      ": put_ItemStr failed ");
-        SetServerFileIdProperty(url, subFolder, false);
-
+        const CStdStr<wchar_t> type = GetRepositoryType();
+        const CStdStr<wchar_t> folderUrl = FolderUrlOf(url, index);
         bool readOnly = GetSubFolderExtraProperty(index, L"forceReadOnly", L"0") == L"1";
         CStdStr<wchar_t> permission;
         if (!readOnly) {
@@ -190,6 +194,15 @@ HRESULT LSBaseFileSyncFilter::raw_SetSubFolderProperties(USHORT index, ILSProper
                 return hr;
             }
         }
+
+        PutStrOrThrow(subFolder, ItemProperty::MavistoRepositoryType, type, method, ": put_ItemStr failed ");
+        PutStrOrThrow(subFolder, ItemProperty::MavistoRepositoryLocation, url, method,
+                      ": put_ItemStr failed ");
+        PutStrOrThrow(subFolder, ItemProperty::MavistoFolderLocation, url, method, ": put_ItemStr failed ");
+        WriteFolderUrl(subFolder, folderUrl);
+        PutStrOrThrow(subFolder, ItemProperty::MavistoFromServerFileName, m_subFolderNames[index], method,
+                      ": put_ItemStr failed ");
+        SetServerFileIdProperty(url, subFolder, false);
         WriteFolderPermission(subFolder, readOnly, permission, method);
         LSDIAG_DIAG << method << ": Set Sub Folder props: ";
 
@@ -215,30 +228,46 @@ HRESULT LSBaseFileSyncFilter::raw_SetSubFolderProperties(USHORT index, ILSProper
 
 HRESULT LSBaseFileSyncFilter::SetupFolderUrl(const CStdStr<wchar_t>& location, int index,
                                              ILSPropertyMap* map) {
-    static const char method[] = "LSBaseFileSyncFilter::SetupFolderUrl";
+    WriteFolderUrl(map, FolderUrlOf(location, index));
+    return S_OK;
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::FolderUrlOf(const CStdStr<wchar_t>& location, int index) {
     CStdStr<wchar_t> url;
     const HRESULT hr = GetFolderUrl(location, url, index);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << method << ": GetFolderUrl failed " << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::SetupFolderUrl"
+                     << ": GetFolderUrl failed " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
-    const HRESULT writeHr = PutStr(map, ItemProperty::MavistoFolderLocationUrl, url);
-    ThrowIfWriteFailed(writeHr, method, ": put_ItemStr failed ");
-    return writeHr;
+    return url;
+}
+
+void LSBaseFileSyncFilter::WriteFolderUrl(ILSPropertyMap* map, const CStdStr<wchar_t>& url) {
+    ThrowIfWriteFailed(PutStr(map, ItemProperty::MavistoFolderLocationUrl, url),
+                       "LSBaseFileSyncFilter::SetupFolderUrl", ": put_ItemStr failed ");
 }
 
 HRESULT LSBaseFileSyncFilter::SetupFileUrl(const CStdStr<wchar_t>& remoteName, LONG index,
                                            ILSPropertyMap* map) {
-    static const char method[] = "LSBaseFileSyncFilter::SetupFileUrl";
+    WriteFileUrl(map, FileUrlOf(remoteName, index));
+    return S_OK;
+}
+
+CStdStr<wchar_t> LSBaseFileSyncFilter::FileUrlOf(const CStdStr<wchar_t>& remoteName, LONG index) {
     CStdStr<wchar_t> url;
     const HRESULT hr = GetFileUrl(remoteName, url, index);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << method << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
+        LSDIAG_ERROR << "LSBaseFileSyncFilter::SetupFileUrl"
+                     << ": GetFileUrl failed " << std::hex << static_cast<DWORD>(hr);
         ThrowHResult(hr);
     }
-    const HRESULT writeHr = PutStr(map, ItemProperty::MavistoFromServerFileUrl, url);
-    ThrowIfWriteFailed(writeHr, method, ": put_ItemStr failed ");
-    return writeHr;
+    return url;
+}
+
+void LSBaseFileSyncFilter::WriteFileUrl(ILSPropertyMap* map, const CStdStr<wchar_t>& url) {
+    ThrowIfWriteFailed(PutStr(map, ItemProperty::MavistoFromServerFileUrl, url),
+                       "LSBaseFileSyncFilter::SetupFileUrl", ": put_ItemStr failed ");
 }
 
 CStdStr<wchar_t> LSBaseFileSyncFilter::EncodeFileName(const CStdStr<wchar_t>& name) {
@@ -258,7 +287,12 @@ CStdStr<wchar_t> LSBaseFileSyncFilter::EncodeFileName(const CStdStr<wchar_t>& na
 
 HRESULT LSBaseFileSyncFilter::raw_UpdateFolder(ILSPropertyMap* /*ignored*/, ILSPropertyMap* outlookFolder,
                                                ILSPropertyMap* folderProperties, LONG /*ignoredLast*/) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_UpdateFolder";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(outlookFolder).Map(folderProperties).Result();
+            FAILED(bad)) {
+            return bad;
+        }
         BSTR value = nullptr;
         if (FAILED(outlookFolder->get_ItemStr(_bstr_t(ToHexString(PR_DISPLAY_NAME_W).c_str()), &value))) {
             LSDIAG_ERROR << "Failed to get PR_DISPLAY_NAME_W";
@@ -280,15 +314,18 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateFolder(ILSPropertyMap* /*ignored*/, ILSP
         LSDIAG_DIAG << "raw_UpdateFolder folder location: " << location;
         return RenameFolderRemote(location, displayName, folderProperties);
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_UpdateFolder", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
 HRESULT LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate(ILSPropertyMap* folderMap,
                                                              VARIANT_BOOL excludeDocuments,
                                                              VARIANT_BOOL excludeSubFolders) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(folderMap).Result(); FAILED(bad)) {
+            return bad;
+        }
         m_listingMode = ListingModeFromFlags(excludeDocuments, excludeSubFolders);
         // A listing of fewer kinds than now asked for cannot tell which of the others were deleted.
         const bool covered =
@@ -309,18 +346,20 @@ HRESULT LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate(ILSPropertyMap* fol
         m_listedMode = m_listingMode;
         return hr;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_PreContentSyncFolderUpdate", __FILE__,
-                                           __LINE__, nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
 HRESULT LSBaseFileSyncFilter::raw_PostContentSyncFolderUpdate(ILSPropertyMap* folderMap,
                                                               VARIANT_BOOL excludeDocuments,
                                                               VARIANT_BOOL excludeSubFolders) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_PostContentSyncFolderUpdate";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(folderMap).Result(); FAILED(bad)) {
+            return bad;
+        }
         return OnPostContentSyncFolderUpdate(folderMap, excludeDocuments, excludeSubFolders);
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_PostContentSyncFolderUpdate", __FILE__,
-                                           __LINE__, nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }

@@ -111,7 +111,11 @@ void GetMessageClassForFile(const CStdStr<wchar_t>& extension, ILSPropertyMap* i
 }
 
 HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap* item) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_SetItemProperties";
     try {
+        if (const HRESULT bad = CheckListedItemArguments(method, index, item); FAILED(bad)) {
+            return bad;
+        }
         if (m_startPointByString) {
             return raw_SetMainFolderProperties(item);
         }
@@ -119,7 +123,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetItemProperties(USHORT index, ILSPropertyMap
         const CStdStr<wchar_t> hash =
             storedHash == m_localHashes.end() ? CStdStr<wchar_t>() : storedHash->second;
         const CStdStr<wchar_t> name = GetItemName(index);
-        const CStdStr<wchar_t> fileName = m_itemNames.at(index);
+        const CStdStr<wchar_t> fileName = m_itemNames[index];
         LSExtraProperties extraProperties;
         const bool hasExtra = ListedItemProperties(index, extraProperties);
         const LSExtraProperties* extra = hasExtra ? &extraProperties : nullptr;

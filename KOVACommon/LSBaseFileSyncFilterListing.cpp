@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSLocalFiles.h"
 #include "KOVACommon/LSOutlookInfo.h"
 #include "Platform/SystemMessage.h"
@@ -69,8 +70,8 @@ CStdStr<wchar_t> ReplaceCharsWithSpace(const CStdStr<wchar_t>& text, const CStdS
 HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BSTR* errorText) {
     try {
         LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_SetSyncStartPointByString";
+        ResetStartPointState();
         m_startPointByString = true;
-        m_listingLoaded = false;
         m_headerOnly = false;
         CStdStr<wchar_t> workingText(static_cast<const wchar_t*>(startPoint));
         m_givenStartPoint = workingText;
@@ -90,8 +91,6 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BST
         m_folderLocation = workingText;
         m_folderLeaf = LeafOf(m_folderLocation);
 
-        // A listing of another folder made earlier by this object must not show through.
-        ClearListing();
         hr = GetContents(nullptr, LSListingMode::Nothing);
         if (SUCCEEDED(hr)) {
             m_listingLoaded = true;
@@ -118,10 +117,16 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
                                                     VARIANT_BOOL excludeDocuments,
                                                     VARIANT_BOOL excludeSubFolders, LONG passValue,
                                                     VARIANT_BOOL passFlag) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_SetSyncStartPoint";
     try {
+        // The former folder's listing must not show through, also when this folder needs none or
+        // the call is refused.
+        ResetStartPointState();
+        if (const HRESULT bad = LSHostArguments(method).Map(folderMap).Result(); FAILED(bad)) {
+            return bad;
+        }
         m_listingMode = ListingModeFromFlags(excludeDocuments, excludeSubFolders);
         m_startPointByString = false;
-        m_listingLoaded = false;
         m_relistNeeded = false;
         m_headerOnly = false;
         m_passFlag = passFlag != VARIANT_FALSE;
@@ -135,8 +140,6 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         m_filterPropertyValue =
             LSPropertyHelpers::getStrProp(folderMap, ItemProperty::FilterPropertyValue, L"");
 
-        // The former folder's listing must not show through, also when this folder needs none.
-        ClearListing();
         if (setupFolder != VARIANT_FALSE && SetupFolderToSync(folderMap)) {
             return S_OK;
         }
@@ -149,8 +152,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         m_listedMode = m_listingMode;
         return S_OK;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPoint", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
@@ -169,6 +171,26 @@ void LSBaseFileSyncFilter::ClearListing() {
     m_subFolderNames.clear();
     m_lastModifiedCache.clear();
     m_localHashes.clear();
+}
+
+void LSBaseFileSyncFilter::ResetStartPointState() {
+    m_listingLoaded = false;
+    m_filterPropertyName.clear();
+    m_filterPropertyValue.clear();
+    ClearListing();
+    m_itemExtraProperties.clear();
+    m_subFolderExtraProperties.clear();
+    ForgetStartPoint();
+}
+
+HRESULT LSBaseFileSyncFilter::CheckListedItemArguments(const char* method, USHORT index,
+                                                       ILSPropertyMap* item) const {
+    LSHostArguments arguments(method);
+    arguments.Map(item);
+    if (!m_startPointByString) {
+        arguments.Listed(index, m_itemNames, "item");
+    }
+    return arguments.Result();
 }
 
 CStdStr<wchar_t> LSBaseFileSyncFilter::GetFolderLocation(ILSPropertyMap* folderMap) {
@@ -203,8 +225,12 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderCount(USHORT* count) {
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap* item) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_GetItemBasicProps";
     try {
-        LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps";
+        LSDIAG_DIAG << method;
+        if (const HRESULT bad = CheckListedItemArguments(method, index, item); FAILED(bad)) {
+            return bad;
+        }
         if (m_startPointByString) {
             // A folder registered by text is itself the one item the host reads.
             LSDIAG_DIAG << "About to get new registration for folder:" << m_folderLeaf;
@@ -224,6 +250,7 @@ HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap
 
         const CStdStr<wchar_t> extension = ExtensionOf(listedName);
         const CStdStr<wchar_t> uniqueId = GetHashForString(remoteName);
+        const CStdStr<wchar_t> url = FileUrlOf(remoteName, index);
         item->put_ItemStr(ItemProperty::UniqueId, CopyToBstr(uniqueId.c_str()).get());
         item->put_ItemNum(ItemProperty::VersionId, static_cast<LONG>(version));
         item->put_ItemStr(ItemProperty::DisplayName,
@@ -239,19 +266,24 @@ HRESULT LSBaseFileSyncFilter::raw_GetItemBasicProps(USHORT index, ILSPropertyMap
         }
         item->put_ItemStr(ItemProperty::MavistoFromServerFileName, CopyToBstr(listedName.c_str()).get());
         SetServerFileIdProperty(remoteName, item, false);
-        SetupFileUrl(remoteName, index, item);
+        WriteFileUrl(item, url);
         LSDIAG_DIAG << "LSBaseFileSyncFilter::raw_GetItemBasicProps"
                     << ": Properties are: " << listedName << ", " << extension << ", " << uniqueId;
         return S_OK;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetItemBasicProps", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
 HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSPropertyMap* subFolder) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_GetSubFolderBasicProps";
     try {
-        const CStdStr<wchar_t> name = m_subFolderNames.at(index);
+        if (const HRESULT bad =
+                LSHostArguments(method).Map(subFolder).Listed(index, m_subFolderNames, "sub-folder").Result();
+            FAILED(bad)) {
+            return bad;
+        }
+        const CStdStr<wchar_t> name = m_subFolderNames[index];
         const CStdStr<wchar_t> url = GetSubFolderUrl(index);
         subFolder->put_ItemStr(ItemProperty::UniqueId, _bstr_t(GetHashForString(url).c_str()));
         subFolder->put_ItemNum(ItemProperty::VersionId, 1);
@@ -262,8 +294,7 @@ HRESULT LSBaseFileSyncFilter::raw_GetSubFolderBasicProps(USHORT index, ILSProper
                     << ": Sub Folder props: " << name << ", " << url;
         return S_OK;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_GetSubFolderBasicProps", __FILE__,
-                                           __LINE__, nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "KOVACommon/LSBaseFileSyncFilter.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSLocalFiles.h"
 
 namespace {
@@ -50,17 +51,26 @@ CStdStr<wchar_t> LocalModificationText(ILSPropertyMap* item) {
 
 HRESULT LSBaseFileSyncFilter::raw_AddNewDocument(BSTR localPath, BSTR fileName, ILSPropertyMap* /*unused*/,
                                                  ILSPropertyMap* item) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_AddNewDocument";
+    m_relistNeeded = true; // whatever the outcome, as every upload
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Result(); FAILED(bad)) {
+            return bad;
+        }
         return UploadFile(true, localPath, fileName, item);
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_AddNewDocument", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 
 HRESULT LSBaseFileSyncFilter::raw_UpdateDocument(BSTR localPath, BSTR fileName, ILSPropertyMap* /*unused*/,
                                                  ILSPropertyMap* item) {
+    static const char method[] = "LSBaseFileSyncFilter::raw_UpdateDocument";
+    m_relistNeeded = true; // whatever the outcome, as every upload
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Result(); FAILED(bad)) {
+            return bad;
+        }
         const HRESULT hr = UploadFile(false, localPath, fileName, item);
         if (hr != S_OK) {
             return hr;
@@ -72,8 +82,7 @@ HRESULT LSBaseFileSyncFilter::raw_UpdateDocument(BSTR localPath, BSTR fileName, 
         item->put_ItemNum(ItemProperty::VersionId, version + 1);
         return hr;
     } catch (...) {
-        return HResultFromCurrentException("LSBaseFileSyncFilter::raw_UpdateDocument", __FILE__, __LINE__,
-                                           nullptr);
+        return HResultFromCurrentException(method, __FILE__, __LINE__, nullptr);
     }
 }
 

@@ -5,6 +5,7 @@
 // document's reference (and part entry) from the source folder that the source-action text names. A
 // move whose removal fails takes the new link back, so that the document is never in both folders.
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 
@@ -47,8 +48,15 @@ HRESULT LogUnexpectedReturn(HRESULT hr) {
 HRESULT KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed(
     VARIANT_BOOL, ILSPropertyMap* sourceFolder, ILSPropertyMap*, ILSPropertyMap*, ILSPropertyMap* destination,
     ILSPropertyMap* item, BSTR hostText, BSTR* sourceAction) {
-    if (sourceAction == nullptr) {
-        return E_POINTER;
+    if (const HRESULT bad =
+            LSHostArguments("KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed")
+                .Out(sourceAction)
+                .Map(sourceFolder)
+                .Map(destination)
+                .Map(item)
+                .Result();
+        FAILED(bad)) {
+        return bad;
     }
     try {
         LSDIAG_DIAG << "raw_GetSourceForCopyOrMoveMessageIfAllowed begin";
@@ -88,6 +96,13 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_GetSourceForCopyOrMoveMessageIfAllowed(
 HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageCopy(ILSPropertyMap* item, ILSPropertyMap* destination,
                                                      BSTR sourceAction, ILSShutdownInformer*) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_DoMessageCopy")
+                                    .Map(item)
+                                    .Map(destination)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         return copyMoveMessageOnServer(item, destination, CStdStr<wchar_t>(sourceAction), false);
     } catch (...) {
         return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_DoMessageCopy", __FILE__, __LINE__,
@@ -98,6 +113,13 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageCopy(ILSPropertyMap* item, ILSPr
 HRESULT KOVAMeridioSyncFilterImpl::raw_DoMessageMove(ILSPropertyMap* item, ILSPropertyMap* destination,
                                                      BSTR sourceAction, ILSShutdownInformer*) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_DoMessageMove")
+                                    .Map(item)
+                                    .Map(destination)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         return copyMoveMessageOnServer(item, destination, CStdStr<wchar_t>(sourceAction), true);
     } catch (...) {
         return HResultFromCurrentException("KOVAMeridioSyncFilterImpl::raw_DoMessageMove", __FILE__, __LINE__,

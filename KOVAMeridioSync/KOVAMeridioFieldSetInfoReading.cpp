@@ -3,6 +3,7 @@
 #include "KOVAMeridioSync/KOVAMeridioFieldSetInfo.h"
 
 #include "KOVACommon/LSBaseWS.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVACommon/LSItemVocabulary.h"
 #include "KOVACommon/LSPropertyHelpers.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
@@ -82,6 +83,9 @@ template <class Visit> void ForEachSelected(IXMLDOMDocument2* document, const wc
 HRESULT CKOVAMeridioFieldSetInfo::innerInitializeRepos(ILSPropertyMap* repository) {
     static constexpr char method[] = "CKOVAMeridioFieldSetInfo::innerInitializeRepos";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(repository).Result(); FAILED(bad)) {
+            return bad;
+        }
         m_viewName = CStdStr<wchar_t>(IDS_FIELD_VIEW_NAME);
         m_categories.clear();
         m_fieldNames.clear();

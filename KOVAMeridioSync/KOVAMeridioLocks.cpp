@@ -3,6 +3,7 @@
 // file id; the locks this object placed are kept in a list, as a container listing may be older.
 #include "KOVACommon/LSBaseWS.h"
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioRowAttributes.h"
@@ -19,6 +20,9 @@ template <class Work>
 HRESULT WithServerFileId(ILSPropertyMap* item, const char* method, const char* missingText, Work&& work) {
     LSDIAG_DIAG << method << " start";
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Result(); FAILED(bad)) {
+            return bad;
+        }
         const CStdStr<wchar_t> serverFileId =
             LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFromServerFileId, L"");
         if (serverFileId.empty()) {
@@ -60,8 +64,10 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_CancelCheckout(ILSPropertyMap* item) {
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::get_IsCheckedOut(ILSPropertyMap* item, VARIANT_BOOL* checkedOut) {
-    if (checkedOut == nullptr) {
-        return E_POINTER;
+    if (const HRESULT bad =
+            LSHostArguments("KOVAMeridioSyncFilterImpl::get_IsCheckedOut").Out(checkedOut).Map(item).Result();
+        FAILED(bad)) {
+        return bad;
     }
     return WithServerFileId(
         item, "KOVAMeridioSyncFilterImpl::get_IsCheckedOut",
@@ -72,8 +78,12 @@ HRESULT KOVAMeridioSyncFilterImpl::get_IsCheckedOut(ILSPropertyMap* item, VARIAN
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::GetCheckedOutFlag(ILSPropertyMap* item, BYTE* checkedOut) {
-    if (checkedOut == nullptr) {
-        return E_POINTER;
+    if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::GetCheckedOutFlag")
+                                .Out(checkedOut)
+                                .Map(item)
+                                .Result();
+        FAILED(bad)) {
+        return bad;
     }
     VARIANT_BOOL isCheckedOut = VARIANT_FALSE;
     const HRESULT hr = get_IsCheckedOut(item, &isCheckedOut);

@@ -2,6 +2,7 @@
 // so that a user can pick one to sync. Each hit becomes one line of five TAB-separated fields: title,
 // location, parent path, kind and repository type.
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "KOVAMeridioSync/MeridioNumbers.h"
@@ -122,12 +123,23 @@ CStdStr<wchar_t> ResultLine(KOVAMeridioSyncFilterImpl& filter, const IXMLDOMNode
 } // namespace
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod1(VARIANT_BOOL* available) {
+    if (const HRESULT bad =
+            LSHostArguments("KOVAMeridioSyncFilterImpl::raw_QueryRepositoryMethod1").Out(available).Result();
+        FAILED(bad)) {
+        return bad;
+    }
     *available = VARIANT_TRUE;
     return S_OK;
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_GetScopeParameterPrompt(BSTR* prompt) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_GetScopeParameterPrompt")
+                                    .Out(prompt)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         *prompt = CStdStr<wchar_t>(IDS_SCOPE_PROMPT).AllocSysString();
         return S_OK;
     } catch (...) {
@@ -138,6 +150,12 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_GetScopeParameterPrompt(BSTR* prompt) {
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_ValidateScopeParameter(BSTR scope, BSTR* validatedScope) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_ValidateScopeParameter")
+                                    .Out(validatedScope)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         LSDIAG_DIAG << "raw_ValidateScopeParameter scopeParam: " << CStdStr<wchar_t>(scope);
         const CStdStr<wchar_t> serverName = ScopeServerName(scope);
         if (serverName.empty()) {
@@ -158,6 +176,11 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_ValidateScopeParameter(BSTR scope, BSTR* 
 HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG maximumHits, BSTR scope, BSTR searchText, BSTR, LONG,
                                                 BSTR* results) {
     try {
+        if (const HRESULT bad =
+                LSHostArguments("KOVAMeridioSyncFilterImpl::raw_RunQuery").Out(results).Result();
+            FAILED(bad)) {
+            return bad;
+        }
         LSDIAG_DIAG << "raw_RunQuery searchQuery:  " << CStdStr<wchar_t>(searchText);
         m_serverName = ScopeServerName(scope);
         Login(true);
@@ -198,6 +221,12 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_RunQuery(LONG maximumHits, BSTR scope, BS
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::raw_FormatScopeParameter(BSTR scope, BSTR* formattedScope) {
+    if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_FormatScopeParameter")
+                                .Out(formattedScope)
+                                .Result();
+        FAILED(bad)) {
+        return bad;
+    }
     *formattedScope = SysAllocStringLen(scope, SysStringLen(scope));
     return S_OK;
 }

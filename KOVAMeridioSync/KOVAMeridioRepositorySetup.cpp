@@ -45,7 +45,7 @@ void KOVAMeridioSyncFilterImpl::InitializeRepository() {
 HRESULT KOVAMeridioSyncFilterImpl::raw_SetMainFolderProperties(ILSPropertyMap* mainFolderMap) {
     try {
         const HRESULT hr = LSBaseFileSyncFilter::raw_SetMainFolderProperties(mainFolderMap);
-        if (m_filterPropertyName.empty() || m_filterPropertyValue.empty()) {
+        if (FAILED(hr) || m_filterPropertyName.empty() || m_filterPropertyValue.empty()) {
             return hr;
         }
         constexpr const char* method = "KOVAMeridioSyncFilterImpl::raw_SetMainFolderProperties";

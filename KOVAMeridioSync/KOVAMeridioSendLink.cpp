@@ -1,6 +1,7 @@
 // The link text a mail carries in place of a synced document, and the document's ids for the
 // host's property editing.
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 namespace {
@@ -17,6 +18,9 @@ bool SendsOpenLink() {
 // The item's string property (empty when it has none) as a new BSTR, at the host boundary.
 HRESULT AnswerItemProperty(ILSPropertyMap* item, const wchar_t* name, BSTR* value, const char* method) {
     try {
+        if (const HRESULT bad = LSHostArguments(method).Map(item).Out(value).Result(); FAILED(bad)) {
+            return bad;
+        }
         *value = LSPropertyHelpers::getStrProp(item, name, L"").AllocSysString();
         return S_OK;
     } catch (...) {
@@ -30,6 +34,14 @@ HRESULT KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext(ILSPropertyMap*, I
                                                               ILSPropertyMap* item, BSTR* linkText,
                                                               BSTR* fileName) {
     try {
+        if (const HRESULT bad = LSHostArguments("KOVAMeridioSyncFilterImpl::raw_CreateSendLinkFiletext")
+                                    .Map(item)
+                                    .Out(linkText)
+                                    .Out(fileName)
+                                    .Result();
+            FAILED(bad)) {
+            return bad;
+        }
         const CStdStr<wchar_t> serverFileId =
             LSPropertyHelpers::getStrProp(item, ItemProperty::MavistoFromServerFileId, L"");
         const CStdStr<wchar_t> serverFileName =

@@ -3,6 +3,7 @@
 #include "KOVAMeridioSync/KOVAMeridioSyncFilterImpl.h"
 
 #include "KOVACommon/LSFilterSupport.h"
+#include "KOVACommon/LSHostArguments.h"
 #include "KOVAMeridioSync/MeridioLocations.h"
 
 namespace {
@@ -44,19 +45,19 @@ HRESULT KOVAMeridioSyncFilterImpl::GetStoredRemoteFileName(const CStdStr<wchar_t
 }
 
 CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::GetItemName(USHORT index) {
-    return m_fileNames[index];
+    return ListedEntry(m_fileNames, index, "document locations");
 }
 
 ULONG KOVAMeridioSyncFilterImpl::GetItemVersion(USHORT index) {
-    return m_itemVersions[index];
+    return ListedEntry(m_itemVersions, index, "document versions");
 }
 
 CStdStr<wchar_t> KOVAMeridioSyncFilterImpl::GetSubFolderUrl(USHORT index) {
-    return m_subFolderUrls[index];
+    return ListedEntry(m_subFolderUrls, index, "sub-folder locations");
 }
 
 HRESULT KOVAMeridioSyncFilterImpl::SetSubFolderItemProperties(USHORT index, ILSPropertyMap* subFolder) {
-    const HRESULT hr = PutStr(subFolder, ItemProperty::MavistoFromServerShortItemId, m_subFolderUrls[index]);
+    const HRESULT hr = PutStr(subFolder, ItemProperty::MavistoFromServerShortItemId, GetSubFolderUrl(index));
     ThrowIfWriteFailed(hr, "KOVAMeridioSyncFilterImpl::SetSubFolderItemProperties",
                        ": put_ItemStr for MavistoFromServerShortItemId failed ");
     return hr;
@@ -74,6 +75,18 @@ HRESULT KOVAMeridioSyncFilterImpl::OnStartSync() {
     return S_OK;
 }
 
+void KOVAMeridioSyncFilterImpl::ForgetStartPoint() {
+    m_fileFilterLocation.clear();
+    m_subFolderUrls.clear();
+    m_fileNames.clear();
+    m_itemVersions.clear();
+    m_itemUrls.clear();
+    m_itemRows.clear();
+    _nameValuePairsForRootFolder.clear();
+    m_contentsDocument.Clear();
+}
+
+// A start point without the marker names no document: the state it starts from has no filter.
 HRESULT KOVAMeridioSyncFilterImpl::ParseFileFilterLocation(CStdStr<wchar_t>& startPoint) {
     const CStdStr<wchar_t> wholeStartPoint = startPoint;
     const size_t marker = startPoint.find(kFileFilterMarker);

@@ -138,6 +138,8 @@ public:
     // The extra values of a container listing's document, read from its row when the item's
     // properties are written.
     bool AddListedItemProperties(USHORT index, LSExtraProperties& extra) override;
+    // The single-document location and the listing's side tables of the former start point.
+    void ForgetStartPoint() override;
 
     // Rename of a document's title (KOVAMeridioRename.cpp).
     HRESULT RenameFileRemoteIntern(const CStdStr<wchar_t>& url, const CStdStr<wchar_t>& newName,

@@ -2,6 +2,8 @@
 
 #include "KOVACommon/LSFilterSupport.h"
 
+#include <functional>
+
 namespace {
 
 using namespace TestSupport;
@@ -183,6 +185,39 @@ TEST_F(FolderProperties, PreContentSyncListsWhenNoListingWasLoaded) {
     EXPECT_EQ(Sync()->raw_PreContentSyncFolderUpdate(folder.get(), VARIANT_FALSE, VARIANT_FALSE), S_OK);
     EXPECT_EQ(filter->CallCount("GetContents"), 2u);
     EXPECT_EQ(Sync()->raw_PostContentSyncFolderUpdate(folder.get(), VARIANT_FALSE, VARIANT_FALSE), S_OK);
+}
+
+// A call whose repository answer fails leaves the host's map as it was: what it would write is all
+// learnt before its first write.
+TEST_F(FolderProperties, FailedRepositoryAnswerLeavesTheMapUntouched) {
+    filter->subFolders.push_back({L"Projects", L"test://root/projects", {}});
+    AddDocument(L"a.doc", L"docs/a.doc", 1, std::nullopt);
+    StartFolderPass();
+    struct Case {
+        const char* name;
+        HRESULT TestRepositoryKnobs::*knob;
+        std::function<HRESULT(ILSPropertyMap*)> call;
+    };
+    const Case cases[] = {
+        {"main folder, read-only answer", &TestRepositoryKnobs::readOnlyResult,
+         [this](ILSPropertyMap* map) { return filter->raw_SetMainFolderProperties(map); }},
+        {"sub-folder, read-only answer", &TestRepositoryKnobs::readOnlyResult,
+         [this](ILSPropertyMap* map) { return Sync()->raw_SetSubFolderProperties(0, map); }},
+        {"item, read-only answer", &TestRepositoryKnobs::readOnlyResult,
+         [this](ILSPropertyMap* map) { return Sync()->raw_SetItemProperties(0, map); }},
+        {"item basic properties, URL", &TestRepositoryKnobs::fileUrlResult,
+         [this](ILSPropertyMap* map) { return Sync()->raw_GetItemBasicProps(0, map); }},
+        {"item properties, URL", &TestRepositoryKnobs::fileUrlResult,
+         [this](ILSPropertyMap* map) { return Sync()->raw_SetItemProperties(0, map); }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        filter->knobs.*test.knob = E_ACCESSDENIED;
+        auto map = NewMap();
+        EXPECT_TRUE(FAILED(test.call(map.get())));
+        EXPECT_TRUE(map->Properties().empty());
+        filter->knobs.*test.knob = S_OK;
+    }
 }
 
 } // namespace
