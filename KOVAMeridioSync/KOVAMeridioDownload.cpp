@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <vector>
 
@@ -74,10 +75,11 @@ CStdStr<wchar_t> WriteDimeContent(const _variant_t& replyBody, FILE* file,
             expected += span.length;
             written += std::fwrite(reply + span.offset, 1, span.length, file);
         }
+        const int writeError = errno;
         hash = hashing.get();
         if (written < expected) {
             LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
-                         << written << "< not >" << expected;
+                         << written << "< not >" << expected << ": " << std::strerror(writeError);
             ThrowHResult(E_FAIL);
         }
     });
@@ -170,15 +172,19 @@ HRESULT KOVAMeridioSyncFilterImpl::CopyFileToLocal(const CStdStr<wchar_t>& remot
 
     LocalFile file(_wfopen(localPath.c_str(), L"wb"));
     if (!file) {
+        const int openError = errno;
         LSDIAG_ERROR << "Trying to create file " << localPath
-                     << " from downloaded document gives errno: " << std::hex << errno;
+                     << " from downloaded document gives errno: " << std::hex << openError << " ("
+                     << std::strerror(openError) << ")";
         ThrowHResult(E_FAIL);
     }
     const CStdStr<wchar_t> hash = WriteDimeContent(request->GetResponseBody(), file.get(), localPath);
     // Only a file whose bytes all reached it may take the hash of the bytes written.
     if (std::fclose(file.release()) != 0) {
+        const int closeError = errno;
         LSDIAG_ERROR << "Trying to write file " << localPath
-                     << " from downloaded document gives errno: " << std::hex << errno;
+                     << " from downloaded document gives errno: " << std::hex << closeError << " ("
+                     << std::strerror(closeError) << ")";
         ThrowHResult(E_FAIL);
     }
     RememberWrittenContentHash(localPath, hash);

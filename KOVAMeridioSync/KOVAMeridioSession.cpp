@@ -75,7 +75,12 @@ void KOVAMeridioSyncFilterImpl::LoginToMeridio(const CStdStr<wchar_t>& dmwsUrl,
                                              CStdStr<wchar_t>(), dmwsUrl, CStdStr<wchar_t>(), informer,
                                              errorText, false, &loggedBody);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << "Login failed" << errorText;
+        if (credentials.userName.empty()) {
+            LSDIAG_ERROR << "Login failed (unified login) at " << dmwsUrl << ": " << errorText;
+        } else {
+            LSDIAG_ERROR << "Login failed for user \"" << credentials.userName << "\" at " << dmwsUrl << ": "
+                         << errorText;
+        }
         ThrowHResult(hr);
     }
     if (!reply) {
@@ -204,7 +209,8 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
     } catch (const LSHttpError& error) {
         connectionFailed = true;
         errorText = FormatHttpErrorText(error);
-        LSDIAG_ERROR << kExecuteWebRequest << ":Connection to Server failed Error : " << errorText;
+        LSDIAG_ERROR << kExecuteWebRequest << ":Connection to Server failed (" << url
+                     << ") Error : " << errorText;
         errorText = CutMeridioErrorText(errorText);
         return E_FAIL;
     } catch (long value) {

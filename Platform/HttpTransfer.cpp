@@ -94,6 +94,7 @@ void Transfer::NotifyStateChanged() {
 
 void Transfer::Configure() {
     curl_easy_setopt(easy_, CURLOPT_URL, spec_.url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, curlError_);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMostRedirects);
@@ -208,6 +209,18 @@ size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
 void Transfer::Finish(CURLcode result) {
     // A body too large to hand out is a reply the caller cannot use.
     failure_ = tooLarge_ ? ERROR_HTTP_INVALID_SERVER_RESPONSE : WinInetErrorFromCurl(result);
+    if (failure_ != 0 && !tooLarge_) {
+        failureText_ = curlError_[0] != '\0' ? curlError_ : curl_easy_strerror(result);
+        // libcurl's words may be general ("Couldn't connect to server"): the system's say why.
+        long systemError = 0;
+        if (easy_ != nullptr && curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &systemError) == CURLE_OK &&
+            systemError != 0) {
+            const std::string systemText = std::strerror(static_cast<int>(systemError));
+            if (failureText_.find(systemText) == std::string::npos) {
+                failureText_ += " (" + systemText + ")";
+            }
+        }
+    }
     done_ = true;
     headersReceived_ = true;
     ReleaseHandle();

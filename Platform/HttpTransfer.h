@@ -66,6 +66,9 @@ public:
     // After Done: 0 for a reply, else the WinINet code of the transport failure (12152 for a body
     // larger than the limit, declared or received; it is refused before it is held).
     LONG Failure() const { return failure_; }
+    // After a transport failure: libcurl's words for it, e.g. "Failed to connect to HOST port PORT after
+    // 0 ms: Connection refused"; empty for a body larger than the limit.
+    const std::string& FailureText() const { return failureText_; }
     bool OutOfMemory() const { return outOfMemory_; }
 
     LONG Status() const { return status_; }
@@ -100,6 +103,8 @@ private:
     bool outOfMemory_ = false;
     bool tooLarge_ = false;
     LONG failure_ = 0;
+    std::string failureText_;
+    char curlError_[CURL_ERROR_SIZE] = {};
     LONG status_ = 0;
     std::string statusText_;
     std::vector<std::string> headerLines_;
