@@ -135,7 +135,7 @@ HRESULT KOVAMeridioSyncFilterImpl::RequestLatestVersion(const CStdStr<wchar_t>& 
         ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), m_dmwsUrl,
                            SessionToken(), m_shutdownInformer, errorText, true);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << "CopyFileToLocal failed error: " << errorText;
+        LSDIAG_ERROR << "CopyFileToLocal failed for " << remoteName; // the request's record tells why
         if (item != nullptr) {
             MarkSyncIssue(item, errorText);
         }

@@ -209,8 +209,13 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
     } catch (const LSHttpError& error) {
         connectionFailed = true;
         errorText = FormatHttpErrorText(error);
-        LSDIAG_ERROR << kExecuteWebRequest << ":Connection to Server failed (" << url
-                     << ") Error : " << errorText;
+        // A status of an HTTP reply, or a transport failure's code, which the message explains.
+        if (error.status >= 100 && error.status < 600) {
+            LSDIAG_ERROR << kExecuteWebRequest << ":Request to " << url << " failed: HTTP status " << std::dec
+                         << error.status << ": " << error.message;
+        } else {
+            LSDIAG_ERROR << kExecuteWebRequest << ":Request to " << url << " failed: " << errorText;
+        }
         errorText = CutMeridioErrorText(errorText);
         return E_FAIL;
     } catch (long value) {

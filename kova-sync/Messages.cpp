@@ -34,7 +34,8 @@ std::string Describe(const HostCallError& error) {
         text += " for \"" + error.item + "\"";
     }
     text += ": ";
-    if (!error.filterText.empty()) {
+    // A filter text that is only the code's system message says nothing the code does not.
+    if (!error.filterText.empty() && error.filterText != system) {
         text += error.filterText + " ";
     }
     text += "(" + std::string(code) + (system.empty() ? "" : " " + system) + ")";

@@ -142,7 +142,7 @@ int Sync(const SyncArguments& arguments) {
     Console console;
     if (const std::string problem = StartPointProblem(arguments.startPoint); !problem.empty()) {
         console.Error("kova-sync: the start point " + arguments.startPoint + " is not valid: " + problem +
-                      ". See kova-sync help sync for its form.");
+                      "; see kova-sync help sync for its form.");
         return kExitNotRun;
     }
     Mirror mirror(fs::absolute(arguments.into).lexically_normal());

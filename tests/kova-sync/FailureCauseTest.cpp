@@ -174,7 +174,7 @@ TEST_F(FailureCauseTest, AMalformedStartPointIsRefusedBeforeAnyHostCall) {
         const DriverResult result = Run({"sync", c.startPoint, "--into", MirrorDir().string()});
         EXPECT_EQ(result.exitCode, 2) << c.startPoint << "\n" << Printed();
         EXPECT_THAT(result.err,
-                    HasSubstr("the start point " + c.startPoint + " is not valid: " + c.problem + "."))
+                    HasSubstr("the start point " + c.startPoint + " is not valid: " + c.problem + ";"))
             << Printed();
         EXPECT_FALSE(fs::exists(MirrorDir())) << c.startPoint;
     }
