@@ -65,7 +65,7 @@ TEST_F(FailureCauseTest, AFaultedListingTellsTheServersFaultAndStatus) {
     EXPECT_THAT(line, HasSubstr("(0x80004005 Unspecified error): "));
     EXPECT_THAT(
         line, HasSubstr("Server was unable to process request. ---> The container index is being rebuilt."));
-    EXPECT_THAT(line, HasSubstr("500"));
+    EXPECT_THAT(line, HasSubstr("HTTP status 500"));
     EXPECT_THAT(result.err, Not(HasSubstr("could not be listed")));
     EXPECT_THAT(result.err, Not(HasSubstr("turn the filter's log on")));
     const std::string log = PassLog(result);
@@ -75,21 +75,33 @@ TEST_F(FailureCauseTest, AFaultedListingTellsTheServersFaultAndStatus) {
     EXPECT_THAT(result.out + result.err + log, Not(HasSubstr(token)));
 }
 
+// Each failed download's line tells its own cause, none of another call's.
 TEST_F(FailureCauseTest, AFaultedDownloadTellsTheServersFaultAndStatus) {
     Serve(kLibrary + DocumentXml(11, "good.txt") +
               DocumentXml(12, "broken.txt", "Broken",
                           "downloadFault=\"API Error 24002: The file store is offline.\"") +
+              DocumentXml(13, "locked.txt", "Locked",
+                          "downloadFault=\"API Error 24007: The file is being archived.\"") +
               "</container>",
-          {{"lib/good.txt", "good"}, {"lib/broken.txt", "never sent"}});
+          {{"lib/good.txt", "good"}, {"lib/broken.txt", "never sent"}, {"lib/locked.txt", "never sent"}});
     const DriverResult result = Sync();
     EXPECT_EQ(result.exitCode, 1) << Printed();
-    const std::size_t failure = result.err.find("raw_RetrieveItemToPath failed for \"Broken.txt\": ");
-    ASSERT_NE(failure, std::string::npos) << Printed();
-    const std::string line = result.err.substr(failure, result.err.find('\n', failure) - failure);
-    EXPECT_THAT(line, HasSubstr("Unspecified error): "));
-    EXPECT_THAT(line.substr(line.find("Unspecified error): ")),
-                AllOf(HasSubstr("The file store is offline."), HasSubstr("500")));
-    EXPECT_THAT(PassLog(result), HasSubstr("The file store is offline."));
+    const auto causeOf = [&](const std::string& name) {
+        const std::size_t failure = result.err.find("raw_RetrieveItemToPath failed for \"" + name + "\": ");
+        EXPECT_NE(failure, std::string::npos) << Printed();
+        const std::string line = result.err.substr(failure, result.err.find('\n', failure) - failure);
+        const std::size_t cause = line.find("Unspecified error): ");
+        EXPECT_NE(cause, std::string::npos) << line;
+        return cause == std::string::npos ? std::string() : line.substr(cause);
+    };
+    EXPECT_THAT(causeOf("Broken.txt"),
+                AllOf(HasSubstr("HTTP status 500: API Error 24002: The file store is offline."),
+                      Not(HasSubstr("archived"))));
+    EXPECT_THAT(causeOf("Locked.txt"),
+                AllOf(HasSubstr("HTTP status 500: API Error 24007: The file is being archived."),
+                      Not(HasSubstr("offline"))));
+    EXPECT_THAT(PassLog(result),
+                AllOf(HasSubstr("The file store is offline."), HasSubstr("being archived.")));
 }
 
 TEST_F(FailureCauseTest, ARefusedLoginTellsTheUserAndNotThePassword) {
