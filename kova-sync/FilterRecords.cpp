@@ -64,8 +64,9 @@ private:
 };
 
 FilterSink& Sink() {
-    static FilterSink sink; // lives for the process: the filter may log until it ends
-    return sink;
+    // Never destroyed: the filter may log while the process ends.
+    static FilterSink* const sink = new FilterSink;
+    return *sink;
 }
 
 // A record that ends in a bare code ("Unexpected return: 80004005", "Caught HRESULT at interface -
