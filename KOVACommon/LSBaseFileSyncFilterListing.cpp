@@ -105,7 +105,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPointByString(BSTR startPoint, BST
         if (errorText != nullptr) {
             *errorText = text.AllocSysString();
         }
-        LSDIAG_ERROR << "Error getting contents";
+        LSDIAG_ERROR << "Error getting contents: " << std::hex << static_cast<DWORD>(hr);
         return E_FAIL;
     } catch (...) {
         return HResultFromCurrentException("LSBaseFileSyncFilter::raw_SetSyncStartPointByString", __FILE__,
@@ -145,7 +145,7 @@ HRESULT LSBaseFileSyncFilter::raw_SetSyncStartPoint(ILSPropertyMap* folderMap, V
         }
         const HRESULT hr = GetContents(folderMap, m_listingMode);
         if (FAILED(hr)) {
-            LSDIAG_ERROR << "Error getting contents";
+            LSDIAG_ERROR << "Error getting contents: " << std::hex << static_cast<DWORD>(hr);
             return hr;
         }
         m_listingLoaded = true;

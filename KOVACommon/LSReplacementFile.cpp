@@ -7,6 +7,8 @@
 #include "VantrelCommon/LSFileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -22,9 +24,11 @@ CStdStr<wchar_t> DirectoryOf(const CStdStr<wchar_t>& path) {
 
 LSReplacementFile::LSReplacementFile(const CStdStr<wchar_t>& target) : target_(target) {
     path_ = LSFileSystem::GetTempFilePathWithExt(L"LS", L".tmp", DirectoryOf(target));
-    if (!Open()) {
+    // Taking the name may have failed: the open says why.
+    if (!Open(OPEN_ALWAYS)) {
         LSDIAG_ERROR << "Trying to create file " << path_ << " for " << target
-                     << " from downloaded document gives error: " << std::hex << GetLastError();
+                     << " from downloaded document gives error: " << std::hex << GetLastError() << " ("
+                     << std::strerror(errno) << ")";
         DeleteFileW(path_.c_str());
         ThrowHResult(E_FAIL);
     }
@@ -37,9 +41,9 @@ LSReplacementFile::~LSReplacementFile() {
     }
 }
 
-bool LSReplacementFile::Open() {
+bool LSReplacementFile::Open(DWORD disposition) {
     HANDLE file =
-        CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -70,19 +74,20 @@ bool LSReplacementFile::Write(const BYTE* data, std::size_t size) {
 bool LSReplacementFile::Commit() {
     // A writer of its own (a file copy) may have replaced the file: it is opened again to flush it.
     Close();
-    const bool flushed = Open() && FlushFileBuffers(file_);
+    const bool flushed = Open(OPEN_EXISTING) && FlushFileBuffers(file_);
     const DWORD flushError = GetLastError();
+    const int flushErrno = errno;
     Close();
     if (!flushed) {
         LSDIAG_ERROR << "Trying to write file " << path_ << " to the disk gives error: " << std::hex
-                     << flushError;
+                     << flushError << " (" << std::strerror(flushErrno) << ")";
         SetLastError(flushError);
         return false;
     }
     if (!MoveFileExW(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         LSDIAG_ERROR << "Trying to replace file " << target_ << " by " << path_
-                     << " gives error: " << std::hex << error;
+                     << " gives error: " << std::hex << error << " (" << std::strerror(errno) << ")";
         SetLastError(error);
         return false;
     }

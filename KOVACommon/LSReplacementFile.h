@@ -25,7 +25,7 @@ public:
     bool Commit();
 
 private:
-    bool Open();
+    bool Open(DWORD disposition);
     void Close();
 
     CStdStr<wchar_t> target_;

@@ -157,7 +157,7 @@ IXMLDOMNodePtr ReplyDocument(ILSHttpRequest* request) {
         }
     }
     const CStdStr<wchar_t> message = FaultMessage(document, status);
-    LSDIAG_ERROR << "Error is : " << message << ": entire contents: ";
+    LSDIAG_ERROR << "Error is : " << message; // the reply follows whole
     LS_LOG_LARGE_TEXT_AS_ERROR(document ? document->Getxml() : _bstr_t());
     throw LSHttpError(status, message, detail, retryAfterSeconds);
 }

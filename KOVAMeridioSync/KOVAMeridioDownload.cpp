@@ -10,6 +10,8 @@
 #include "KOVAMeridioSync/MeridioLocations.h"
 #include "Platform/SafeArrayData.h"
 
+#include <cerrno>
+#include <cstring>
 #include <future>
 #include <vector>
 
@@ -71,10 +73,11 @@ CStdStr<wchar_t> WriteDimeContent(const _variant_t& replyBody, LSReplacementFile
             complete = complete && file.Write(reply + span.offset, span.length);
             written = complete ? expected : written;
         }
+        const int writeError = errno;
         hash = hashing.get();
         if (!complete) {
             LSDIAG_ERROR << "Trying to write file >" << localPath << "< from downloaded document only wrote "
-                         << written << "< not >" << expected;
+                         << written << "< not >" << expected << ": " << std::strerror(writeError);
             ThrowHResult(E_FAIL);
         }
     });
@@ -130,7 +133,7 @@ HRESULT KOVAMeridioSyncFilterImpl::RequestLatestVersion(const CStdStr<wchar_t>& 
         ExecuteDMWSRequest(_variant_t(body.c_str()), reply, request, action, CStdStr<wchar_t>(), m_dmwsUrl,
                            SessionToken(), m_shutdownInformer, errorText, true);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << "CopyFileToLocal failed error: " << errorText;
+        LSDIAG_ERROR << "CopyFileToLocal failed for " << remoteName; // the request's record tells why
         if (item != nullptr) {
             MarkSyncIssue(item, errorText);
         }

@@ -82,7 +82,12 @@ void KOVAMeridioSyncFilterImpl::LoginToMeridio(const CStdStr<wchar_t>& dmwsUrl,
                                              CStdStr<wchar_t>(), dmwsUrl, CStdStr<wchar_t>(), informer,
                                              errorText, false, &loggedBody);
     if (FAILED(hr)) {
-        LSDIAG_ERROR << "Login failed" << errorText;
+        if (credentials.userName.empty()) {
+            LSDIAG_ERROR << "Login failed (unified login) at " << dmwsUrl << ": " << errorText;
+        } else {
+            LSDIAG_ERROR << "Login failed for user \"" << credentials.userName << "\" at " << dmwsUrl << ": "
+                         << errorText;
+        }
         ThrowHResult(hr);
     }
     if (!reply) {
@@ -229,7 +234,13 @@ HRESULT KOVAMeridioSyncFilterImpl::ExecuteWebRequest(
     } catch (const LSHttpError& error) {
         connectionFailed = true;
         errorText = FormatHttpErrorText(error);
-        LSDIAG_ERROR << kExecuteWebRequest << ":Connection to Server failed Error : " << errorText;
+        // A status of an HTTP reply, or a transport failure's code, which the message explains.
+        if (error.status >= 100 && error.status < 600) {
+            LSDIAG_ERROR << kExecuteWebRequest << ":Request to " << url << " failed: HTTP status " << std::dec
+                         << error.status << ": " << error.message;
+        } else {
+            LSDIAG_ERROR << kExecuteWebRequest << ":Request to " << url << " failed: " << errorText;
+        }
         errorText = CutMeridioErrorText(errorText);
         return E_FAIL;
     } catch (long value) {

@@ -100,6 +100,7 @@ void Transfer::NotifyStateChanged() {
 
 void Transfer::Configure() {
     curl_easy_setopt(easy_, CURLOPT_URL, spec_.url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, curlError_);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMostRedirects);
@@ -243,6 +244,18 @@ void Transfer::Finish(CURLcode result) {
         failure_ = ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
     } else {
         failure_ = redirectReported_ ? 0 : WinInetErrorFromCurl(result);
+        if (failure_ != 0) {
+            failureText_ = curlError_[0] != '\0' ? curlError_ : curl_easy_strerror(result);
+            // libcurl's words may be general ("Couldn't connect to server"): the system's say why.
+            long systemError = 0;
+            if (easy_ != nullptr && curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &systemError) == CURLE_OK &&
+                systemError != 0) {
+                const std::string systemText = std::strerror(static_cast<int>(systemError));
+                if (failureText_.find(systemText) == std::string::npos) {
+                    failureText_ += " (" + systemText + ")";
+                }
+            }
+        }
     }
     done_ = true;
     headersReceived_ = true;

@@ -69,6 +69,9 @@ public:
     // redirect from https to http). A redirect that is not followed (HttpRedirect.h) is the reply, with
     // its status and headers and without its body.
     LONG Failure() const { return failure_; }
+    // After a transport failure: libcurl's words for it, e.g. "Failed to connect to HOST port PORT after
+    // 0 ms: Connection refused"; empty for a body larger than the limit.
+    const std::string& FailureText() const { return failureText_; }
     bool OutOfMemory() const { return outOfMemory_; }
 
     LONG Status() const { return status_; }
@@ -106,6 +109,8 @@ private:
     bool redirectReported_ = false;
     bool httpsToHttp_ = false;
     LONG failure_ = 0;
+    std::string failureText_;
+    char curlError_[CURL_ERROR_SIZE] = {};
     LONG status_ = 0;
     std::string statusText_;
     std::vector<std::string> headerLines_;

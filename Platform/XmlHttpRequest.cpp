@@ -2,8 +2,9 @@
 // other property), without waiting; a synchronous open makes send wait for the end.
 //
 // As MSXML reports them: a transport failure completes the request with the WinINet code as its
-// status ("Unknown" its status text) and fails the body reads, or a synchronous send, with
-// HRESULT_FROM_WIN32 of the code (12029 gives 0x80072EFD); a 204 reply reads as status 1223.
+// status (libcurl's words for it its status text, "Unknown" when there are none) and fails the body reads, or
+// a synchronous send, with HRESULT_FROM_WIN32 of the code (12029 gives 0x80072EFD); a 204 reply reads as
+// status 1223.
 #include "Platform/XmlHttpRequest.h"
 
 #include "Platform/ComObject.h"
@@ -222,7 +223,11 @@ public:
             return E_PENDING;
         }
         return Guarded([&] {
-            return ReturnBstrFromUtf8(transfer_->Failure() != 0 ? "Unknown" : transfer_->StatusText(), text);
+            const std::string& failureText = transfer_->FailureText();
+            return ReturnBstrFromUtf8(transfer_->Failure() == 0 ? transfer_->StatusText()
+                                      : failureText.empty()     ? std::string("Unknown")
+                                                                : failureText,
+                                      text);
         });
     }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/FileApi.h"
 #include "Platform/PathMapping.h"
+#include "Platform/ProcessEnv.h"
 #include "Platform/SysInfoApi.h"
 #include "Platform/WinBase.h"
 #include "VantrelCommon/LSFileSystem.h"
@@ -38,6 +39,14 @@ bool IsProcess(const CStdStr<wchar_t>& lowerPath, std::wstring_view exeName) {
     const std::wstring_view bare = exeName.substr(0, exeName.size() - 4);
     const std::size_t slash = lowerPath.find_last_of(L"\\/");
     return std::wstring_view(lowerPath).substr(slash == std::wstring::npos ? 0 : slash + 1) == bare;
+}
+
+// The host keeps the error records itself, through a log sink of its own: it sets the environment
+// variable KOVA_HOST_KEEPS_ERRORS to 1 before it loads the filter.
+bool HostKeepsErrorRecords() {
+    wchar_t value[8] = {};
+    const DWORD length = ExpandEnvironmentStringsW(L"%KOVA_HOST_KEEPS_ERRORS%", value, std::size(value));
+    return length != 0 && length <= std::size(value) && std::wstring_view(value) == L"1";
 }
 
 DWORD ReadDword(const wchar_t* name, DWORD defaultValue) {
@@ -178,16 +187,21 @@ void LSDiag::Initialize(CStdStr<wchar_t> logName, const char*) {
         diagEnabled = ReadDword(L"KOVA.Log.Diag", 0) != 0;
         perfEnabled = ReadDword(L"KOVA.Log.Perf", 0) != 0;
         errorEnabled = ReadDword(L"KOVA.Log.Error", 0) != 0;
-        if (errorEnabled) {
-            FLAGS_logbuflevel = -1;
-        }
+    }
+    const bool ownFile = errorEnabled || diagEnabled || perfEnabled;
+    errorEnabled = errorEnabled || HostKeepsErrorRecords();
+    if (errorEnabled) {
+        FLAGS_logbuflevel = -1;
     }
 
-    if (errorEnabled || diagEnabled || perfEnabled) {
+    if (ownFile) {
         if (!logFolder.empty()) {
             CreateDirectoryW(logFolder.c_str(), nullptr);
         }
         WriteHeaderRecords(moduleList);
+    } else if (!logFolder.empty()) {
+        // Only the host asked for the records: they reach its sink, and no file of the filter's own.
+        google::SetLogDestination(google::GLOG_INFO, "");
     }
 
     DeleteOldLogs(logFolder, logName);

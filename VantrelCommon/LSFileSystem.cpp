@@ -26,7 +26,7 @@ CStdStr<wchar_t> VersionText(const FileVersion& version) {
 } // namespace
 
 void EnsureTrailingBackslash(CStdStr<wchar_t>& path) {
-    if (path.empty() || path.back() != L'\\') {
+    if (path.empty() || (path.back() != L'\\' && path.back() != L'/')) {
         path += L"\\";
     }
 }

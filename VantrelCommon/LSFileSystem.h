@@ -22,7 +22,7 @@ public:
                                                    const CStdStr<wchar_t>& directory);
 };
 
-// Appends a backslash unless the path ends with one (an empty path becomes "\").
+// Appends a backslash unless the path ends with a backslash or a slash (an empty path becomes "\").
 void EnsureTrailingBackslash(CStdStr<wchar_t>& path);
 
 // "C:\a" gives "\\?\C:\a"; "\\server\share\f" gives "\\?\UNC\server\share\f". A path that already

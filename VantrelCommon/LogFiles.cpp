@@ -51,7 +51,10 @@ HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEnt
     HANDLE find = FindFirstFileW(searchPath.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        LSDIAG_ERROR << "Error getting directory contents :" << searchPath << ":" << std::hex << error;
+        // No entry that matches is an empty listing, not an error worth a record.
+        if (error != ERROR_FILE_NOT_FOUND) {
+            LSDIAG_ERROR << "Error getting directory contents :" << searchPath << ":" << std::hex << error;
+        }
         return HRESULT_FROM_WIN32(error);
     }
     do {

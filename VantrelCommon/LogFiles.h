@@ -14,7 +14,8 @@ CStdStr<wchar_t> GetLogDirectory();
 CStdStr<wchar_t> GetLogFolder();
 
 // Calls the callback for every entry of directory\pattern but "." and ".."; a false result stops
-// the walk. A listing that cannot start is logged and returned as an HRESULT; a walk gives S_OK.
+// the walk. A listing that cannot start is returned as an HRESULT, and logged unless no entry
+// matched; a walk gives S_OK.
 using DirectoryEntryCallback =
     std::function<bool(const CStdStr<wchar_t>& fullPath, const WIN32_FIND_DATAW& data)>;
 HRESULT EnumerateDirectory(const CStdStr<wchar_t>& directory, const DirectoryEntryCallback& callback,

@@ -67,7 +67,7 @@ CLI::App* Command(CLI::App& parent, const std::string& name, const std::string& 
     command->callback([&status, run, talks] {
         status = Guarded(run);
         if (talks == Talks::ToServer) {
-            PrintLogLine(status);
+            PrintLogLine();
         }
     });
     return command;

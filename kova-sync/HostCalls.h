@@ -4,6 +4,7 @@
 
 #include "Platform/ComUtil.h"
 #include "Platform/Utf.h"
+#include "kova-sync/FilterRecords.h"
 #include "kova-sync/MapRef.h"
 #include "kova-sync/PluginHost.h"
 
@@ -39,6 +40,7 @@ inline void Check(HRESULT hr, const char* call) {
     if (FAILED(hr)) {
         throw HostCallError{call, hr};
     }
+    ForgetFilterErrors();
 }
 
 // The error text a call handed back, freed.

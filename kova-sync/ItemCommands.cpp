@@ -22,6 +22,7 @@ void Check(HRESULT hr, const char* call, const std::string& item) {
     if (FAILED(hr)) {
         throw HostCallError{call, hr, item};
     }
+    ForgetFilterErrors();
 }
 
 std::string TakeText(BSTR text) {

@@ -2,8 +2,6 @@
 
 #include "Platform/PathMapping.h"
 #include "VantrelCommon/LogFiles.h"
-#include "kova-sync/ExitCodes.h"
-#include "kova-sync/Messages.h"
 #include "kova-sync/SettingsStore.h"
 
 #include <unistd.h>
@@ -40,18 +38,25 @@ fs::path LogOfThisProcess(const fs::path& folder) {
     return folder;
 }
 
+fs::path& PassLogFile() {
+    static fs::path file;
+    return file;
+}
+
 } // namespace
 
-void PrintLogLine(int exitCode) {
-    if (LoggingOn()) {
+void NotePassLog(const fs::path& file) {
+    PassLogFile() = file;
+}
+
+void PrintLogLine() {
+    if (!PassLogFile().empty()) {
+        std::cout << "Log: " << PassLogFile().string() << std::endl;
+    } else if (LoggingOn()) {
         const CStdStr<wchar_t> folder = GetLogFolder();
         if (!folder.empty()) {
             std::cout << "Log: " << LogOfThisProcess(Platform::NativePath(folder)).string() << std::endl;
         }
-    } else if (HostCallFailureDescribed() && exitCode != kExitSynced && exitCode != kExitStopped) {
-        std::cerr << "For details, turn the filter's log on (kova-sync config set KOVA.Log.Error 1) and run "
-                     "the command again; docs/USER-GUIDE.md tells what the messages mean."
-                  << std::endl;
     }
 }
 

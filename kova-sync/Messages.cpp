@@ -3,6 +3,7 @@
 #include "Platform/Combase.h"
 #include "Platform/SystemMessage.h"
 #include "Platform/Utf.h"
+#include "kova-sync/FilterRecords.h"
 
 #include <cstdio>
 #include <iterator>
@@ -24,14 +25,7 @@ std::string SystemMessage(HRESULT hr) {
     return message;
 }
 
-namespace {
-
-bool hostCallFailureDescribed = false;
-
-} // namespace
-
 std::string Describe(const HostCallError& error) {
-    hostCallFailureDescribed = true;
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error.hr));
     const std::string system = SystemMessage(error.hr);
@@ -40,14 +34,15 @@ std::string Describe(const HostCallError& error) {
         text += " for \"" + error.item + "\"";
     }
     text += ": ";
-    if (!error.filterText.empty()) {
+    // A filter text that is only the code's system message says nothing the code does not.
+    if (!error.filterText.empty() && error.filterText != system) {
         text += error.filterText + " ";
     }
-    return text + "(" + code + (system.empty() ? "" : " " + system) + ")";
-}
-
-bool HostCallFailureDescribed() {
-    return hostCallFailureDescribed;
+    text += "(" + std::string(code) + (system.empty() ? "" : " " + system) + ")";
+    for (std::size_t i = 0; i < error.causes.size(); ++i) {
+        text += (i == 0 ? ": " : "; ") + error.causes[i];
+    }
+    return WithoutSecrets(text);
 }
 
 std::string SizeText(std::uintmax_t bytes) {

@@ -11,10 +11,9 @@ namespace KovaSync {
 
 // The platform's message text for the HRESULT, without the line end; empty when it has none.
 std::string SystemMessage(HRESULT hr);
-// "CALL failed for "ITEM": FILTER TEXT (0x80004005 Unspecified error)".
+// "CALL failed for "ITEM": FILTER TEXT (0x80004005 Unspecified error): CAUSE; CAUSE", the causes
+// those the filter's error records told.
 std::string Describe(const HostCallError& error);
-// Whether this process described a failed host call: the filter's log then tells more.
-bool HostCallFailureDescribed();
 
 struct PassSummary {
     unsigned folders = 0;

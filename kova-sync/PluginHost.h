@@ -3,19 +3,24 @@
 #pragma once
 
 #include "Platform/Unknwn.h"
+#include "kova-sync/FilterRecords.h"
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace KovaSync {
 
 // A failed host-side step: the call that failed, its HRESULT, and, when known, the item it was
 // about and the text the filter gave (an out error text or the sync-issue message on the item).
+// Made where the failure is seen, it takes the causes the filter's error records tell since the
+// last call that succeeded.
 struct HostCallError {
     std::string call;
     HRESULT hr;
     std::string item = {};
     std::string filterText = {};
+    std::vector<std::string> causes = CausesOf(TakeFilterErrors());
 };
 
 class PluginLibrary {

@@ -3,8 +3,11 @@
 #include "Platform/Utf.h"
 #include "kova-sync/EarlierLayout.h"
 #include "kova-sync/ExitCodes.h"
+#include "kova-sync/LogLine.h"
+#include "kova-sync/PassLog.h"
 #include "kova-sync/PluginHost.h"
 #include "kova-sync/RegisteredFilter.h"
+#include "kova-sync/StartPointCheck.h"
 #include "kova-sync/SyncPass.h"
 
 #include <csignal>
@@ -62,8 +65,9 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
         if (error.call == "raw_SetSyncStartPointByString" && error.hr == E_INVALIDARG) {
             console.Error("kova-sync: the filter refused the start point " + arguments.startPoint +
                           "; see kova-sync help sync for its form.");
-        } else if (startPointCall && error.hr != E_ABORT) {
-            // The filter's own text is only the code's system message: name what may be behind it.
+        } else if (startPointCall && error.hr != E_ABORT && error.causes.empty()) {
+            // Without the filter's records the code's system message is all there is: name what may be
+            // behind it.
             console.Error(
                 "kova-sync: " + arguments.startPoint +
                 " could not be listed: the server may be unreachable, may refuse the login, or may not "
@@ -136,6 +140,11 @@ int RunInMirror(ILSSyncFilter2* filter, Mirror& mirror, Mirror::Kind kind, Conso
 
 int Sync(const SyncArguments& arguments) {
     Console console;
+    if (const std::string problem = StartPointProblem(arguments.startPoint); !problem.empty()) {
+        console.Error("kova-sync: the start point " + arguments.startPoint + " is not valid: " + problem +
+                      "; see kova-sync help sync for its form.");
+        return kExitNotRun;
+    }
     Mirror mirror(fs::absolute(arguments.into).lexically_normal());
     if (fs::exists(mirror.root()) && !fs::is_directory(mirror.root())) {
         console.Error("kova-sync: " + mirror.root().string() + " is not a directory.");
@@ -148,6 +157,8 @@ int Sync(const SyncArguments& arguments) {
                       "a new or empty directory, or one kova-sync mirrored before.");
         return kExitNotRun;
     }
+    const PassLog log("kova-sync sync " + arguments.startPoint + " --into " + mirror.root().string());
+    NotePassLog(log.file());
     const RegisteredFilter filter;
 
     const bool madeRoot = !fs::exists(mirror.root());

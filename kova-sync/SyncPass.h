@@ -178,6 +178,7 @@ private:
 template <class Work>
 inline void SyncPass::ForItem(const std::string& shown, const MapRef& map, const wchar_t* issue, Work work) {
     ThrowIfStopped();
+    ForgetFilterErrors(); // what the filter writes from here on is about this item
     try {
         work();
     } catch (HostCallError& error) {

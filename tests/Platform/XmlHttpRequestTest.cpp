@@ -233,7 +233,12 @@ TEST_F(XmlHttpRequestTest, RefusedConnectionCompletesWithWinInetCode) {
     ASSERT_EQ(S_OK, async->send(none));
     PollUntilDone(async.get());
     EXPECT_EQ(12029, Status(async.get()));
-    EXPECT_EQ(L"Unknown", ReadText(async.get(), &IXMLHTTPRequest::get_statusText));
+    // The status text says what the connection met, with the host and port it went to.
+    const std::wstring statusText = ReadText(async.get(), &IXMLHTTPRequest::get_statusText);
+    EXPECT_NE(std::wstring::npos, statusText.find(L"Connection refused")) << statusText;
+    EXPECT_NE(std::wstring::npos,
+              statusText.find(L"127.0.0.1 port " + std::to_wstring(ntohs(address.sin_port))))
+        << statusText;
     Bstr text;
     EXPECT_EQ(static_cast<HRESULT>(0x80072EFD), async->get_responseText(text.Out()));
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -60,6 +61,25 @@ KOVA_CHILD_SCENARIO(LogStatements) {
     if (LSDiag::perfEnabled) {
         LSDIAG_PERF << "|LogStatements|PERF|End|5|1|WS|";
     }
+}
+
+// The host's own sink: what it receives is written to standard output for the parent to check.
+class HostSink final : public google::LogSink {
+public:
+    using google::LogSink::send;
+    void send(google::LogSeverity, const char*, const char*, int, const google::LogMessageTime&,
+              const char* message, std::size_t length) override {
+        std::cout << "SINK:" << std::string(message, length) << std::endl;
+    }
+};
+
+KOVA_CHILD_SCENARIO(HostKeepsErrors) {
+    static HostSink sink;
+    google::AddLogSink(&sink);
+    LSDiag::Initialize(L"KOVA-MeridioSync", nullptr);
+    LSDIAG_ERROR << "error statement";
+    LSDIAG_DIAG << "diagnostic statement";
+    google::RemoveLogSink(&sink);
 }
 
 // One child run in a work directory of its own; the log base directory lies inside it.
@@ -124,6 +144,35 @@ TEST(LSDiag, AllSwitchesOffCreatesNoFile) {
     for (const auto& entry : fs::recursive_directory_iterator(run.work().path())) {
         EXPECT_NE(entry.path().extension(), ".log") << entry.path();
     }
+}
+
+TEST(LSDiag, AHostThatKeepsTheErrorsGetsThemWithoutAFileOfTheFilters) {
+    LogRun run;
+    const auto result = run.RunScenario("HostKeepsErrors", {}, {{"KOVA_HOST_KEEPS_ERRORS", "1"}});
+    EXPECT_THAT(result.output, HasSubstr("SINK:error statement"));
+    EXPECT_THAT(result.output, Not(HasSubstr("diagnostic statement")));
+    EXPECT_FALSE(fs::exists(run.LogFolder()));
+    for (const auto& entry : fs::recursive_directory_iterator(run.work().path())) {
+        EXPECT_NE(entry.path().extension(), ".log") << entry.path();
+    }
+}
+
+TEST(LSDiag, AHostThatKeepsTheErrorsAddsThemToTheUsersOwnFile) {
+    LogRun run;
+    const auto result =
+        run.RunScenario("HostKeepsErrors", {{"KOVA.Log.Diag", 1u}, {"KOVA.Log.LimitDiagDefault", 1u}},
+                        {{"KOVA_HOST_KEEPS_ERRORS", "1"}});
+    EXPECT_THAT(result.output, HasSubstr("SINK:error statement"));
+    EXPECT_THAT(result.output, HasSubstr("SINK:diagnostic statement"));
+    const std::string log = run.TheLog();
+    EXPECT_THAT(log, HasSubstr("error statement"));
+    EXPECT_THAT(log, HasSubstr("diagnostic statement"));
+}
+
+TEST(LSDiag, WithoutTheHostsAskTheErrorsStayOff) {
+    LogRun run;
+    const auto result = run.RunScenario("HostKeepsErrors", {}, {{"KOVA_HOST_KEEPS_ERRORS", "0"}});
+    EXPECT_THAT(result.output, Not(HasSubstr("SINK:")));
 }
 
 TEST(LSDiag, DocumentsFolderIsTheDefaultBase) {

@@ -91,7 +91,8 @@ TEST(EnsureTrailingBackslash, AddsOneOnlyWhenMissing) {
     for (const auto& [in, out] : {std::pair<const wchar_t*, const wchar_t*>{L"C:\\Docs", L"C:\\Docs\\"},
                                   {L"C:\\Docs\\", L"C:\\Docs\\"},
                                   {L"", L"\\"},
-                                  {L"/home/me", L"/home/me\\"}}) {
+                                  {L"/home/me", L"/home/me\\"},
+                                  {L"/home/me/", L"/home/me/"}}) {
         CStdStr<wchar_t> path = in;
         EnsureTrailingBackslash(path);
         EXPECT_EQ(path, out);

@@ -1,5 +1,5 @@
-// Failures are told with the host call, the item and the filter's own text, and the exit code says
-// whether the pass ran.
+// Failures are told with the host call, the item, the filter's own text and the cause its records
+// tell, and the exit code says whether the pass ran.
 #include "tests/kova-sync/DriverFixture.h"
 
 #include <gmock/gmock.h>
@@ -44,10 +44,14 @@ TEST_F(FailureMessageTest, AServerThatIsGoneIsNamedAndTheMirrorStays) {
           {{"lib/good.txt", "good"}});
     ASSERT_EQ(Sync().exitCode, 0) << Printed();
     const std::string startPoint = StartPoint();
+    const std::string port = std::to_string(Server().Port());
     Server().Stop();
     const DriverResult result = Run({"sync", startPoint, "--into", MirrorDir().string()});
     EXPECT_EQ(result.exitCode, 2) << Printed();
-    EXPECT_THAT(result.err, HasSubstr(startPoint + " could not be listed: the server may be unreachable"));
+    // The refused connection in the system's words, with the host and port it went to.
+    EXPECT_THAT(result.err, HasSubstr("(0x80004005 Unspecified error): "));
+    EXPECT_THAT(result.err, HasSubstr("127.0.0.1 port " + port));
+    EXPECT_THAT(result.err, HasSubstr("Connection refused"));
     EXPECT_EQ(ReadText(MirrorDir() / "good.txt"), "good"); // nothing of the mirror goes
 }
 
