@@ -83,4 +83,14 @@ bool ParentDirectoryExists(const std::string& path) {
     return stat(parent.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+BOOL FailWithLastError(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+BOOL FailFromErrno() {
+    SetLastErrorFromErrno();
+    return FALSE;
+}
+
 } // namespace Platform

@@ -18,6 +18,10 @@ void SetLastErrorFromErrno();
 // (or is not a directory) is ERROR_PATH_NOT_FOUND, as Windows reports it.
 void SetLastErrorFromErrnoForPath(const std::string& path);
 
+// A Win32 call's failure: the last-error code set (from errno), FALSE returned.
+BOOL FailWithLastError(DWORD error);
+BOOL FailFromErrno();
+
 // Whether the directory holding the native path exists (a path without "/" is in the current one).
 bool ParentDirectoryExists(const std::string& path);
 

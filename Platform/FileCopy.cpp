@@ -20,16 +20,6 @@ namespace {
 
 constexpr size_t CopyChunkSize = 64 * 1024;
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
-BOOL FailFromErrno() {
-    Platform::SetLastErrorFromErrno();
-    return FALSE;
-}
-
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
@@ -119,7 +109,7 @@ private:
 BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_ROUTINE lpProgressRoutine,
                  LPVOID lpData, LPBOOL pbCancel, DWORD dwCopyFlags) {
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     const std::string source = Platform::NativePath(lpExistingFileName);
     const std::string destination = Platform::NativePath(lpNewFileName);
@@ -131,19 +121,19 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
     }
     struct stat sourceStatus {};
     if (fstat(input.Get(), &sourceStatus) != 0) {
-        return FailFromErrno();
+        return Platform::FailFromErrno();
     }
     if (S_ISDIR(sourceStatus.st_mode)) {
-        return Fail(ERROR_ACCESS_DENIED);
+        return Platform::FailWithLastError(ERROR_ACCESS_DENIED);
     }
     if ((dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS) != 0 && access(destination.c_str(), F_OK) == 0) {
-        return Fail(ERROR_FILE_EXISTS);
+        return Platform::FailWithLastError(ERROR_FILE_EXISTS);
     }
     if (IsSameFile(sourceStatus, destination)) {
-        return Fail(ERROR_SHARING_VIOLATION);
+        return Platform::FailWithLastError(ERROR_SHARING_VIOLATION);
     }
     if (Platform::RefusesWrites(destination)) {
-        return Fail(ERROR_ACCESS_DENIED);
+        return Platform::FailWithLastError(ERROR_ACCESS_DENIED);
     }
     int outputFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
     if ((dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS) != 0) {
@@ -151,7 +141,8 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
     }
     FileDescriptor output(open(destination.c_str(), outputFlags, sourceStatus.st_mode & 07777));
     if (!output.IsOpen()) {
-        return errno == ENOENT ? Fail(ERROR_PATH_NOT_FOUND) : FailFromErrno();
+        return errno == ENOENT ? Platform::FailWithLastError(ERROR_PATH_NOT_FOUND)
+                               : Platform::FailFromErrno();
     }
 
     const auto abandon = [&](CopyVerdict verdict) {
@@ -159,13 +150,13 @@ BOOL CopyFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, LPPROGRESS_R
         if (verdict == CopyVerdict::Cancel) {
             unlink(destination.c_str());
         }
-        return Fail(ERROR_REQUEST_ABORTED);
+        return Platform::FailWithLastError(ERROR_REQUEST_ABORTED);
     };
     const auto failWriting = [&]() {
         const DWORD code = Platform::Win32ErrorFromErrno(errno);
         output.Close();
         unlink(destination.c_str());
-        return Fail(code);
+        return Platform::FailWithLastError(code);
     };
 
     ProgressReporter progress(lpProgressRoutine, lpData, pbCancel, sourceStatus.st_size);

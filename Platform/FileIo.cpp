@@ -29,16 +29,6 @@ private:
     DWORD access_;
 };
 
-BOOL Fail(DWORD error) {
-    SetLastError(error);
-    return FALSE;
-}
-
-BOOL FailFromErrno() {
-    Platform::SetLastErrorFromErrno();
-    return FALSE;
-}
-
 // Whether an open would write to or empty the file that exists (CREATE_NEW fails on it anyway).
 bool ChangesExistingContent(DWORD access, DWORD disposition) {
     return disposition != CREATE_NEW && ((access & GENERIC_WRITE) != 0 || disposition == CREATE_ALWAYS);
@@ -157,7 +147,7 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
         return FALSE;
     }
     if (lpOverlapped != nullptr || (lpBuffer == nullptr && nNumberOfBytesToRead != 0)) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     auto* bytes = static_cast<char*>(lpBuffer);
     DWORD total = 0;
@@ -167,7 +157,7 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
             continue;
         }
         if (got < 0) {
-            return FailFromErrno();
+            return Platform::FailFromErrno();
         }
         if (got == 0) {
             break;
@@ -190,7 +180,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
         return FALSE;
     }
     if (lpOverlapped != nullptr || (lpBuffer == nullptr && nNumberOfBytesToWrite != 0)) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     const auto* bytes = static_cast<const char*>(lpBuffer);
     DWORD total = 0;
@@ -200,7 +190,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
             continue;
         }
         if (put < 0) {
-            return FailFromErrno();
+            return Platform::FailFromErrno();
         }
         total += static_cast<DWORD>(put);
         if (lpNumberOfBytesWritten != nullptr) {
@@ -216,11 +206,11 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
         return FALSE;
     }
     if (lpFileSize == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     struct stat status {};
     if (fstat(file->Descriptor(), &status) != 0) {
-        return FailFromErrno();
+        return Platform::FailFromErrno();
     }
     lpFileSize->QuadPart = status.st_size;
     return TRUE;
@@ -260,7 +250,7 @@ BOOL FlushFileBuffers(HANDLE hFile) {
         return FALSE;
     }
     if (fsync(file->Descriptor()) != 0) {
-        return FailFromErrno();
+        return Platform::FailFromErrno();
     }
     return TRUE;
 }
@@ -304,10 +294,10 @@ BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEG
 
 BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation) {
     if (fInfoLevelId != GetFileExInfoStandard || lpFileInformation == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     if (lpFileName == nullptr) {
-        return Fail(ERROR_FILE_NOT_FOUND);
+        return Platform::FailWithLastError(ERROR_FILE_NOT_FOUND);
     }
     const std::string path = Platform::NativePath(lpFileName);
     struct stat status {};

@@ -15,16 +15,6 @@
 
 namespace {
 
-BOOL Fail(DWORD error) {
-    SetLastError(error);
-    return FALSE;
-}
-
-BOOL FailFromErrno() {
-    Platform::SetLastErrorFromErrno();
-    return FALSE;
-}
-
 // Syncs the directory that holds the path, so that a rename in it survives a crash.
 bool SyncDirectoryOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -45,20 +35,20 @@ bool SyncDirectoryOf(const std::string& path) {
 BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr ||
         (dwFlags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return Platform::FailWithLastError(ERROR_INVALID_PARAMETER);
     }
     const std::string source = Platform::NativePath(lpExistingFileName);
     const std::string destination = Platform::NativePath(lpNewFileName);
     // Windows refuses to replace a read-only file or a directory, whatever the caller's rights.
     if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0 && Platform::RefusesWrites(destination)) {
-        return Fail(ERROR_ACCESS_DENIED);
+        return Platform::FailWithLastError(ERROR_ACCESS_DENIED);
     }
     const unsigned int renameFlags = (dwFlags & MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : RENAME_NOREPLACE;
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), renameFlags) != 0) {
-        return FailFromErrno();
+        return Platform::FailFromErrno();
     }
     if ((dwFlags & MOVEFILE_WRITE_THROUGH) != 0 && !SyncDirectoryOf(destination)) {
-        return FailFromErrno();
+        return Platform::FailFromErrno();
     }
     return TRUE;
 }
