@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* kSchema = R"(
 PRAGMA foreign_keys = ON;
+PRAGMA journal_mode = WAL;
 CREATE TABLE IF NOT EXISTS settings(
     key TEXT PRIMARY KEY,
     value TEXT NOT NULL);

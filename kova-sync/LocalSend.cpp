@@ -8,6 +8,7 @@
 #include "kova-sync/SyncPass.h"
 
 #include <ctime>
+#include <set>
 
 namespace KovaSync {
 namespace fs = std::filesystem;
@@ -135,20 +136,34 @@ void SyncPass::Relocate(const Relocation& relocation) {
         bool complete = true;
         const auto listed = ListedDocuments(complete);
         const auto found = listed.find(document->uniqueId);
+        const std::optional<PendingSend> leftMove = rename ? std::nullopt : pending_.FindMove(document->id);
         if (found == listed.end()) {
-            return; // gone from the server: a deletion and a new file
+            // Moved by a pass that was cut short; else gone from the server: a deletion and a new file.
+            if (leftMove && leftMove->folder == to->id && AdoptMove(*document, *to, relocation, *leftMove)) {
+                ++summary_.relocated;
+                console_.Line("  moved    " + oldName + " -> " + newName +
+                              " (moved on the server by a pass that was cut short)");
+                done = true;
+            }
+            return;
         }
         MapRef work = UnchangedCopy(document->map);
         LONG change = kNoChange;
         Check(filter_->raw_HasChanges(found->second, work.get(), &change), "raw_HasChanges");
-        if (ServerChanged(change)) {
-            return; // changed on the server: the old file comes back, the new one goes up
+        // Changed on the server: the old file comes back, the new one goes up; unless the server
+        // holds the file's content still (a rename that went up before the journal heard of it).
+        if (ServerChanged(change) && !ServerHolds(found->second, work, relocation.file.content.hash)) {
+            return;
         }
         const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
         if (!copy) {
             return;
         }
         bool offered = true;
+        // 0: a rename, which the next pass may send again as it is.
+        const std::int64_t pendingId = rename ? 0
+                                              : pending_.Record(PendingSend::Kind::Move, to->id, document->id,
+                                                                relocation.file.name, std::nullopt);
         const SendResult result = rename ? host_.Rename(from->map, *copy, relocation.file.name, work)
                                          : host_.Move(from->map, to->map, work, offered);
         if (!offered) {
@@ -164,8 +179,11 @@ void SyncPass::Relocate(const Relocation& relocation) {
         document->map = rename ? work : CopyWithout(work, {L"Mavisto.FromServerVersion"});
         document->localName = relocation.file.name;
         document->content = relocation.file.content;
+        Transaction transaction(journal_.database());
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
+        pending_.Forget(pendingId);
+        transaction.Commit();
         plans_[document->id] = {Plan::Kind::SentUp, *copy};
         ++summary_.relocated;
         console_.Line(std::string(rename ? "  renamed  " : "  moved    ") + oldName + " -> " + newName +
@@ -181,6 +199,16 @@ void SyncPass::Relocate(const Relocation& relocation) {
 void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
                                 std::deque<Visit>& next, bool complete) {
     FolderChanges& changes = ChangesOf(visit);
+    if (!options_.downloadOnly) {
+        std::set<std::string> waiting(changes.newDirectories.begin(), changes.newDirectories.end());
+        for (const LocalFile& file : changes.newFiles) {
+            waiting.insert(file.name);
+        }
+        for (const auto& [id, file] : changes.changedFiles) {
+            waiting.insert(file.name);
+        }
+        pending_.ForgetNewExcept(visit.folder.id, waiting);
+    }
     std::vector<JournalItem> documents;
     for (const auto& [uniqueId, entry] : stored.documents) {
         const auto state = changes.documents.find(entry.id);
@@ -206,8 +234,9 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
             } else if (state->second == LocalState::Changed && !options_.downloadOnly && complete &&
                        listingComplete && IsDeleted(document, shown)) {
                 // Deleted on the server, edited here: the edit goes up as a new document.
-                const std::optional<JournalItem> sent = SendNewFile(
-                    visit, changes.changedFiles.at(document.id), "deleted on the server, changed here");
+                const std::optional<JournalItem> sent =
+                    SendNewFile(visit, stored, changes.changedFiles.at(document.id),
+                                "deleted on the server, changed here");
                 if (sent) {
                     journal_.Remove(document.id);
                     stored.documents.erase(document.uniqueId);
@@ -221,7 +250,7 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
     }
     for (const LocalFile& file : changes.newFiles) {
         ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
-            if (const std::optional<JournalItem> sent = SendNewFile(visit, file, "")) {
+            if (const std::optional<JournalItem> sent = SendNewFile(visit, stored, file, "")) {
                 names.Take(file.name);
                 stored.documents.emplace(sent->uniqueId, *sent);
             }
@@ -241,7 +270,9 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     LONG change = kLocalChangeOnly;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
     if (change == kBothChanged || change == kServerChange) {
-        KeepConflictCopy(visit, document);
+        if (!TakeEqualContent(visit, document, index, file)) {
+            KeepConflictCopy(visit, document);
+        }
         return;
     }
     plans_[document.id] = {Plan::Kind::Hold, {}};
@@ -268,7 +299,9 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     }
     const SendResult result = host_.Update(visit.folder.map, *copy, document.localName, work);
     if (result.kind == SendResult::Kind::Conflict) {
-        KeepConflictCopy(visit, document);
+        if (!TakeEqualContent(visit, document, index, file)) {
+            KeepConflictCopy(visit, document);
+        }
         return;
     }
     if (!result.done()) {
@@ -309,8 +342,8 @@ void SyncPass::SendDeletion(const Visit& visit, Stored& stored, JournalItem& doc
     console_.Line("  deleted  " + shown + " on the server");
 }
 
-std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const LocalFile& file,
-                                                 const std::string& why) {
+std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Stored& stored,
+                                                 const LocalFile& file, const std::string& why) {
     const std::string shown = JoinShown(visit.shown, file.name);
     if (IsReadOnlyFolder(visit.folder.map)) {
         ++summary_.failed;
@@ -318,10 +351,19 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
                        "\": the folder is read-only on the server; the local file is kept as it is");
         return std::nullopt;
     }
+    if (const std::optional<PendingSend> left =
+            pending_.Find(PendingSend::Kind::Document, visit.folder.id, file.name)) {
+        if (std::optional<JournalItem> adopted = AdoptSentFile(visit, stored, file, *left)) {
+            return adopted;
+        }
+    }
     const std::optional<fs::path> copy = Snapshot(file, shown);
     if (!copy) {
         return std::nullopt;
     }
+    // Kept when the send fails: the server may have stored it all the same.
+    const std::int64_t pendingId =
+        pending_.Record(PendingSend::Kind::Document, visit.folder.id, std::nullopt, file.name, file.content);
     MapRef item;
     const SendResult result = host_.AddNew(visit.folder.map, *copy, file.name, item);
     if (!result.done()) {
@@ -331,7 +373,7 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
         return std::nullopt;
     }
     JournalItem document{{0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content}, item};
-    document.id = journal_.Insert(document);
+    document.id = RecordSent(document, pendingId);
     plans_[document.id] = {Plan::Kind::SentUp, *copy};
     ++summary_.uploaded;
     summary_.bytesUp += static_cast<std::uintmax_t>(file.content.size);
@@ -346,6 +388,8 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
 void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                              std::deque<Visit>& next) {
     const std::string shown = JoinShown(visit.shown, name);
+    const std::int64_t pendingId =
+        pending_.Record(PendingSend::Kind::Folder, visit.folder.id, std::nullopt, name, std::nullopt);
     MapRef folder;
     const SendResult result = host_.CreateFolder(mainMap_, visit.folder.map, name, folder);
     if (!result.done()) {
@@ -355,7 +399,7 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
         return;
     }
     JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt}, folder};
-    item.id = journal_.Insert(item);
+    item.id = RecordSent(item, pendingId);
     names.Take(name);
     NoteVisited(folder, L"Mavisto.FolderLocation");
     next.push_back({item, visit.directory / name, shown});

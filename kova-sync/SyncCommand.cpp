@@ -3,6 +3,7 @@
 #include "Platform/Utf.h"
 #include "kova-sync/EarlierLayout.h"
 #include "kova-sync/ExitCodes.h"
+#include "kova-sync/MirrorLock.h"
 #include "kova-sync/PluginHost.h"
 #include "kova-sync/RegisteredFilter.h"
 #include "kova-sync/SyncPass.h"
@@ -141,6 +142,11 @@ int Sync(const SyncArguments& arguments) {
         console.Error("kova-sync: " + mirror.root().string() + " is not a directory.");
         return kExitNotRun;
     }
+    // A pass already running on the mirror is found before anything is looked at or changed.
+    std::optional<MirrorLock> lock;
+    if (fs::is_directory(mirror.root() / Mirror::kHiddenFolder)) {
+        lock.emplace(mirror.root());
+    }
     const Mirror::Kind kind = mirror.Inspect();
     if (kind == Mirror::Kind::Foreign) {
         console.Error("kova-sync: " + mirror.root().string() +
@@ -152,6 +158,9 @@ int Sync(const SyncArguments& arguments) {
 
     const bool madeRoot = !fs::exists(mirror.root());
     mirror.Prepare();
+    if (!lock) {
+        lock.emplace(mirror.root());
+    }
     bool firstPass = false;
     const int status = RunInMirror(filter.get(), mirror, kind, console, arguments, firstPass);
     if (firstPass && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {

@@ -41,7 +41,8 @@ std::wstring Lower(std::wstring text) {
 SyncPass::SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, Mirror& mirror,
                    Journal& journal, Console& console, PassOptions options, FileRules rules)
     : filter_(filter), deletions_(filter), informer_(informer), mirror_(mirror), journal_(journal),
-      console_(console), options_(options), rules_(std::move(rules)), host_(filter, informer) {}
+      console_(console), options_(options), rules_(std::move(rules)), host_(filter, informer),
+      pending_(journal.database()) {}
 
 PassSummary SyncPass::Run(const std::wstring& startPoint) {
     ILSNeedsShutdownInfoPtr needsShutdown(filter_);
@@ -204,6 +205,7 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     NoteVisited(listed, L"Mavisto.RepositoryLocation");
     bool isNew = found == stored.folders.end();
     std::string localName = isNew ? std::string() : found->second.localName;
+    std::optional<PendingSend> created;
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
         const bool comesBack =
             SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
@@ -213,7 +215,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         }
         isNew = true; // under its name, as it is on the server
     } else if (isNew) {
-        localName = names.Claim(DisplayName(listed), false);
+        created = CreatedFolder(parent, listed);
+        localName = created ? created->localName : names.Claim(DisplayName(listed), false);
     }
     JournalItem folder =
         isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
@@ -230,7 +233,7 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         fs::create_directories(directory);
         folder.map = work;
         if (isNew) {
-            folder.id = journal_.Insert(folder);
+            folder.id = RecordSent(folder, created ? std::optional<std::int64_t>(created->id) : std::nullopt);
         } else {
             journal_.Update(folder);
         }

@@ -18,6 +18,7 @@
 #include "kova-sync/LocalNames.h"
 #include "kova-sync/Messages.h"
 #include "kova-sync/Mirror.h"
+#include "kova-sync/PendingSends.h"
 
 #include <deque>
 #include <filesystem>
@@ -113,9 +114,33 @@ private:
     void SendChangedDocument(const Visit& visit, JournalItem& document, USHORT index, const LocalFile& file);
     void SendDeletion(const Visit& visit, Stored& stored, JournalItem& document, USHORT index);
     // A new document from the file; gives the journal entry.
-    std::optional<JournalItem> SendNewFile(const Visit& visit, const LocalFile& file, const std::string& why);
+    std::optional<JournalItem> SendNewFile(const Visit& visit, const Stored& stored, const LocalFile& file,
+                                           const std::string& why);
     void SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                        std::deque<Visit>& next);
+
+    // Sends a cut-short pass may have made (ResumedSends.cpp).
+    // Stores the item the server made in one transaction with the end of its pending row.
+    std::int64_t RecordSent(const JournalItem& item, std::optional<std::int64_t> pendingId);
+    // The document a cut-short pass made from the file, found in the bound folder's listing and
+    // stored in the journal; none when the listing holds none.
+    std::optional<JournalItem> AdoptSentFile(const Visit& visit, const Stored& stored, const LocalFile& file,
+                                             const PendingSend& pending);
+    // The pending row of a folder a cut-short pass created as the listed one; its directory is then
+    // no longer new.
+    std::optional<PendingSend> CreatedFolder(const Visit& parent, const MapRef& listed);
+    // The document a cut-short pass moved into the destination folder, found there and stored; false
+    // when the destination's listing does not hold it.
+    bool AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
+                   const PendingSend& pending);
+    // Whether the listed document's current version holds the content of that hash; the download it
+    // takes is kept in copy when it does and copy is given.
+    bool ServerHolds(USHORT index, const MapRef& listed, const std::string& hash,
+                     std::filesystem::path* copy = nullptr);
+    // A local edit whose bytes equal the server's current version is no conflict: the pair is stored
+    // as synced. False when the contents differ.
+    bool TakeEqualContent(const Visit& visit, const JournalItem& document, USHORT index,
+                          const LocalFile& file);
 
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's
@@ -167,6 +192,7 @@ private:
     HostChanges host_;
     MapRef mainMap_;
     LocalChanges local_;
+    PendingSends pending_;
     std::map<std::int64_t, Plan> plans_;                          // by journal id
     std::map<std::int64_t, RemovedDirectory> removedDirectories_; // by journal id
     std::wstring keyProperty_;

@@ -1,0 +1,67 @@
+#include "kova-sync/MirrorLock.h"
+
+#include "kova-sync/Mirror.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace KovaSync {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The process id the holder wrote into the lock file; empty when it cannot be read.
+std::string HolderOf(int fd) {
+    char text[32] = {};
+    const ssize_t read = ::pread(fd, text, sizeof text - 1, 0);
+    std::string pid(text, read > 0 ? static_cast<std::size_t>(read) : 0);
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' ')) {
+        pid.pop_back();
+    }
+    return pid;
+}
+
+} // namespace
+
+fs::path MirrorLock::FileOf(const fs::path& root) {
+    return root / Mirror::kHiddenFolder / "lock";
+}
+
+MirrorLock::MirrorLock(const fs::path& root) {
+    const fs::path file = FileOf(root);
+    fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+        throw fs::filesystem_error("cannot open the lock file", file,
+                                   std::error_code(errno, std::generic_category()));
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        const std::string holder = HolderOf(fd_);
+        ::close(fd_);
+        fd_ = -1;
+        if (error != EWOULDBLOCK) {
+            throw fs::filesystem_error("cannot lock", file, std::error_code(error, std::generic_category()));
+        }
+        throw MirrorBusy("another kova-sync pass" +
+                         (holder.empty() ? std::string() : " (process " + holder + ")") + " is running on " +
+                         root.string() +
+                         "; nothing was changed. Run this one again when that pass has ended.");
+    }
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    // Without the process id the lock holds all the same; only a refused pass's message lacks it.
+    [[maybe_unused]] const bool named =
+        ::ftruncate(fd_, 0) == 0 &&
+        ::pwrite(fd_, pid.data(), pid.size(), 0) == static_cast<ssize_t>(pid.size());
+}
+
+MirrorLock::~MirrorLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+} // namespace KovaSync

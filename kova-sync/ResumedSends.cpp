@@ -1,0 +1,168 @@
+// What a pass that was cut short (a crash, a kill, a power cut) may have sent without the journal
+// knowing: a new document, a new folder, a move. Each was recorded as pending before it went up; the
+// next pass looks for it in the server's fresh listing and takes it over instead of sending it again.
+// And a local edit that already holds the server's current bytes (a version that went up before the
+// journal heard of it, or a copy the user took by hand) is stored as synced, never as a conflict.
+#include "kova-sync/FileState.h"
+#include "kova-sync/HostCalls.h"
+#include "kova-sync/SyncPass.h"
+
+#include <algorithm>
+
+namespace KovaSync {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kUnixEpochAsOleDate = 25569.0;
+constexpr double kNsPerDay = 86400.0 * 1e9;
+// The server's clock and this machine's may differ by this much.
+constexpr std::int64_t kClockSlackNs = std::int64_t{15} * 60 * 1'000'000'000;
+
+// Whether the listed item was created well before the time; an item without a creation date may be
+// the one sent, its content decides.
+bool CreatedBefore(const MapRef& listed, std::int64_t ns) {
+    const Host::PropertyValue* value = listed->Find(L"Creation Date");
+    const auto* date = value == nullptr ? nullptr : std::get_if<Host::DateValue>(value);
+    if (date == nullptr) {
+        return false;
+    }
+    const double createdNs = (date->value - kUnixEpochAsOleDate) * kNsPerDay;
+    return createdNs < static_cast<double>(ns - kClockSlackNs);
+}
+
+std::string Utf8(const std::wstring& text) {
+    return Platform::WideToUtf8(text);
+}
+
+std::string ListedName(const MapRef& listed) {
+    const std::wstring name = listed.String(L"DisplayName");
+    return Utf8(name.empty() ? listed.String(L"FileName") : name);
+}
+
+} // namespace
+
+std::int64_t SyncPass::RecordSent(const JournalItem& item, std::optional<std::int64_t> pendingId) {
+    Transaction transaction(journal_.database());
+    const std::int64_t id = journal_.Insert(item);
+    if (pendingId) {
+        pending_.Forget(*pendingId);
+    }
+    transaction.Commit();
+    return id;
+}
+
+bool SyncPass::ServerHolds(USHORT index, const MapRef& listed, const std::string& hash, fs::path* copy) {
+    const fs::path partial = mirror_.TemporaryFile();
+    MapRef scratch = CopyWithout(listed, {kDocumentIssue});
+    BSTR listedName = nullptr;
+    const HRESULT hr = filter_->raw_RetrieveItemToPath(index, _bstr_t(partial.c_str()), &listedName,
+                                                       scratch.get(), VARIANT_FALSE, nullptr);
+    SysFreeString(listedName);
+    std::error_code ignored;
+    if (FAILED(hr)) {
+        fs::remove(partial, ignored);
+        Check(hr, "raw_RetrieveItemToPath");
+    }
+    const bool same = DescribeFile(partial).hash == hash;
+    if (same && copy != nullptr) {
+        *copy = partial;
+    } else {
+        fs::remove(partial, ignored);
+    }
+    return same;
+}
+
+std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Stored& stored,
+                                                   const LocalFile& file, const PendingSend& pending) {
+    USHORT count = 0;
+    Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
+    for (USHORT index = 0; index < count; ++index) {
+        MapRef listed;
+        if (FAILED(filter_->raw_GetItemBasicProps(index, listed.get()))) {
+            continue;
+        }
+        const std::wstring uniqueId = listed.String(kUniqueId);
+        const bool named =
+            Utf8(listed.String(L"FileName")) == file.name || Utf8(listed.String(L"DisplayName")) == file.name;
+        fs::path copy;
+        if (stored.documents.count(uniqueId) != 0 || !named || CreatedBefore(listed, pending.startedNs) ||
+            !ServerHolds(index, listed, pending.hash, &copy)) {
+            continue;
+        }
+        // The file as it went up; edited since, it goes up as a new version at the next pass.
+        const ContentState content =
+            file.content.hash == pending.hash ? file.content : ContentState{pending.size, 0, pending.hash};
+        JournalItem document{{0, visit.folder.id, false, uniqueId, file.name, content}, listed};
+        document.id = RecordSent(document, pending.id);
+        plans_[document.id] = {Plan::Kind::SentUp, copy};
+        console_.Line("  adopted  " + JoinShown(visit.shown, file.name) +
+                      ": it went up in a pass that was cut short; not sent again");
+        return document;
+    }
+    return std::nullopt;
+}
+
+std::optional<PendingSend> SyncPass::CreatedFolder(const Visit& parent, const MapRef& listed) {
+    if (options_.downloadOnly) {
+        return std::nullopt;
+    }
+    const std::string name = ListedName(listed);
+    std::optional<PendingSend> pending = pending_.Find(PendingSend::Kind::Folder, parent.folder.id, name);
+    if (!pending) {
+        return std::nullopt;
+    }
+    std::vector<std::string>& directories = ChangesOf(parent).newDirectories;
+    const auto found = std::find(directories.begin(), directories.end(), name);
+    if (found == directories.end()) {
+        return std::nullopt;
+    }
+    directories.erase(found);
+    console_.Line("  adopted  folder " + JoinShown(parent.shown, name) +
+                  ": it was created in a pass that was cut short; not created again");
+    return pending;
+}
+
+bool SyncPass::AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
+                         const PendingSend& pending) {
+    Bind(destination.map);
+    USHORT count = 0;
+    Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
+    for (USHORT index = 0; index < count; ++index) {
+        MapRef listed;
+        if (FAILED(filter_->raw_GetItemBasicProps(index, listed.get())) ||
+            listed.String(kUniqueId) != document.uniqueId) {
+            continue;
+        }
+        const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
+        if (!copy) {
+            return false;
+        }
+        document.map = listed;
+        document.localName = relocation.file.name;
+        document.content = relocation.file.content;
+        Transaction transaction(journal_.database());
+        journal_.Move(document.id, destination.id, relocation.file.name);
+        journal_.Update(document);
+        pending_.Forget(pending.id);
+        transaction.Commit();
+        plans_[document.id] = {Plan::Kind::SentUp, *copy};
+        return true;
+    }
+    return false;
+}
+
+bool SyncPass::TakeEqualContent(const Visit& visit, const JournalItem& document, USHORT index,
+                                const LocalFile& file) {
+    fs::path copy;
+    if (!ServerHolds(index, document.map, file.content.hash, &copy)) {
+        return false;
+    }
+    journal_.SetContent(document.id, file.content);
+    plans_[document.id] = {Plan::Kind::SentUp, copy};
+    console_.Line("  same     " + JoinShown(visit.shown, document.localName) +
+                  ": changed here and on the server to the same content; nothing to send");
+    return true;
+}
+
+} // namespace KovaSync
