@@ -139,7 +139,8 @@ void SyncPass::Relocate(const Relocation& relocation) {
         const std::optional<PendingSend> leftMove = rename ? std::nullopt : pending_.FindMove(document->id);
         if (found == listed.end()) {
             // Moved by a pass that was cut short; else gone from the server: a deletion and a new file.
-            if (leftMove && leftMove->folder == to->id && AdoptMove(*document, *to, relocation, *leftMove)) {
+            if (leftMove && leftMove->folder == to->id &&
+                AdoptMove(*document, *to, relocation, leftMove->id)) {
                 ++summary_.relocated;
                 console_.Line("  moved    " + oldName + " -> " + newName +
                               " (moved on the server by a pass that was cut short)");
@@ -154,6 +155,15 @@ void SyncPass::Relocate(const Relocation& relocation) {
         // holds the file's content still (a rename that went up before the journal heard of it).
         if (ServerChanged(change) && !ServerHolds(found->second, work, relocation.file.content.hash)) {
             return;
+        }
+        if (leftMove && leftMove->folder == to->id) {
+            if (Lists(*to, document->uniqueId)) {
+                // Never a deletion and a new file: the document is in both folders already.
+                FinishMove(*document, *from, *to, relocation, leftMove->id);
+                done = true;
+                return;
+            }
+            Bind(from->map);
         }
         const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
         if (!copy) {
@@ -269,11 +279,15 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     LONG change = kLocalChangeOnly;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+    // The listing's dates and locks alone make no conflict: the contents decide.
     if (change == kBothChanged || change == kServerChange) {
-        if (!TakeEqualContent(visit, document, index, file)) {
+        const ServerSide server = CompareWithServer(visit, document, index, file);
+        if (server == ServerSide::Changed) {
             KeepConflictCopy(visit, document);
         }
-        return;
+        if (server != ServerSide::AsLastSynced) {
+            return;
+        }
     }
     plans_[document.id] = {Plan::Kind::Hold, {}};
     if (options_.downloadOnly) {
@@ -299,7 +313,7 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     }
     const SendResult result = host_.Update(visit.folder.map, *copy, document.localName, work);
     if (result.kind == SendResult::Kind::Conflict) {
-        if (!TakeEqualContent(visit, document, index, file)) {
+        if (CompareWithServer(visit, document, index, file) != ServerSide::SameAsFile) {
             KeepConflictCopy(visit, document);
         }
         return;

@@ -5,6 +5,7 @@
 // journal heard of it, or a copy the user took by hand) is stored as synced, never as a conflict.
 #include "kova-sync/FileState.h"
 #include "kova-sync/HostCalls.h"
+#include "kova-sync/SettingsStore.h"
 #include "kova-sync/SyncPass.h"
 
 #include <algorithm>
@@ -35,6 +36,14 @@ std::string Utf8(const std::wstring& text) {
     return Platform::WideToUtf8(text);
 }
 
+// Whether a deletion removes only the folder's reference while another folder holds the document
+// (MeridioSync.DeleteType 2 or 3), rather than the document itself.
+bool DeletionKeepsOtherReferences() {
+    const std::optional<SettingValue> setting = ReadSetting(L"MeridioSync.DeleteType");
+    const std::wstring type = setting && setting->type == REG_DWORD ? setting->text : L"3";
+    return type == L"2" || type == L"3";
+}
+
 std::string ListedName(const MapRef& listed) {
     const std::wstring name = listed.String(L"DisplayName");
     return Utf8(name.empty() ? listed.String(L"FileName") : name);
@@ -52,23 +61,29 @@ std::int64_t SyncPass::RecordSent(const JournalItem& item, std::optional<std::in
     return id;
 }
 
-bool SyncPass::ServerHolds(USHORT index, const MapRef& listed, const std::string& hash, fs::path* copy) {
-    const fs::path partial = mirror_.TemporaryFile();
+std::string SyncPass::ServerContent(USHORT index, const MapRef& listed, fs::path& copy) {
+    copy = mirror_.TemporaryFile();
     MapRef scratch = CopyWithout(listed, {kDocumentIssue});
     BSTR listedName = nullptr;
-    const HRESULT hr = filter_->raw_RetrieveItemToPath(index, _bstr_t(partial.c_str()), &listedName,
+    const HRESULT hr = filter_->raw_RetrieveItemToPath(index, _bstr_t(copy.c_str()), &listedName,
                                                        scratch.get(), VARIANT_FALSE, nullptr);
     SysFreeString(listedName);
-    std::error_code ignored;
     if (FAILED(hr)) {
-        fs::remove(partial, ignored);
+        std::error_code ignored;
+        fs::remove(copy, ignored);
         Check(hr, "raw_RetrieveItemToPath");
     }
-    const bool same = DescribeFile(partial).hash == hash;
+    return DescribeFile(copy).hash;
+}
+
+bool SyncPass::ServerHolds(USHORT index, const MapRef& listed, const std::string& hash, fs::path* copy) {
+    fs::path download;
+    const bool same = ServerContent(index, listed, download) == hash;
     if (same && copy != nullptr) {
-        *copy = partial;
+        *copy = download;
     } else {
-        fs::remove(partial, ignored);
+        std::error_code ignored;
+        fs::remove(download, ignored);
     }
     return same;
 }
@@ -123,8 +138,14 @@ std::optional<PendingSend> SyncPass::CreatedFolder(const Visit& parent, const Ma
     return pending;
 }
 
+bool SyncPass::Lists(const JournalItem& folder, const std::wstring& uniqueId) {
+    Bind(folder.map);
+    bool complete = true;
+    return ListedDocuments(complete).count(uniqueId) != 0;
+}
+
 bool SyncPass::AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
-                         const PendingSend& pending) {
+                         std::int64_t pendingId) {
     Bind(destination.map);
     USHORT count = 0;
     Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
@@ -144,7 +165,7 @@ bool SyncPass::AdoptMove(JournalItem& document, const JournalItem& destination, 
         Transaction transaction(journal_.database());
         journal_.Move(document.id, destination.id, relocation.file.name);
         journal_.Update(document);
-        pending_.Forget(pending.id);
+        pending_.Forget(pendingId);
         transaction.Commit();
         plans_[document.id] = {Plan::Kind::SentUp, *copy};
         return true;
@@ -152,17 +173,50 @@ bool SyncPass::AdoptMove(JournalItem& document, const JournalItem& destination, 
     return false;
 }
 
-bool SyncPass::TakeEqualContent(const Visit& visit, const JournalItem& document, USHORT index,
-                                const LocalFile& file) {
-    fs::path copy;
-    if (!ServerHolds(index, document.map, file.content.hash, &copy)) {
-        return false;
+void SyncPass::FinishMove(JournalItem& document, const JournalItem& source, const JournalItem& destination,
+                          const Relocation& relocation, std::int64_t pendingId) {
+    const std::string shown = JoinShown(ShownPath(source), document.localName);
+    if (!DeletionKeepsOtherReferences()) {
+        ++summary_.failed;
+        console_.Error("  failed   move of \"" + shown +
+                       "\": a pass that was cut short left the document in both " + ShownPath(source) +
+                       " and " + ShownPath(destination) +
+                       " on the server, and MeridioSync.DeleteType deletes documents rather than references; "
+                       "remove it from " +
+                       ShownPath(source) + " on the server, then run the pass again");
+        return;
     }
-    journal_.SetContent(document.id, file.content);
-    plans_[document.id] = {Plan::Kind::SentUp, copy};
-    console_.Line("  same     " + JoinShown(visit.shown, document.localName) +
-                  ": changed here and on the server to the same content; nothing to send");
-    return true;
+    Bind(source.map);
+    const SendResult removed = host_.Delete(UnchangedCopy(document.map));
+    if (!removed.done()) {
+        ++summary_.failed;
+        console_.Error("  refused  move of \"" + shown + "\": " + removed.reason +
+                       "; the document stays in both folders on the server");
+        return;
+    }
+    if (AdoptMove(document, destination, relocation, pendingId)) {
+        ++summary_.relocated;
+        console_.Line("  moved    " + shown + " -> " +
+                      JoinShown(ShownPath(destination), relocation.file.name) +
+                      " (finished the move a pass that was cut short began)");
+    }
+}
+
+SyncPass::ServerSide SyncPass::CompareWithServer(const Visit& visit, const JournalItem& document,
+                                                 USHORT index, const LocalFile& file) {
+    fs::path copy;
+    const std::string server = ServerContent(index, document.map, copy);
+    if (server == file.content.hash) {
+        journal_.SetContent(document.id, file.content);
+        plans_[document.id] = {Plan::Kind::SentUp, copy};
+        console_.Line("  same     " + JoinShown(visit.shown, document.localName) +
+                      ": changed here and on the server to the same content; nothing to send");
+        return ServerSide::SameAsFile;
+    }
+    std::error_code ignored;
+    fs::remove(copy, ignored);
+    return document.content && server == document.content->hash ? ServerSide::AsLastSynced
+                                                                : ServerSide::Changed;
 }
 
 } // namespace KovaSync

@@ -132,15 +132,27 @@ private:
     // The document a cut-short pass moved into the destination folder, found there and stored; false
     // when the destination's listing does not hold it.
     bool AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
-                   const PendingSend& pending);
+                   std::int64_t pendingId);
+    // Whether the folder's listing names the document; the folder is bound after it.
+    bool Lists(const JournalItem& folder, const std::wstring& uniqueId);
+    // The content hash of the listed document's current version, downloaded into copy.
+    std::string ServerContent(USHORT index, const MapRef& listed, std::filesystem::path& copy);
+    // Ends a move a cut-short pass took half way: the document is in the destination already and
+    // still in the source, whose reference goes.
+    void FinishMove(JournalItem& document, const JournalItem& source, const JournalItem& destination,
+                    const Relocation& relocation, std::int64_t pendingId);
     // Whether the listed document's current version holds the content of that hash; the download it
     // takes is kept in copy when it does and copy is given.
     bool ServerHolds(USHORT index, const MapRef& listed, const std::string& hash,
                      std::filesystem::path* copy = nullptr);
-    // A local edit whose bytes equal the server's current version is no conflict: the pair is stored
-    // as synced. False when the contents differ.
-    bool TakeEqualContent(const Visit& visit, const JournalItem& document, USHORT index,
-                          const LocalFile& file);
+    // What the server's current version of a document whose file changed here holds.
+    enum class ServerSide {
+        SameAsFile,   // the file's bytes: the pair is stored as synced, no conflict
+        AsLastSynced, // what the last pass synced: only the file changed
+        Changed,      // something else: a conflict
+    };
+    ServerSide CompareWithServer(const Visit& visit, const JournalItem& document, USHORT index,
+                                 const LocalFile& file);
 
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's

@@ -190,6 +190,11 @@ void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
     dispatcher_.settings().byReferencePath = path.value_or(std::string());
 }
 
+void DemoServer::SetRequestHook(std::function<void(std::size_t, RequestStage)> hook) {
+    std::lock_guard lock(mutex_);
+    requestHook_ = std::move(hook);
+}
+
 void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {
     std::lock_guard lock(mutex_);
     change(dispatcher_.repository());
@@ -231,6 +236,9 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
     {
         std::lock_guard lock(mutex_);
         received_.push_back(ToIncoming(request));
+        if (requestHook_) {
+            requestHook_(received_.size(), RequestStage::Received);
+        }
         SaveFirstUpload(received_.back());
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
@@ -249,6 +257,9 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
         }
         if (faults_.healthScore) {
             reply.headers.emplace_back("X-SharePointHealthScore", std::to_string(*faults_.healthScore));
+        }
+        if (requestHook_) {
+            requestHook_(received_.size(), RequestStage::Answered);
         }
     }
     response.status = reply.status;

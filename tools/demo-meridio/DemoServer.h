@@ -23,6 +23,10 @@ struct Response;
 
 namespace DemoMeridio {
 
+// Where a request is when the request hook sees it: just received, or carried out with its reply not
+// yet sent.
+enum class RequestStage { Received, Answered };
+
 struct ServerOptions {
     std::filesystem::path contentDir;
     int port = 0; // 0: any free port
@@ -66,6 +70,10 @@ public:
     // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
     void HandOutByReferencePath(std::optional<std::string> path);
 
+    // The hook sees every request at both stages with the number of requests received so far (this
+    // one included), before the server goes on; a test stops the client there. Empty: none.
+    void SetRequestHook(std::function<void(std::size_t received, RequestStage stage)> hook);
+
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);
 
@@ -81,6 +89,7 @@ private:
     FaultSettings faults_;
     std::string rewrittenAction_;
     std::function<void(HttpReply&)> rewrite_;
+    std::function<void(std::size_t, RequestStage)> requestHook_;
     std::vector<IncomingRequest> received_;
     std::filesystem::path uploadCopy_;
     bool uploadSaved_ = false;
