@@ -36,8 +36,7 @@ std::string Bytes(std::int64_t size) {
 
 bool SyncPass::HoldsLocalDeletions(std::int64_t documentsBefore) {
     const std::int64_t documents = local_.missingDocuments;
-    if (options_.downloadOnly || options_.allowMassDelete || documents <= kMassDeleteFloor ||
-        documents * 2 <= documentsBefore) {
+    if (options_.downloadOnly || options_.allowMassDelete || documents * 2 <= documentsBefore) {
         return false;
     }
     summary_.heldRemovals = documents;
@@ -96,13 +95,18 @@ void SyncPass::Refused(JournalItem& document, const std::string& shown, const st
                    "; the local file is kept as it is");
 }
 
-void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+std::string SyncPass::MoveAside(const Visit& visit, const std::string& localName) {
     const std::time_t now = std::time(nullptr);
-    std::string name = ConflictName(document.localName, now);
-    for (unsigned number = 2; fs::exists(visit.directory / name); ++number) {
-        name = ConflictName(document.localName, now, number);
+    std::string name = ConflictName(localName, now);
+    for (unsigned number = 2; Look(visit.directory / name).type != fs::file_type::not_found; ++number) {
+        name = ConflictName(localName, now, number);
     }
-    fs::rename(visit.directory / document.localName, visit.directory / name);
+    fs::rename(visit.directory / localName, visit.directory / name);
+    return name;
+}
+
+void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+    const std::string name = MoveAside(visit, document.localName);
     ++summary_.conflicts;
     plans_[document.id] = {Plan::Kind::Download, {}};
     console_.Line(
@@ -126,7 +130,8 @@ void SyncPass::Relocate(const Relocation& relocation) {
     if (!document || !from || !to) {
         return;
     }
-    const bool rename = relocation.fromFolder == relocation.toFolder;
+    const bool moved = relocation.fromFolder != relocation.toFolder;
+    const bool renamed = document->localName != relocation.file.name;
     const std::string oldName = JoinShown(ShownPath(*from), document->localName);
     const std::string newName = JoinShown(ShownPath(*to), relocation.file.name);
     bool done = false;
@@ -144,37 +149,73 @@ void SyncPass::Relocate(const Relocation& relocation) {
         if (ServerChanged(change)) {
             return; // changed on the server: the old file comes back, the new one goes up
         }
-        const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
-        if (!copy) {
-            return;
+        // The rename sends no content: the copy of a file over the size limit is never made.
+        std::optional<fs::path> copy;
+        if (!relocation.oversized) {
+            copy = Snapshot(relocation.file, relocation.file.name);
+            if (!copy) {
+                return;
+            }
         }
-        bool offered = true;
-        const SendResult result = rename ? host_.Rename(from->map, *copy, relocation.file.name, work)
-                                         : host_.Move(from->map, to->map, work, offered);
-        if (!offered) {
-            return;
+        if (renamed) {
+            const SendResult result =
+                host_.Rename(from->map, copy.value_or(relocation.file.path), relocation.file.name, work);
+            if (!result.done()) {
+                ++summary_.failed;
+                console_.Error("  refused  rename of \"" + oldName + "\": " + result.reason +
+                               "; it is sent as a deletion and a new file");
+                return;
+            }
         }
-        if (!result.done()) {
-            ++summary_.failed;
-            console_.Error("  refused  " + std::string(rename ? "rename" : "move") + " of \"" + oldName +
-                           "\": " + result.reason + "; it is sent as a deletion and a new file");
-            return;
+        if (moved) {
+            bool offered = true;
+            const SendResult result = host_.Move(from->map, to->map, work, offered);
+            if (!offered || !result.done()) {
+                if (offered) {
+                    ++summary_.failed;
+                    console_.Error("  refused  move of \"" + oldName + "\": " + result.reason +
+                                   "; it is sent as a deletion and a new file");
+                }
+                if (renamed) {
+                    // The rename stands on the server: the document stays in its folder under its new name.
+                    document->map = work;
+                    journal_.Update(*document);
+                }
+                return;
+            }
+            // A moved item is the server's new copy in its new folder, which has no server version yet.
+            work = CopyWithout(work, {L"Mavisto.FromServerVersion"});
         }
-        // A moved item is the server's new copy in its new folder, which has no server version yet.
-        document->map = rename ? work : CopyWithout(work, {L"Mavisto.FromServerVersion"});
+        document->map = work;
         document->localName = relocation.file.name;
-        document->content = relocation.file.content;
+        document->local = relocation.file.local;
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
-        plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        FolderChanges& target = local_.folders[relocation.toFolder];
+        if (relocation.oversized && relocation.edited) {
+            target.documents[document->id] = LocalState::Excluded; // kept here as it is, never overwritten
+            local_.excluded.push_back(relocation.file.excludedNote);
+        } else if (relocation.edited) {
+            // The new content follows as a new version when its folder is synced.
+            target.documents[document->id] = LocalState::Changed;
+            target.changedFiles[document->id] = relocation.file;
+        } else if (copy) {
+            document->content = relocation.file.content;
+            journal_.Update(*document);
+            plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        }
         ++summary_.relocated;
-        console_.Line(std::string(rename ? "  renamed  " : "  moved    ") + oldName + " -> " + newName +
-                      (rename ? "" : " (moved on the server, nothing uploaded)"));
+        console_.Line(std::string(moved ? "  moved    " : "  renamed  ") + oldName + " -> " + newName +
+                      (moved ? " (moved on the server, nothing uploaded)" : ""));
         done = true;
     });
     if (!done) {
         local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
-        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+        if (relocation.oversized) {
+            local_.excluded.push_back(relocation.file.excludedNote);
+        } else {
+            local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+        }
     }
 }
 
@@ -227,9 +268,9 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
             }
         });
     }
-    for (const std::string& name : changes.newDirectories) {
-        ForItem(JoinShown(visit.shown, name), MapRef(), kFolderIssue,
-                [&] { SendNewFolder(visit, name, names, next); });
+    for (const LocalFile& directory : changes.newDirectories) {
+        ForItem(JoinShown(visit.shown, directory.name), MapRef(), kFolderIssue,
+                [&] { SendNewFolder(visit, directory.name, names, next); });
     }
 }
 
@@ -330,7 +371,10 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
                        "; the local file is kept as it is");
         return std::nullopt;
     }
-    JournalItem document{{0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content}, item};
+    JournalItem document{
+        {0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content, file.local},
+        item,
+        std::nullopt};
     document.id = journal_.Insert(document);
     plans_[document.id] = {Plan::Kind::SentUp, *copy};
     ++summary_.uploaded;
@@ -354,7 +398,10 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
                        "; the local directory is kept as it is");
         return;
     }
-    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt}, folder};
+    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt,
+                      Look(visit.directory / name).local},
+                     folder,
+                     std::nullopt};
     item.id = journal_.Insert(item);
     names.Take(name);
     NoteVisited(folder, L"Mavisto.FolderLocation");
@@ -374,6 +421,9 @@ void SyncPass::ReportLocalNotes() {
         console_.Line("  excluded " + excluded);
     }
     summary_.excluded = static_cast<unsigned>(local_.excluded.size());
+    for (const std::string& link : local_.links) {
+        console_.Line("  link     " + link + ": a symbolic link; not synced and not followed");
+    }
     for (const std::string& unreadable : local_.unreadable) {
         ++summary_.failed;
         console_.Error("  failed   " + unreadable);

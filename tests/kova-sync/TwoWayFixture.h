@@ -69,6 +69,17 @@ protected:
         return copy;
     }
 
+    // The id of the container's child container of that title, 0 when there is none.
+    long ChildContainer(long parentId, const std::string& title) {
+        long found = 0;
+        Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
+            for (const DemoMeridio::Container* child : repository.ChildContainers(parentId)) {
+                found = child->title == title ? child->id : found;
+            }
+        });
+        return found;
+    }
+
     bool ContainerReferences(long containerId, long documentId) {
         bool found = false;
         Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
