@@ -44,6 +44,9 @@ bool Edited(const JournalEntry& document, const LocalFile& file, bool oversized)
 
 void Pair(Gone& gone, std::int64_t toFolder, LocalFile file, bool oversized, LocalChanges& notes) {
     const bool edited = Edited(gone.document, file, oversized);
+    if (!edited) {
+        file.content = *gone.document.content; // with its hash, also when it was not read
+    }
     notes.relocations.push_back(
         {gone.document.id, gone.folder, toFolder, std::move(file), edited, oversized});
     notes.folders[gone.folder].documents[gone.document.id] = LocalState::Unchanged; // the relocation's

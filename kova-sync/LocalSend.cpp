@@ -149,20 +149,25 @@ void SyncPass::Relocate(const Relocation& relocation) {
         if (ServerChanged(change)) {
             return; // changed on the server: the old file comes back, the new one goes up
         }
-        // The rename sends no content: the copy of a file over the size limit is never made.
+        // An edit over the size limit is not sent: only the rename goes up, and no copy is made.
+        const bool sendsContent = relocation.edited && !relocation.oversized;
         std::optional<fs::path> copy;
-        if (!relocation.oversized) {
+        if (!(relocation.edited && relocation.oversized)) {
             copy = Snapshot(relocation.file, relocation.file.name);
             if (!copy) {
                 return;
             }
         }
-        if (renamed) {
+        if (renamed || sendsContent) {
+            // A new version and a new name go up in one update: the document keeps its history.
             const SendResult result =
-                host_.Rename(from->map, copy.value_or(relocation.file.path), relocation.file.name, work);
+                sendsContent ? host_.Update(from->map, *copy, relocation.file.name, work, renamed)
+                             : host_.Rename(from->map, copy.value_or(relocation.file.path),
+                                            relocation.file.name, work);
             if (!result.done()) {
                 ++summary_.failed;
-                console_.Error("  refused  rename of \"" + oldName + "\": " + result.reason +
+                console_.Error("  refused  " + std::string(sendsContent ? "new version" : "rename") +
+                               " of \"" + oldName + "\": " + result.reason +
                                "; it is sent as a deletion and a new file");
                 return;
             }
@@ -191,22 +196,25 @@ void SyncPass::Relocate(const Relocation& relocation) {
         document->local = relocation.file.local;
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
-        FolderChanges& target = local_.folders[relocation.toFolder];
-        if (relocation.oversized && relocation.edited) {
-            target.documents[document->id] = LocalState::Excluded; // kept here as it is, never overwritten
-            local_.excluded.push_back(relocation.file.excludedNote);
-        } else if (relocation.edited) {
-            // The new content follows as a new version when its folder is synced.
-            target.documents[document->id] = LocalState::Changed;
-            target.changedFiles[document->id] = relocation.file;
-        } else if (copy) {
+        if (copy) {
             document->content = relocation.file.content;
             journal_.Update(*document);
             plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        } else {
+            // Kept here as it is, never overwritten, while it is over the size limit.
+            local_.folders[relocation.toFolder].documents[document->id] = LocalState::Excluded;
+            local_.excluded.push_back(relocation.file.excludedNote);
         }
         ++summary_.relocated;
+        const std::string version = "with a new version of " + Bytes(relocation.file.content.size);
         console_.Line(std::string(moved ? "  moved    " : "  renamed  ") + oldName + " -> " + newName +
-                      (moved ? " (moved on the server, nothing uploaded)" : ""));
+                      (moved ? " (moved on the server, " + (sendsContent ? version : "nothing uploaded") + ")"
+                       : sendsContent ? " (" + version + ")"
+                                      : ""));
+        if (sendsContent) {
+            ++summary_.uploaded;
+            summary_.bytesUp += static_cast<std::uintmax_t>(relocation.file.content.size);
+        }
         done = true;
     });
     if (!done) {
