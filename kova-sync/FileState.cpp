@@ -1,7 +1,9 @@
 #include "kova-sync/FileState.h"
 
+#include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <array>
 #include <cerrno>
@@ -55,6 +57,28 @@ std::string Sha256(const fs::path& file) {
 ContentState DescribeFile(const fs::path& file) {
     const struct stat info = Stat(file);
     return {static_cast<std::int64_t>(info.st_size), ModifiedNs(info), Sha256(file)};
+}
+
+PathStatus Look(const fs::path& path) {
+    PathStatus status;
+    struct statx info {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        status.error = std::error_code(errno, std::generic_category());
+        status.type = errno == ENOENT || errno == ENOTDIR ? fs::file_type::not_found : fs::file_type::none;
+        return status;
+    }
+    status.type = S_ISREG(info.stx_mode)   ? fs::file_type::regular
+                  : S_ISDIR(info.stx_mode) ? fs::file_type::directory
+                  : S_ISLNK(info.stx_mode) ? fs::file_type::symlink
+                                           : fs::file_type::unknown;
+    const auto nanoseconds = [](const struct statx_timestamp& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    status.content = {static_cast<std::int64_t>(info.stx_size), nanoseconds(info.stx_mtime), ""};
+    status.local = {static_cast<std::int64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)),
+                    static_cast<std::int64_t>(info.stx_ino),
+                    (info.stx_mask & STATX_BTIME) != 0 ? nanoseconds(info.stx_btime) : 0};
+    return status;
 }
 
 bool SameSizeAndTime(const fs::path& file, const ContentState& state) {

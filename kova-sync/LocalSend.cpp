@@ -37,8 +37,7 @@ std::string Bytes(std::int64_t size) {
 
 bool SyncPass::HoldsLocalDeletions(std::int64_t documentsBefore) {
     const std::int64_t documents = local_.missingDocuments;
-    if (options_.downloadOnly || options_.allowMassDelete || documents <= kMassDeleteFloor ||
-        documents * 2 <= documentsBefore) {
+    if (options_.downloadOnly || options_.allowMassDelete || documents * 2 <= documentsBefore) {
         return false;
     }
     summary_.heldRemovals = documents;
@@ -97,13 +96,18 @@ void SyncPass::Refused(JournalItem& document, const std::string& shown, const st
                    "; the local file is kept as it is");
 }
 
-void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+std::string SyncPass::MoveAside(const Visit& visit, const std::string& localName) {
     const std::time_t now = std::time(nullptr);
-    std::string name = ConflictName(document.localName, now);
-    for (unsigned number = 2; fs::exists(visit.directory / name); ++number) {
-        name = ConflictName(document.localName, now, number);
+    std::string name = ConflictName(localName, now);
+    for (unsigned number = 2; Look(visit.directory / name).type != fs::file_type::not_found; ++number) {
+        name = ConflictName(localName, now, number);
     }
-    fs::rename(visit.directory / document.localName, visit.directory / name);
+    fs::rename(visit.directory / localName, visit.directory / name);
+    return name;
+}
+
+void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+    const std::string name = MoveAside(visit, document.localName);
     ++summary_.conflicts;
     plans_[document.id] = {Plan::Kind::Download, {}};
     console_.Line(
@@ -127,7 +131,8 @@ void SyncPass::Relocate(const Relocation& relocation) {
     if (!document || !from || !to) {
         return;
     }
-    const bool rename = relocation.fromFolder == relocation.toFolder;
+    const bool moved = relocation.fromFolder != relocation.toFolder;
+    const bool renamed = document->localName != relocation.file.name;
     const std::string oldName = JoinShown(ShownPath(*from), document->localName);
     const std::string newName = JoinShown(ShownPath(*to), relocation.file.name);
     bool done = false;
@@ -136,7 +141,7 @@ void SyncPass::Relocate(const Relocation& relocation) {
         bool complete = true;
         const auto listed = ListedDocuments(complete);
         const auto found = listed.find(document->uniqueId);
-        const std::optional<PendingSend> leftMove = rename ? std::nullopt : pending_.FindMove(document->id);
+        const std::optional<PendingSend> leftMove = moved ? pending_.FindMove(document->id) : std::nullopt;
         if (found == listed.end()) {
             // Moved by a pass that was cut short; else gone from the server: a deletion and a new file.
             if (leftMove && leftMove->folder == to->id &&
@@ -165,44 +170,89 @@ void SyncPass::Relocate(const Relocation& relocation) {
             }
             Bind(from->map);
         }
-        const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
-        if (!copy) {
-            return;
+        // An edit over the size limit is not sent: only the rename goes up, and no copy is made.
+        const bool sendsContent = relocation.edited && !relocation.oversized;
+        std::optional<fs::path> copy;
+        if (!(relocation.edited && relocation.oversized)) {
+            copy = Snapshot(relocation.file, relocation.file.name);
+            if (!copy) {
+                return;
+            }
         }
-        bool offered = true;
-        // 0: a rename, which the next pass may send again as it is.
-        const std::int64_t pendingId = rename ? 0
-                                              : pending_.Record(PendingSend::Kind::Move, to->id, document->id,
-                                                                relocation.file.name, std::nullopt);
-        const SendResult result = rename ? host_.Rename(from->map, *copy, relocation.file.name, work)
-                                         : host_.Move(from->map, to->map, work, offered);
-        if (!offered) {
-            return;
+        if (renamed || sendsContent) {
+            // A new version and a new name go up in one update: the document keeps its history.
+            const SendResult result =
+                sendsContent ? host_.Update(from->map, *copy, relocation.file.name, work, renamed)
+                             : host_.Rename(from->map, copy.value_or(relocation.file.path),
+                                            relocation.file.name, work);
+            if (!result.done()) {
+                ++summary_.failed;
+                console_.Error("  refused  " + std::string(sendsContent ? "new version" : "rename") +
+                               " of \"" + oldName + "\": " + result.reason +
+                               "; it is sent as a deletion and a new file");
+                return;
+            }
         }
-        if (!result.done()) {
-            ++summary_.failed;
-            console_.Error("  refused  " + std::string(rename ? "rename" : "move") + " of \"" + oldName +
-                           "\": " + result.reason + "; it is sent as a deletion and a new file");
-            return;
+        // 0: no move, and a rename the next pass may send again as it is.
+        std::int64_t pendingId = 0;
+        if (moved) {
+            bool offered = true;
+            pendingId = pending_.Record(PendingSend::Kind::Move, to->id, document->id, relocation.file.name,
+                                        std::nullopt);
+            const SendResult result = host_.Move(from->map, to->map, work, offered);
+            if (!offered || !result.done()) {
+                if (offered) {
+                    ++summary_.failed;
+                    console_.Error("  refused  move of \"" + oldName + "\": " + result.reason +
+                                   "; it is sent as a deletion and a new file");
+                }
+                if (renamed) {
+                    // The rename stands on the server: the document stays in its folder under its new name.
+                    document->map = work;
+                    journal_.Update(*document);
+                }
+                return;
+            }
+            // A moved item is the server's new copy in its new folder, which has no server version yet.
+            work = CopyWithout(work, {L"Mavisto.FromServerVersion"});
         }
-        // A moved item is the server's new copy in its new folder, which has no server version yet.
-        document->map = rename ? work : CopyWithout(work, {L"Mavisto.FromServerVersion"});
+        document->map = work;
         document->localName = relocation.file.name;
-        document->content = relocation.file.content;
+        document->local = relocation.file.local;
+        if (copy) {
+            document->content = relocation.file.content;
+        }
         Transaction transaction(journal_.database());
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
         pending_.Forget(pendingId);
         transaction.Commit();
-        plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        if (copy) {
+            plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        } else {
+            // Kept here as it is, never overwritten, while it is over the size limit.
+            local_.folders[relocation.toFolder].documents[document->id] = LocalState::Excluded;
+            local_.excluded.push_back(relocation.file.excludedNote);
+        }
         ++summary_.relocated;
-        console_.Line(std::string(rename ? "  renamed  " : "  moved    ") + oldName + " -> " + newName +
-                      (rename ? "" : " (moved on the server, nothing uploaded)"));
+        const std::string version = "with a new version of " + Bytes(relocation.file.content.size);
+        console_.Line(std::string(moved ? "  moved    " : "  renamed  ") + oldName + " -> " + newName +
+                      (moved ? " (moved on the server, " + (sendsContent ? version : "nothing uploaded") + ")"
+                       : sendsContent ? " (" + version + ")"
+                                      : ""));
+        if (sendsContent) {
+            ++summary_.uploaded;
+            summary_.bytesUp += static_cast<std::uintmax_t>(relocation.file.content.size);
+        }
         done = true;
     });
     if (!done) {
         local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
-        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+        if (relocation.oversized) {
+            local_.excluded.push_back(relocation.file.excludedNote);
+        } else {
+            local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+        }
     }
 }
 
@@ -210,7 +260,10 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
                                 std::deque<Visit>& next, bool complete) {
     FolderChanges& changes = ChangesOf(visit);
     if (!options_.downloadOnly) {
-        std::set<std::string> waiting(changes.newDirectories.begin(), changes.newDirectories.end());
+        std::set<std::string> waiting;
+        for (const LocalFile& directory : changes.newDirectories) {
+            waiting.insert(directory.name);
+        }
         for (const LocalFile& file : changes.newFiles) {
             waiting.insert(file.name);
         }
@@ -266,9 +319,9 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
             }
         });
     }
-    for (const std::string& name : changes.newDirectories) {
-        ForItem(JoinShown(visit.shown, name), MapRef(), kFolderIssue,
-                [&] { SendNewFolder(visit, name, names, next); });
+    for (const LocalFile& directory : changes.newDirectories) {
+        ForItem(JoinShown(visit.shown, directory.name), MapRef(), kFolderIssue,
+                [&] { SendNewFolder(visit, directory.name, names, next); });
     }
 }
 
@@ -386,7 +439,10 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Store
                        "; the local file is kept as it is");
         return std::nullopt;
     }
-    JournalItem document{{0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content}, item};
+    JournalItem document{
+        {0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content, file.local},
+        item,
+        std::nullopt};
     document.id = RecordSent(document, pendingId);
     plans_[document.id] = {Plan::Kind::SentUp, *copy};
     ++summary_.uploaded;
@@ -412,7 +468,10 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
                        "; the local directory is kept as it is");
         return;
     }
-    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt}, folder};
+    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt,
+                      Look(visit.directory / name).local},
+                     folder,
+                     std::nullopt};
     item.id = RecordSent(item, pendingId);
     names.Take(name);
     NoteVisited(folder, L"Mavisto.FolderLocation");
@@ -432,6 +491,9 @@ void SyncPass::ReportLocalNotes() {
         console_.Line("  excluded " + excluded);
     }
     summary_.excluded = static_cast<unsigned>(local_.excluded.size());
+    for (const std::string& link : local_.links) {
+        console_.Line("  link     " + link + ": a symbolic link; not synced and not followed");
+    }
     for (const std::string& unreadable : local_.unreadable) {
         ++summary_.failed;
         console_.Error("  failed   " + unreadable);

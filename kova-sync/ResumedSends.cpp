@@ -108,7 +108,8 @@ std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Sto
         // The file as it went up; edited since, it goes up as a new version at the next pass.
         const ContentState content =
             file.content.hash == pending.hash ? file.content : ContentState{pending.size, 0, pending.hash};
-        JournalItem document{{0, visit.folder.id, false, uniqueId, file.name, content}, listed};
+        JournalItem document{
+            {0, visit.folder.id, false, uniqueId, file.name, content, file.local}, listed, std::nullopt};
         document.id = RecordSent(document, pending.id);
         plans_[document.id] = {Plan::Kind::SentUp, copy};
         console_.Line("  adopted  " + JoinShown(visit.shown, file.name) +
@@ -127,8 +128,9 @@ std::optional<PendingSend> SyncPass::CreatedFolder(const Visit& parent, const Ma
     if (!pending) {
         return std::nullopt;
     }
-    std::vector<std::string>& directories = ChangesOf(parent).newDirectories;
-    const auto found = std::find(directories.begin(), directories.end(), name);
+    std::vector<LocalFile>& directories = ChangesOf(parent).newDirectories;
+    const auto found = std::find_if(directories.begin(), directories.end(),
+                                    [&name](const LocalFile& directory) { return directory.name == name; });
     if (found == directories.end()) {
         return std::nullopt;
     }
@@ -162,6 +164,7 @@ bool SyncPass::AdoptMove(JournalItem& document, const JournalItem& destination, 
         document.map = listed;
         document.localName = relocation.file.name;
         document.content = relocation.file.content;
+        document.local = relocation.file.local;
         Transaction transaction(journal_.database());
         journal_.Move(document.id, destination.id, relocation.file.name);
         journal_.Update(document);

@@ -6,6 +6,7 @@
 #include "kova-sync/HostCalls.h"
 #include "kova-sync/PluginHost.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace KovaSync {
@@ -13,11 +14,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Copies what the filter wrote on a fresh map onto the stored one.
-void CopyProperties(const MapRef& from, const MapRef& to) {
-    for (const Host::Property& property : from->Properties()) {
-        to->Set(property.name, property.value);
+// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
+// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
+void TakeListing(const MapRef& listed, MapRef& work, JournalItem& item) {
+    std::vector<std::wstring> names;
+    for (const Host::Property& property : listed->Properties()) {
+        names.push_back(property.name);
     }
+    if (item.listedNames) {
+        for (const std::wstring& name : *item.listedNames) {
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                work->Remove(name.c_str());
+            }
+        }
+    }
+    for (const Host::Property& property : listed->Properties()) {
+        work->Set(property.name, property.value);
+    }
+    item.listedNames = std::move(names);
 }
 
 std::string Join(const std::string& shown, const std::string& name) {
@@ -66,6 +80,9 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
     mainMap_ = mainFolder.map;
     Check(filter_->raw_StartSync(0, mainFolder.map.get()), "raw_StartSync");
     try {
+        for (const FolderRename& rename : local_.folderRenames) {
+            RenameFolder(rename);
+        }
         if (!options_.downloadOnly) {
             for (const Relocation& relocation : local_.relocations) {
                 Relocate(relocation);
@@ -114,7 +131,7 @@ JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
     if (FAILED(hr)) {
         throw HostCallError{"raw_SetSyncStartPointByString", hr, shown, message};
     }
-    JournalItem folder{{0, std::nullopt, true, {}, "", std::nullopt}, MapRef()};
+    JournalItem folder{{0, std::nullopt, true, {}, "", std::nullopt, {}}, MapRef(), std::nullopt};
     Check(filter_->raw_GetItemBasicProps(0, folder.map.get()), "raw_GetItemBasicProps");
     Check(filter_->raw_SetItemProperties(0, folder.map.get()), "raw_SetItemProperties");
     folder.uniqueId = folder.map.String(kUniqueId);
@@ -142,10 +159,10 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
         names.Take(Mirror::kHiddenFolder);
     }
     // Files the journal does not know are the user's: no document takes their names.
-    if (fs::is_directory(visit.directory)) {
-        for (const fs::directory_entry& entry : fs::directory_iterator(visit.directory)) {
-            names.Take(entry.path().filename().string());
-        }
+    std::error_code unreadable;
+    for (fs::directory_iterator entry(visit.directory, unreadable);
+         !unreadable && entry != fs::directory_iterator(); entry.increment(unreadable)) {
+        names.Take(entry->path().filename().string());
     }
 
     bool complete = true;
@@ -204,6 +221,13 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     }
     NoteVisited(listed, L"Mavisto.RepositoryLocation");
     bool isNew = found == stored.folders.end();
+    if (!isNew) {
+        const auto changes = local_.folders.find(found->second.id);
+        if (changes != local_.folders.end() && !changes->second.unreadable.empty()) {
+            stored.folders.erase(found); // reported by the scan; left as it is on both sides
+            return;
+        }
+    }
     std::string localName = isNew ? std::string() : found->second.localName;
     std::optional<PendingSend> created;
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
@@ -218,19 +242,24 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         created = CreatedFolder(parent, listed);
         localName = created ? created->localName : names.Claim(DisplayName(listed), false);
     }
-    JournalItem folder =
-        isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
-              : journal_.Load(found->second);
+    JournalItem folder = isNew
+                             ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt, {}},
+                                           listed,
+                                           std::nullopt}
+                             : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
     if (!isNew) {
-        CopyProperties(listed, work);
+        TakeListing(listed, work, folder);
         stored.folders.erase(found);
+    } else {
+        TakeListing(listed, work, folder);
     }
     const std::string shown = Join(parent.shown, folder.localName);
     ForItem(shown, work, kFolderIssue, [&] {
         Check(filter_->raw_SetSubFolderProperties(index, work.get()), "raw_SetSubFolderProperties");
         const fs::path directory = parent.directory / folder.localName;
         fs::create_directories(directory);
+        folder.local = Look(directory).local;
         folder.map = work;
         if (isNew) {
             folder.id = RecordSent(folder, created ? std::optional<std::int64_t>(created->id) : std::nullopt);
@@ -272,9 +301,15 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
         return;
     }
     // The stored map as the local side of this pass left it.
-    JournalItem document = isNew ? JournalItem{{0, parent.folder.id, false, uniqueId,
-                                                names.Claim(DisplayName(listed), true), std::nullopt},
-                                               listed}
+    JournalItem document = isNew ? JournalItem{{0,
+                                                parent.folder.id,
+                                                false,
+                                                uniqueId,
+                                                names.Claim(DisplayName(listed), true),
+                                                std::nullopt,
+                                                {}},
+                                               listed,
+                                               std::nullopt}
                                  : journal_.Load(found->second);
     if (!isNew) {
         stored.documents.erase(found);
@@ -291,6 +326,8 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
                             bool isNew, const MapRef& listed, const Plan* plan) {
     const std::string shown = Join(parent.shown, document.localName);
     const fs::path file = parent.directory / document.localName;
+    // The file as the last pass left it, when it is to be there: a document this pass did not plan.
+    const std::optional<ContentState> expected = isNew || plan ? std::nullopt : document.content;
     LONG change = kNoChange;
     if (!isNew && !plan) {
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
@@ -300,9 +337,7 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
     fs::path partial;
     std::chrono::steady_clock::time_point started;
     if (download || sentUp) {
-        if (!isNew) {
-            CopyProperties(listed, work);
-        }
+        TakeListing(listed, work, document);
         if (download) {
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
@@ -331,7 +366,13 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
     }
     if (download) {
         fs::create_directories(parent.directory);
+        if (!MayReplace(parent, document.localName, expected)) {
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            return;
+        }
         fs::rename(partial, file); // keeps the modification time the content state holds
+        document.local = Look(file).local;
     }
     // Most documents of a pass changed on neither side: their row stays as it is.
     const bool sameState = !isNew && !download && !sentUp && document.map->HasSameProperties(*work.get());
@@ -393,7 +434,7 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
     for (const Removal& removal : removals_) {
         documents += removal.documents;
     }
-    if (documents > kMassDeleteFloor && documents * 2 > documentsBefore && !options_.allowMassDelete) {
+    if (documents * 2 > documentsBefore && !options_.allowMassDelete) {
         summary_.heldRemovals = documents;
         console_.Error("kova-sync: not removing " + std::to_string(documents) + " of the mirror's " +
                        std::to_string(documentsBefore) + " documents: the server listed " +
@@ -425,8 +466,14 @@ void SyncPass::RemoveDocument(const JournalEntry& document, const fs::path& file
     ++summary_.removed;
 }
 
-// The folder's synced documents and folders go; the directory stays while it holds other files.
+// The folder's synced documents and folders go; the directory stays while it holds other files. A
+// link that stands in its place is not removed through.
 void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& directory, const std::string& shown) {
+    if (Look(directory).type == fs::file_type::symlink) {
+        console_.Line("  kept     " + shown + ": a symbolic link stands in its place; it is not followed");
+        journal_.Remove(folder.id);
+        return;
+    }
     for (const JournalEntry& child : journal_.Entries(folder.id)) {
         const fs::path path = directory / child.localName;
         const std::string childShown = Join(shown, child.localName);

@@ -30,10 +30,6 @@
 
 namespace KovaSync {
 
-// More deletions than this in one pass, and more than half of the mirror's documents, are held back
-// (on either side).
-constexpr std::int64_t kMassDeleteFloor = 10;
-
 // The user stopped the pass (Ctrl-C).
 struct PassInterrupted {};
 
@@ -104,6 +100,8 @@ private:
     // Whether the local deletions are too many to carry out without --allow-mass-delete.
     bool HoldsLocalDeletions(std::int64_t documentsBefore);
     void Relocate(const Relocation& relocation);
+    // The synced folder whose directory was renamed here keeps its container (FolderRename.cpp).
+    void RenameFolder(const FolderRename& rename);
     // The folder's path as shown, "." for the main folder.
     std::string ShownPath(const JournalItem& folder);
     // The listed documents of the bound folder by UniqueId, with their index; complete as above.
@@ -177,6 +175,13 @@ private:
     bool SendFolderDeletion(const JournalItem& folder, const std::string& shown);
     // Keeps the local file under a conflict name; the server's version then takes its place.
     void KeepConflictCopy(const Visit& visit, const JournalItem& document);
+    // Moves the local file aside under a free conflict name, which it gives.
+    std::string MoveAside(const Visit& visit, const std::string& localName);
+    // Whether a download may take the name: what stands there now is what the pass expects (the file
+    // as last synced, or nothing), looked at again just before (LookAgain.cpp). A file saved there
+    // meanwhile is moved aside as a conflict copy first; anything else there is left as it is.
+    bool MayReplace(const Visit& visit, const std::string& localName,
+                    const std::optional<ContentState>& expected);
     void Refused(JournalItem& document, const std::string& shown, const std::string& what,
                  const std::string& reason, const std::string& hash);
     // A copy of the file to send, when it still holds the content the scan saw.

@@ -11,7 +11,7 @@ namespace {
 
 JournalItem Item(std::optional<std::int64_t> parent, bool isFolder, const std::wstring& uniqueId,
                  const std::string& name) {
-    JournalItem item{{0, parent, isFolder, uniqueId, name, std::nullopt}, MapRef()};
+    JournalItem item{{0, parent, isFolder, uniqueId, name, std::nullopt, {}}, MapRef(), std::nullopt};
     item.map->Set(L"UniqueId", uniqueId);
     item.map->Set(L"RemoteFileLastModified", Host::DateValue{45321.123456789});
     item.map->Set(L"VersionId", LONG{3});
@@ -78,7 +78,7 @@ TEST(JournalTest, ForgetsAFolderWithEverythingBelowIt) {
     EXPECT_EQ(journal.CountDocuments(), 1);
     EXPECT_EQ(journal.Entries(main).size(), 1u);
     // An entry read before its folder was forgotten is not loaded as an empty item.
-    EXPECT_THROW(journal.Load(JournalEntry{inner, folder, true, L"{inner}", "inner", std::nullopt}),
+    EXPECT_THROW(journal.Load(JournalEntry{inner, folder, true, L"{inner}", "inner", std::nullopt, {}}),
                  SqliteError);
 }
 

@@ -185,6 +185,12 @@ void DemoServer::RewriteNextReply(const std::string& action, std::function<void(
     rewrite_ = std::move(rewrite);
 }
 
+void DemoServer::BeforeNextRequest(const std::string& action, std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    hookedAction_ = action;
+    hook_ = std::move(hook);
+}
+
 void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
     std::lock_guard lock(mutex_);
     dispatcher_.settings().byReferencePath = path.value_or(std::string());
@@ -223,19 +229,32 @@ void DemoServer::SaveFirstUpload(const IncomingRequest& request) {
 }
 
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
+    const IncomingRequest incoming = ToIncoming(request);
+    const std::string action = ActionOf(incoming);
     std::chrono::milliseconds latency;
+    std::function<void()> hook;
     {
         std::lock_guard lock(mutex_);
         latency = faults_.latency;
+        if (action.rfind("GetLatestVersionFile", 0) == 0) {
+            latency += faults_.downloadDelay;
+        }
+        if (hook_ && action == hookedAction_) {
+            hook = std::move(hook_);
+            hook_ = nullptr;
+        }
     }
     if (latency.count() > 0) {
         std::this_thread::sleep_for(latency);
+    }
+    if (hook) {
+        hook();
     }
     HttpReply reply;
     bool cutOff = false;
     {
         std::lock_guard lock(mutex_);
-        received_.push_back(ToIncoming(request));
+        received_.push_back(incoming);
         if (requestHook_) {
             requestHook_(received_.size(), RequestStage::Received);
         }

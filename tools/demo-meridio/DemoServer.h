@@ -67,6 +67,9 @@ public:
     // The next reply to a request of the action passes through the rewrite before it is sent, for a
     // reply no repository state gives (a missing id, a fault in place of a result).
     void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
+    // When the next request of the action comes in, the hook runs before the request is answered
+    // (outside the server's lock, so it may change the repository), as a slow server's window.
+    void BeforeNextRequest(const std::string& action, std::function<void()> hook);
     // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
     void HandOutByReferencePath(std::optional<std::string> path);
 
@@ -90,6 +93,8 @@ private:
     std::string rewrittenAction_;
     std::function<void(HttpReply&)> rewrite_;
     std::function<void(std::size_t, RequestStage)> requestHook_;
+    std::string hookedAction_;
+    std::function<void()> hook_;
     std::vector<IncomingRequest> received_;
     std::filesystem::path uploadCopy_;
     bool uploadSaved_ = false;
