@@ -250,22 +250,31 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
     if (hook) {
         hook();
     }
+    // The request hook runs outside the server's lock, so that it may look at the server while it
+    // holds the client up.
+    std::function<void(std::size_t, RequestStage)> requestHook;
+    std::size_t number = 0;
+    {
+        std::lock_guard lock(mutex_);
+        received_.push_back(incoming);
+        number = received_.size();
+        requestHook = requestHook_;
+    }
+    if (requestHook) {
+        requestHook(number, RequestStage::Received);
+    }
     HttpReply reply;
     bool cutOff = false;
     {
         std::lock_guard lock(mutex_);
-        received_.push_back(incoming);
-        if (requestHook_) {
-            requestHook_(received_.size(), RequestStage::Received);
-        }
-        SaveFirstUpload(received_.back());
+        SaveFirstUpload(incoming);
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);
         } else {
-            reply = dispatcher_.Dispatch(received_.back());
+            reply = dispatcher_.Dispatch(incoming);
         }
-        if (rewrite_ && ActionOf(received_.back()) == rewrittenAction_) {
+        if (rewrite_ && action == rewrittenAction_) {
             const auto rewrite = std::move(rewrite_);
             rewrite_ = nullptr;
             rewrite(reply);
@@ -277,9 +286,9 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
         if (faults_.healthScore) {
             reply.headers.emplace_back("X-SharePointHealthScore", std::to_string(*faults_.healthScore));
         }
-        if (requestHook_) {
-            requestHook_(received_.size(), RequestStage::Answered);
-        }
+    }
+    if (requestHook) {
+        requestHook(number, RequestStage::Answered);
     }
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers) {

@@ -73,8 +73,9 @@ public:
     // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
     void HandOutByReferencePath(std::optional<std::string> path);
 
-    // The hook sees every request at both stages with the number of requests received so far (this
-    // one included), before the server goes on; a test stops the client there. Empty: none.
+    // The hook sees every request at both stages with its number among those received (from 1),
+    // before the server goes on; a test holds up or stops the client there. It runs outside the
+    // server's lock. Empty: none.
     void SetRequestHook(std::function<void(std::size_t received, RequestStage stage)> hook);
 
     // Runs the change on the repository between requests.
