@@ -311,6 +311,9 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
     if (options_.downloadOnly) {
         return;
     }
+    if (options_.readopt) {
+        Readopt(visit, stored, names, changes);
+    }
     for (const LocalFile& file : changes.newFiles) {
         ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
             if (const std::optional<JournalItem> sent = SendNewFile(visit, stored, file, "")) {

@@ -9,6 +9,7 @@
 #include "kova-sync/SyncPass.h"
 
 #include <csignal>
+#include <ctime>
 #include <optional>
 #include <regex>
 
@@ -48,7 +49,8 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
     int status = kExitSynced;
     try {
         SyncPass pass(filter, informer, mirror, journal, console,
-                      PassOptions{arguments.allowMassDelete, arguments.downloadOnly},
+                      PassOptions{arguments.allowMassDelete, arguments.downloadOnly, arguments.readopt,
+                                  arguments.sendUnmatched},
                       FileRules::FromSettings());
         const PassSummary summary = pass.Run(Platform::Utf8ToWide(arguments.startPoint));
         console.Line(SummaryLine(summary));
@@ -106,10 +108,52 @@ void RemoveWhatAFailedFirstPassMade(const Mirror& mirror, bool madeRoot) {
     }
 }
 
+// The journal, or none when it cannot be read: the user is told the way back.
+std::optional<Journal> OpenJournal(const Mirror& mirror, Console& console, const SyncArguments& arguments) {
+    try {
+        return std::optional<Journal>(std::in_place, mirror.JournalFile());
+    } catch (const SqliteError& error) {
+        console.Error("kova-sync: the mirror's journal " + mirror.JournalFile().string() +
+                      " cannot be read (" + error.what() +
+                      "); nothing was changed. To make it again from the server's listing, keeping every "
+                      "file of the mirror, run:\n  kova-sync sync " +
+                      arguments.startPoint + " --into " + mirror.root().string() + " --readopt");
+        return std::nullopt;
+    }
+}
+
+// Puts the journal and its write-ahead files aside under a dated name, for a journal made afresh.
+void PutJournalAside(const Mirror& mirror, Console& console) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        fs::path file = mirror.JournalFile();
+        file += suffix;
+        if (fs::exists(file)) {
+            fs::path aside = mirror.JournalFile();
+            aside += std::string(".put-aside-") + stamp + suffix;
+            fs::rename(file, aside);
+            if (*suffix == '\0') {
+                console.Line("The earlier journal was put aside as " + aside.string() + ".");
+            }
+        }
+    }
+}
+
 int RunInMirror(ILSSyncFilter2* filter, Mirror& mirror, Mirror::Kind kind, Console& console,
                 const SyncArguments& arguments, bool& firstPass) {
-    Journal journal(mirror.JournalFile());
-    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder()) {
+    if (arguments.readopt) {
+        PutJournalAside(mirror, console);
+    }
+    std::optional<Journal> opened = OpenJournal(mirror, console, arguments);
+    if (!opened) {
+        return kExitNotRun;
+    }
+    Journal& journal = *opened;
+    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder() && !arguments.readopt) {
         const Adopted adopted = AdoptEarlierLayout(mirror.root(), journal);
         console.Line("Adopted the mirror's earlier layout: " + std::to_string(adopted.folders) +
                      " folders, " + std::to_string(adopted.documents) +
@@ -148,7 +192,7 @@ int Sync(const SyncArguments& arguments) {
         lock.emplace(mirror.root());
     }
     const Mirror::Kind kind = mirror.Inspect();
-    if (kind == Mirror::Kind::Foreign) {
+    if (kind == Mirror::Kind::Foreign && !arguments.readopt) {
         console.Error("kova-sync: " + mirror.root().string() +
                       " already holds files and is not a kova-sync mirror; nothing was changed. Give --into "
                       "a new or empty directory, or one kova-sync mirrored before.");
@@ -163,7 +207,7 @@ int Sync(const SyncArguments& arguments) {
     }
     bool firstPass = false;
     const int status = RunInMirror(filter.get(), mirror, kind, console, arguments, firstPass);
-    if (firstPass && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {
+    if (firstPass && !arguments.readopt && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {
         RemoveWhatAFailedFirstPassMade(mirror, madeRoot);
     }
     return status;

@@ -240,7 +240,11 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         isNew = true; // under its name, as it is on the server
     } else if (isNew) {
         created = CreatedFolder(parent, listed);
-        localName = created ? created->localName : names.Claim(DisplayName(listed), false);
+        const std::optional<std::string> readopted =
+            created ? std::nullopt : ReadoptedDirectory(parent, listed);
+        localName = created     ? created->localName
+                    : readopted ? *readopted
+                                : names.Claim(DisplayName(listed), false);
     }
     JournalItem folder = isNew
                              ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt, {}},

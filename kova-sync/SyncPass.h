@@ -36,6 +36,11 @@ struct PassInterrupted {};
 struct PassOptions {
     bool allowMassDelete = false;
     bool downloadOnly = false; // local changes stay local; a local edit is never overwritten
+    // A journal made afresh from the server's listing for a mirror that holds files: each local file
+    // is paired with the listed document of its content; the others are kept as conflict copies, or
+    // sent as new files and folders with sendUnmatched.
+    bool readopt = false;
+    bool sendUnmatched = false;
 };
 
 class SyncPass {
@@ -151,6 +156,15 @@ private:
     };
     ServerSide CompareWithServer(const Visit& visit, const JournalItem& document, USHORT index,
                                  const LocalFile& file);
+
+    // Re-adoption of a mirror from the server's listing (Readopt.cpp).
+    // Pairs the new files of the visited folder with the unknown listed documents of their content;
+    // the files and directories left over are kept under conflict names unless they are to be sent.
+    void Readopt(const Visit& visit, Stored& stored, DirectoryNames& names, FolderChanges& changes);
+    // The local directory of a listed folder the journal does not know, when one of its name is there.
+    std::optional<std::string> ReadoptedDirectory(const Visit& parent, const MapRef& listed);
+    // Keeps the files of the directory and below under conflict names: they are not synced.
+    void KeepUnmatchedBelow(const Visit& directory);
 
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's
