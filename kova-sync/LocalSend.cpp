@@ -289,7 +289,7 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     LONG change = kLocalChangeOnly;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
-    if (change == kBothChanged || change == kServerChange) {
+    if ((change == kBothChanged || change == kServerChange) && !OnlyTheLockChanged(index, work, change)) {
         KeepConflictCopy(visit, document);
         return;
     }

@@ -14,13 +14,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
-// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
-void TakeListing(const MapRef& listed, MapRef& work, JournalItem& item) {
+std::vector<std::wstring> NamesOf(const MapRef& map) {
     std::vector<std::wstring> names;
-    for (const Host::Property& property : listed->Properties()) {
+    for (const Host::Property& property : map->Properties()) {
         names.push_back(property.name);
     }
+    return names;
+}
+
+// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
+// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
+void TakeListing(const MapRef& listed, std::vector<std::wstring> names, MapRef& work, JournalItem& item) {
     if (item.listedNames) {
         for (const std::wstring& name : *item.listedNames) {
             if (std::find(names.begin(), names.end(), name) == names.end()) {
@@ -31,6 +35,8 @@ void TakeListing(const MapRef& listed, MapRef& work, JournalItem& item) {
     for (const Host::Property& property : listed->Properties()) {
         work->Set(property.name, property.value);
     }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     item.listedNames = std::move(names);
 }
 
@@ -245,11 +251,9 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
                                            std::nullopt}
                              : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
+    TakeListing(listed, NamesOf(listed), work, folder);
     if (!isNew) {
-        TakeListing(listed, work, folder);
         stored.folders.erase(found);
-    } else {
-        TakeListing(listed, work, folder);
     }
     const std::string shown = Join(parent.shown, folder.localName);
     ForItem(shown, work, kFolderIssue, [&] {
@@ -328,13 +332,20 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
     LONG change = kNoChange;
     if (!isNew && !plan) {
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+        if (ServerChanged(change)) {
+            OnlyTheLockChanged(index, work, change); // then the new lock state is all that is taken
+        }
     }
     const bool sentUp = plan && plan->kind == Plan::Kind::SentUp;
     const bool download = !sentUp && (isNew || plan || ServerChanged(change));
     fs::path partial;
     std::chrono::steady_clock::time_point started;
     if (download || sentUp) {
-        TakeListing(listed, work, document);
+        // What the filter writes from the listing counts as listed too (the lock holder, say).
+        std::vector<std::wstring> names = NamesOf(listed);
+        const std::vector<std::wstring> written = NamesOf(ListingProperties(index));
+        names.insert(names.end(), written.begin(), written.end());
+        TakeListing(listed, std::move(names), work, document);
         if (download) {
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
@@ -394,6 +405,29 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
 
 // Items of the folder that the listing no longer names and that the filter reports deleted on the
 // server; they are removed once the whole tree was listed.
+bool SyncPass::OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change) {
+    const wchar_t* const checkoutUser = L"ows-CheckoutUser";
+    MapRef relocked = CopyWithout(work, {checkoutUser});
+    const std::wstring holder = ListingProperties(index).String(checkoutUser);
+    if (!holder.empty()) {
+        relocked->Set(checkoutUser, holder);
+    }
+    LONG withListedLock = change;
+    Check(filter_->raw_HasChanges(index, relocked.get(), &withListedLock), "raw_HasChanges");
+    if (ServerChanged(withListedLock)) {
+        return false;
+    }
+    work = relocked;
+    change = withListedLock;
+    return true;
+}
+
+MapRef SyncPass::ListingProperties(USHORT index) {
+    MapRef written;
+    Check(filter_->raw_SetItemProperties(index, written.get()), "raw_SetItemProperties");
+    return written;
+}
+
 void SyncPass::PlanRemovals(const Visit& parent, Stored& stored) {
     for (auto* kind : {&stored.folders, &stored.documents}) {
         for (auto& [uniqueId, entry] : *kind) {

@@ -87,6 +87,11 @@ private:
     // Downloads (or, for content that went up, takes as local) the listed document and stores it.
     void TakeDocument(USHORT index, const Visit& parent, JournalItem& document, MapRef& work, bool isNew,
                       const MapRef& listed, const Plan* plan);
+    // Whether the document's change on the server is a lock that came or went and nothing else (a
+    // checkout here, say); then work takes the listed lock holder and change what is left.
+    bool OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change);
+    // What the filter writes on an item from the bound folder's listing, on a map of their own.
+    MapRef ListingProperties(USHORT index);
     void PlanRemovals(const Visit& parent, Stored& stored);
     bool IsDeleted(const JournalItem& item, const std::string& shown);
     void ApplyRemovals(std::int64_t documentsBefore);

@@ -266,3 +266,67 @@ TEST_F(LocalIdentityTest, AnUnreadableDirectoryIsReportedAndThePassGoesOn) {
 
 } // namespace
 } // namespace KovaSyncTest
+
+namespace KovaSyncTest {
+namespace {
+
+// A lock that came and went is no change of the document: it leaves no trace in the mirror's map.
+using RepositoryChange = std::function<void(DemoMeridio::Repository&)>;
+
+struct LockCase {
+    const char* label;
+    const char* file;
+    long id;
+    RepositoryChange lock;   // a pass follows; nullptr: none
+    RepositoryChange unlock; // a pass follows
+    bool checkoutHere;       // checked out through the mirror instead
+};
+
+void PrintTo(const LockCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class LockTest : public LocalIdentityTest, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(LockTest, LeavesNoFalseConflict) {
+    const LockCase& c = GetParam();
+    ServeLibrary();
+    for (const RepositoryChange& change : {c.lock, c.unlock}) {
+        if (change) {
+            Server().ChangeRepository(change);
+            ASSERT_EQ(Sync().exitCode, 0) << Printed();
+        }
+    }
+    if (c.checkoutHere) {
+        ASSERT_EQ(Run({"checkout", Local(c.file).string()}).exitCode, 0) << Printed();
+    }
+    const std::size_t versions = ServerDocument(c.id).versions.size();
+    ExpectQuietPass();
+
+    WriteText(Local(c.file), "edited after the lock");
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_THAT(pass.out, Not(HasSubstr("conflict")));
+    EXPECT_EQ(ServerDocument(c.id).content, "edited after the lock");
+    EXPECT_EQ(ServerDocument(c.id).versions.size(), versions + 1);
+    ExpectQuietPass();
+}
+
+const RepositoryChange kLockNotes = [](DemoMeridio::Repository& repository) {
+    repository.FindDocument(101)->lock = DemoMeridio::Lock{"someone else", kLaterDate};
+};
+
+RepositoryChange Unlock(long id) {
+    return [id](DemoMeridio::Repository& repository) { repository.FindDocument(id)->lock.reset(); };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LockTest,
+    ::testing::Values(LockCase{"UnlockedByItsHolder", "locked.txt", 104, nullptr, Unlock(104), false},
+                      LockCase{"LockedAndUnlockedByAnother", "notes.txt", 101, kLockNotes, Unlock(101),
+                               false},
+                      LockCase{"CheckedOutHere", "plan.md", 102, nullptr, nullptr, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
+} // namespace KovaSyncTest
