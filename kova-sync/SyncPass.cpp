@@ -449,7 +449,9 @@ bool SyncPass::IsDeleted(const JournalItem& item, const std::string& shown) {
     }
     const std::wstring key = item.map.String(keyProperty_);
     if (key.empty()) {
-        return false;
+        // A folder made here has no key until a listing names it: a whole listing that does not name
+        // it tells that it is gone.
+        return item.isFolder && item.parent;
     }
     const HRESULT hr = deletions_->raw_IsDeleted(_bstr_t(key.c_str()), item.isFolder ? 1 : 0);
     if (FAILED(hr)) {
@@ -485,12 +487,21 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
     }
 }
 
-// A file changed here since its last sync is kept (no longer synced) rather than lost.
+// A file changed here since its last sync is kept rather than lost; the next pass sends it as a new
+// file.
 void SyncPass::RemoveDocument(const JournalEntry& document, const fs::path& file, const std::string& shown) {
-    if (document.content && fs::exists(file) && !SameSizeAndTime(file, *document.content)) {
-        console_.Line("  kept     " + shown + ": changed here since the last sync, no longer synced");
+    const PathStatus now = Look(file);
+    if (now.type == fs::file_type::regular && document.content &&
+        (now.content.size != document.content->size ||
+         now.content.modifiedNs != document.content->modifiedNs)) {
+        ++summary_.failed;
+        console_.Error("  kept     " + shown +
+                       ": deleted on the server, but changed here since the last sync; it goes up as a new "
+                       "document at the next pass");
     } else {
-        fs::remove(file);
+        if (now.type == fs::file_type::regular) {
+            fs::remove(file); // a link or a directory under its name is left alone
+        }
         console_.Line("  removed  " + shown);
     }
     journal_.Remove(document.id);
@@ -517,7 +528,10 @@ void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& director
     std::error_code notEmpty;
     fs::remove(directory, notEmpty);
     if (notEmpty && fs::exists(directory)) {
-        console_.Line("  kept     folder " + shown + ": it holds files that were not synced");
+        ++summary_.failed;
+        console_.Error("  kept     folder " + shown +
+                       ": deleted on the server, but it holds files changed or made here; it goes up again "
+                       "with them at the next pass");
     } else {
         console_.Line("  removed  folder " + shown);
     }
