@@ -254,14 +254,10 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
                 }
             } else if (state->second == LocalState::Changed && !options_.downloadOnly && complete &&
                        listingComplete && IsDeleted(document, shown)) {
-                // Deleted on the server, edited here: the edit goes up as a new document.
-                const std::optional<JournalItem> sent = SendNewFile(
-                    visit, changes.changedFiles.at(document.id), "deleted on the server, changed here");
-                if (sent) {
-                    journal_.Remove(document.id);
-                    stored.documents.erase(document.uniqueId);
-                    stored.documents.emplace(sent->uniqueId, *sent);
-                }
+                // Gone from here on the server, edited here: when no other folder lists it (moved
+                // there), the edit goes up as a new document at the end of the pass.
+                orphanEdits_.emplace_back(document.id, visit.folder.id);
+                stored.documents.erase(document.uniqueId);
             }
         });
     }

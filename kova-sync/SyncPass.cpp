@@ -44,11 +44,6 @@ std::string Join(const std::string& shown, const std::string& name) {
     return JoinShown(shown, name);
 }
 
-std::wstring DisplayName(const MapRef& map) {
-    const std::wstring name = map.String(L"DisplayName");
-    return name.empty() ? map.String(L"FileName") : name;
-}
-
 std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text) {
         c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
@@ -103,6 +98,7 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             folders.pop_front();
             ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
+        SendOrphanEdits();
         ApplyRemovals(documentsBefore);
         ReportLocalNotes();
     } catch (const HostCallError& error) {
@@ -180,6 +176,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     for (USHORT index = 0; index < count; ++index) {
         SyncSubFolder(index, visit, stored, names, next, complete);
     }
+    TakeServerMoves(visit, stored, names);
     SendLocalChanges(visit, stored, names, next, complete);
     // The local changes that went up are in the listing from here on.
     Check(filter_->raw_PreContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
@@ -314,6 +311,10 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
                                  : journal_.Load(found->second);
     if (!isNew) {
         stored.documents.erase(found);
+    }
+    if (!isNew && !plan && (state == changes.documents.end() || state->second == LocalState::Unchanged)) {
+        ForItem(Join(parent.shown, document.localName), document.map, kDocumentIssue,
+                [&] { FollowServerRename(parent, document, listed, names); });
     }
     MapRef work = isNew ? listed : CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     if (!isNew) {
@@ -477,6 +478,10 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
         return;
     }
     for (const Removal& removal : removals_) {
+        const std::optional<JournalItem> now = journal_.Find(removal.item.id);
+        if (!now || now->parent != removal.item.parent) {
+            continue; // moved on the server into a folder listed later in the pass
+        }
         ForItem(removal.shown, removal.item.map, removal.item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
             if (removal.item.isFolder) {
                 RemoveFolder(removal.item, removal.path, removal.shown);

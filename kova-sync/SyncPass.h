@@ -120,6 +120,17 @@ private:
     void SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                        std::deque<Visit>& next);
 
+    // What the server did to documents (ServerMoves.cpp).
+    // Listed documents of the visited folder that the journal holds in another folder were moved there
+    // on the server: their files follow, and an edit of one goes to it.
+    void TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names);
+    // A title changed on the server renames the file, when it is unchanged here.
+    void FollowServerRename(const Visit& visit, JournalItem& document, const MapRef& listed,
+                            DirectoryNames& names);
+    // Edits of documents gone from their folder's listing that no other folder's listing took: each
+    // goes up as a new document of its folder.
+    void SendOrphanEdits();
+
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's
     // sub-folders are synced.
@@ -182,6 +193,7 @@ private:
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> orphanEdits_; // journal ids: document, its folder
     PassSummary summary_;
 };
 
