@@ -7,6 +7,7 @@
 #include "kova-sync/HostCalls.h"
 #include "kova-sync/SyncPass.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace KovaSync {
@@ -123,12 +124,12 @@ std::string SyncPass::ShownPath(const JournalItem& folder) {
     return shown;
 }
 
-void SyncPass::Relocate(const Relocation& relocation) {
+bool SyncPass::Relocate(const Relocation& relocation) {
     std::optional<JournalItem> document = journal_.Find(relocation.document);
     const std::optional<JournalItem> from = journal_.Find(relocation.fromFolder);
     const std::optional<JournalItem> to = journal_.Find(relocation.toFolder);
     if (!document || !from || !to) {
-        return;
+        return false;
     }
     const bool moved = relocation.fromFolder != relocation.toFolder;
     const bool renamed = document->localName != relocation.file.name;
@@ -217,14 +218,34 @@ void SyncPass::Relocate(const Relocation& relocation) {
         }
         done = true;
     });
-    if (!done) {
-        local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
-        if (relocation.oversized) {
-            local_.excluded.push_back(relocation.file.excludedNote);
-        } else {
-            local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
-        }
+    return done;
+}
+
+bool SyncPass::TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized) {
+    const auto pending =
+        std::find_if(local_.pendingMoves.begin(), local_.pendingMoves.end(),
+                     [&](const PendingMove& move) { return move.local.IsSameFile(file.local); });
+    if (pending == local_.pendingMoves.end()) {
+        return false;
     }
+    const PendingMove move = *pending;
+    local_.pendingMoves.erase(pending);
+    const std::optional<JournalItem> document = journal_.Find(move.document);
+    if (!document || !document->content) {
+        return false;
+    }
+    Relocation relocation{move.document, move.fromFolder, visit.folder.id, file, false, oversized};
+    relocation.edited = EditedSince(*document->content, file, oversized);
+    if (!relocation.edited) {
+        relocation.file.content = *document->content;
+    }
+    if (!Relocate(relocation)) {
+        return false;
+    }
+    if (const std::optional<JournalItem> moved = journal_.Find(move.document)) {
+        stored.documents.emplace(moved->uniqueId, *moved); // the listing names it here from now on
+    }
+    return true;
 }
 
 void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
@@ -261,10 +282,18 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
             }
         });
     }
+    for (const LocalFile& file : std::vector<LocalFile>(changes.oversized)) {
+        if (options_.downloadOnly || !TakePendingMove(visit, stored, file, true)) {
+            local_.excluded.push_back(file.excludedNote);
+        }
+    }
     if (options_.downloadOnly) {
         return;
     }
-    for (const LocalFile& file : changes.newFiles) {
+    for (const LocalFile& file : std::vector<LocalFile>(changes.newFiles)) {
+        if (TakePendingMove(visit, stored, file, false)) {
+            continue;
+        }
         ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
             if (const std::optional<JournalItem> sent = SendNewFile(visit, file, "")) {
                 names.Take(file.name);

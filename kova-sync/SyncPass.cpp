@@ -85,7 +85,16 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
         }
         if (!options_.downloadOnly) {
             for (const Relocation& relocation : local_.relocations) {
-                Relocate(relocation);
+                if (!Relocate(relocation)) {
+                    // A deletion and a new file, or for a file over the size limit, an excluded one.
+                    local_.folders[relocation.fromFolder].documents[relocation.document] =
+                        LocalState::Missing;
+                    if (relocation.oversized) {
+                        local_.excluded.push_back(relocation.file.excludedNote);
+                    } else {
+                        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+                    }
+                }
             }
         }
         NoteVisited(mainFolder.map, L"Mavisto.FolderLocation");
@@ -98,6 +107,7 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             folders.pop_front();
             ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
+        SendHeldRemovedDirectories();
         SendOrphanEdits();
         ApplyRemovals(documentsBefore);
         ReportLocalNotes();
@@ -231,6 +241,11 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         }
     }
     std::string localName = isNew ? std::string() : found->second.localName;
+    if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].holdsMovedFiles) {
+        heldRemovedDirectories_.emplace_back(found->second.id, Join(parent.shown, localName));
+        stored.folders.erase(found);
+        return;
+    }
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
         const bool comesBack =
             SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));

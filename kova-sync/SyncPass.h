@@ -103,7 +103,13 @@ private:
     // The local side (LocalSend.cpp).
     // Whether the local deletions are too many to carry out without --allow-mass-delete.
     bool HoldsLocalDeletions(std::int64_t documentsBefore);
-    void Relocate(const Relocation& relocation);
+    // True when the document was renamed or moved on the server.
+    bool Relocate(const Relocation& relocation);
+    // A new file of the visited folder that is a document's file moved here with a new directory:
+    // true when the document moved on the server.
+    bool TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized);
+    // Removed directories whose documents moved out in this pass are deleted at its end.
+    void SendHeldRemovedDirectories();
     // The synced folder whose directory was renamed here keeps its container (FolderRename.cpp).
     void RenameFolder(const FolderRename& rename);
     // The folder's path as shown, "." for the main folder.
@@ -193,6 +199,7 @@ private:
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
+    std::vector<std::pair<std::int64_t, std::string>> heldRemovedDirectories_; // journal id, shown
     std::vector<std::pair<std::int64_t, std::int64_t>> orphanEdits_; // journal ids: document, its folder
     PassSummary summary_;
 };

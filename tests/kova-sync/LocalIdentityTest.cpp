@@ -143,6 +143,27 @@ TEST_F(LocalIdentityTest, ARenamedDirectoryKeepsItsContainerAndDocuments) {
     EXPECT_FALSE(fs::exists(Local("Sub")));
 }
 
+TEST_F(LocalIdentityTest, AMovedDirectoryMovesItsDocuments) {
+    ServeLibrary();
+    fs::create_directory(Local("Archive"));
+    fs::rename(Local("Sub"), Local("Archive/Sub"));
+
+    const std::size_t mark = Mark();
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_EQ(CountAction(mark, "AddObject2"), 0u);
+    const long archive = ChildContainer(1, "Archive");
+    ASSERT_NE(archive, 0) << Printed();
+    const long sub = ChildContainer(archive, "Sub");
+    ASSERT_NE(sub, 0) << Printed();
+    EXPECT_TRUE(ContainerReferences(sub, 201));
+    EXPECT_FALSE(ServerDocument(201).markedForDelete);
+    Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { EXPECT_EQ(repository.FindContainer(2), nullptr); });
+    EXPECT_EQ(ReadText(Local("Archive/Sub/inner.txt")), "inner");
+    ExpectQuietPass();
+}
+
 TEST_F(LocalIdentityTest, FilesMovedOutOfARemovedDirectoryAreMoves) {
     ServeLibrary();
     fs::rename(Local("Sub/inner.txt"), Local("inner.txt"));
