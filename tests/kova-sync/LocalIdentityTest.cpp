@@ -269,18 +269,25 @@ TEST_F(LocalIdentityTest, ASyncedDirectoryReplacedByALinkIsKeptOnBothSides) {
     ExpectQuietPass(1);
 }
 
-TEST_F(LocalIdentityTest, AnUnreadableDirectoryIsReportedAndThePassGoesOn) {
+TEST_F(LocalIdentityTest, AnUnreadableDirectoryOrFileIsReportedAndThePassGoesOn) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root reads every directory";
     }
     ServeLibrary();
     WriteText(Local("after.txt"), "sent all the same");
+    WriteText(Local("notes.txt"), "notes, edited and then locked away");
+    fs::permissions(Local("notes.txt"), fs::perms::none);
     fs::permissions(Local("Sub"), fs::perms::none);
 
     const DriverResult pass = Sync();
     fs::permissions(Local("Sub"), fs::perms::owner_all);
+    fs::permissions(Local("notes.txt"), fs::perms::owner_all);
     EXPECT_EQ(pass.exitCode, 1) << Printed();
     EXPECT_THAT(pass.err, HasSubstr("folder Sub: permission denied"));
+    EXPECT_THAT(pass.err, HasSubstr("notes.txt: permission denied"));
+    EXPECT_THAT(pass.err, Not(HasSubstr("before: ;")));
+    EXPECT_EQ(ServerDocument(101).content, "notes");
+    EXPECT_EQ(ReadText(Local("notes.txt")), "notes, edited and then locked away");
     EXPECT_THAT(ServerDocuments(1), ::testing::Contains(Pair("after", "sent all the same")));
     EXPECT_TRUE(ContainerReferences(2, 201));
 }
