@@ -33,7 +33,8 @@ void Upgrade(Database& db) {
     db.AddColumnIfMissing("items", "birth_ns", "INTEGER");
     db.AddColumnIfMissing("items", "listed_names", "TEXT");
     // Lists a folder's entries in id order from the index alone, without reading the stored maps.
-    db.Execute("DROP INDEX IF EXISTS items_entries;"
+    db.Execute("CREATE INDEX IF NOT EXISTS items_by_unique_id ON items(unique_id);"
+               "DROP INDEX IF EXISTS items_entries;"
                "CREATE INDEX IF NOT EXISTS items_entry_rows ON items(parent, id, is_folder, unique_id, "
                "local_name, size, modified_ns, content_hash, device, inode, birth_ns);");
 }
@@ -158,6 +159,17 @@ std::vector<JournalEntry> Journal::Entries(std::int64_t folderId) {
     }
     entries_.Reset();
     return children;
+}
+
+std::vector<JournalEntry> Journal::DocumentsWithUniqueId(const std::wstring& uniqueId) {
+    Statement query(
+        db_, ("SELECT " + kEntryColumns + " FROM items WHERE unique_id = ? AND is_folder = 0").c_str());
+    query.Bind(1, Platform::WideToUtf8(uniqueId));
+    std::vector<JournalEntry> documents;
+    while (query.Step()) {
+        documents.push_back(ReadEntry(query));
+    }
+    return documents;
 }
 
 std::int64_t Journal::Insert(const JournalItem& item) {

@@ -72,6 +72,9 @@ public:
     // The folders and documents stored under the folder, in the order they were stored.
     std::vector<JournalEntry> Entries(std::int64_t folderId);
 
+    // The documents stored under that UniqueId, in any folder.
+    std::vector<JournalEntry> DocumentsWithUniqueId(const std::wstring& uniqueId);
+
     // Stores a new item and gives its id.
     std::int64_t Insert(const JournalItem& item);
     // Stores the item's map, name, content state, identity and listed names.

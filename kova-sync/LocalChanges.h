@@ -32,6 +32,9 @@ struct LocalFile {
 
 struct FolderChanges {
     bool directoryMissing = false;
+    // Gone from its place while files of its documents turned up in a new directory elsewhere: its
+    // container is deleted only at the end of the pass, once those documents moved out of it.
+    bool holdsMovedFiles = false;
     // Why the directory cannot be read (a symbolic link stands there, permission denied): the folder
     // is left as it is on both sides in this pass.
     std::string unreadable;
@@ -61,9 +64,18 @@ struct FolderRename {
     std::string newName;
 };
 
+// A synced document whose file turned up in a new directory: it moves into the new directory's
+// folder once the pass made that folder.
+struct PendingMove {
+    LocalIdentity local;
+    std::int64_t document = 0;
+    std::int64_t fromFolder = 0;
+};
+
 struct LocalChanges {
     std::map<std::int64_t, FolderChanges> folders; // by journal id of the folder
     std::vector<Relocation> relocations;
+    std::vector<PendingMove> pendingMoves;
     std::vector<FolderRename> folderRenames;
     std::vector<std::string> conflictCopies; // shown paths
     std::vector<std::string> excluded;       // shown paths with the reason
@@ -85,6 +97,9 @@ LocalChanges ScanMirror(Journal& journal, const Mirror& mirror, const FileRules&
 // inode is nowhere with the one new file of its content, when that content is not empty and no
 // other document or file shares it (LocalPairing.cpp).
 void PairRelocations(Journal& journal, LocalChanges& notes);
+
+// Whether the file's content is not the one last synced.
+bool EditedSince(const ContentState& synced, const LocalFile& file, bool oversized);
 
 // "a/b" below the main folder's "."
 std::string JoinShown(const std::string& shown, const std::string& name);

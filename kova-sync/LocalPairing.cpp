@@ -4,9 +4,12 @@
 // alone pairs nothing ambiguous: not an empty file, not content that two documents or two new files share.
 #include "kova-sync/LocalChanges.h"
 
+#include "kova-sync/FileState.h"
+
 #include <algorithm>
 
 namespace KovaSync {
+namespace fs = std::filesystem;
 namespace {
 
 struct Gone {
@@ -33,17 +36,8 @@ std::vector<Gone> MissingDocuments(Journal& journal, const LocalChanges& notes) 
     return missing;
 }
 
-bool Edited(const JournalEntry& document, const LocalFile& file, bool oversized) {
-    if (!document.content || file.content.size != document.content->size) {
-        return true;
-    }
-    // A file over the size limit is not read: its time tells.
-    return oversized ? file.content.modifiedNs != document.content->modifiedNs
-                     : file.content.hash != document.content->hash;
-}
-
 void Pair(Gone& gone, std::int64_t toFolder, LocalFile file, bool oversized, LocalChanges& notes) {
-    const bool edited = Edited(gone.document, file, oversized);
+    const bool edited = !gone.document.content || EditedSince(*gone.document.content, file, oversized);
     if (!edited) {
         file.content = *gone.document.content; // with its hash, also when it was not read
     }
@@ -108,19 +102,61 @@ void PairByContent(std::vector<Gone>& missing, LocalChanges& notes) {
     }
 }
 
+// Files below the new directories, by inode: a document's file among them moved there with its
+// directory (or into it), and moves once the pass made the directory's folder.
+void PairIntoNewDirectories(Journal& journal, std::vector<Gone>& missing, LocalChanges& notes) {
+    std::vector<LocalIdentity> files;
+    for (const auto& [folderId, changes] : notes.folders) {
+        for (const LocalFile& directory : changes.newDirectories) {
+            std::error_code error;
+            for (fs::recursive_directory_iterator entry(directory.path,
+                                                        fs::directory_options::skip_permission_denied, error);
+                 !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
+                const PathStatus status = Look(entry->path());
+                if (status.type == fs::file_type::regular) {
+                    files.push_back(status.local);
+                }
+            }
+        }
+    }
+    for (Gone& gone : missing) {
+        if (gone.paired || std::none_of(files.begin(), files.end(), [&](const LocalIdentity& file) {
+                return gone.document.local.IsSameFile(file);
+            })) {
+            continue;
+        }
+        notes.pendingMoves.push_back({gone.document.local, gone.document.id, gone.folder});
+        notes.folders[gone.folder].documents[gone.document.id] = LocalState::Unchanged; // the move's
+        gone.paired = true;
+        --notes.missingDocuments;
+        // The removed directories above it wait for the move.
+        for (std::optional<std::int64_t> at = gone.folder; at;) {
+            FolderChanges& folder = notes.folders[*at];
+            if (folder.directoryMissing) {
+                folder.holdsMovedFiles = true;
+            }
+            const std::optional<JournalItem> item = journal.Find(*at);
+            at = item ? item->parent : std::nullopt;
+        }
+    }
+}
+
 } // namespace
+
+bool EditedSince(const ContentState& synced, const LocalFile& file, bool oversized) {
+    if (file.content.size != synced.size) {
+        return true;
+    }
+    // A file over the size limit is not read: its time tells.
+    return oversized ? file.content.modifiedNs != synced.modifiedNs : file.content.hash != synced.hash;
+}
 
 void PairRelocations(Journal& journal, LocalChanges& notes) {
     if (notes.missingDocuments > 0) {
         std::vector<Gone> missing = MissingDocuments(journal, notes);
         PairByInode(missing, notes);
+        PairIntoNewDirectories(journal, missing, notes);
         PairByContent(missing, notes);
-    }
-    // What is left over the size limit is new, and excluded.
-    for (auto& [folderId, changes] : notes.folders) {
-        for (const LocalFile& file : changes.oversized) {
-            notes.excluded.push_back(file.excludedNote);
-        }
     }
 }
 

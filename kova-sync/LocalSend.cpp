@@ -7,6 +7,7 @@
 #include "kova-sync/HostCalls.h"
 #include "kova-sync/SyncPass.h"
 
+#include <algorithm>
 #include <ctime>
 #include <set>
 
@@ -124,12 +125,12 @@ std::string SyncPass::ShownPath(const JournalItem& folder) {
     return shown;
 }
 
-void SyncPass::Relocate(const Relocation& relocation) {
+bool SyncPass::Relocate(const Relocation& relocation) {
     std::optional<JournalItem> document = journal_.Find(relocation.document);
     const std::optional<JournalItem> from = journal_.Find(relocation.fromFolder);
     const std::optional<JournalItem> to = journal_.Find(relocation.toFolder);
     if (!document || !from || !to) {
-        return;
+        return false;
     }
     const bool moved = relocation.fromFolder != relocation.toFolder;
     const bool renamed = document->localName != relocation.file.name;
@@ -246,14 +247,34 @@ void SyncPass::Relocate(const Relocation& relocation) {
         }
         done = true;
     });
-    if (!done) {
-        local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
-        if (relocation.oversized) {
-            local_.excluded.push_back(relocation.file.excludedNote);
-        } else {
-            local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
-        }
+    return done;
+}
+
+bool SyncPass::TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized) {
+    const auto pending =
+        std::find_if(local_.pendingMoves.begin(), local_.pendingMoves.end(),
+                     [&](const PendingMove& move) { return move.local.IsSameFile(file.local); });
+    if (pending == local_.pendingMoves.end()) {
+        return false;
     }
+    const PendingMove move = *pending;
+    local_.pendingMoves.erase(pending);
+    const std::optional<JournalItem> document = journal_.Find(move.document);
+    if (!document || !document->content) {
+        return false;
+    }
+    Relocation relocation{move.document, move.fromFolder, visit.folder.id, file, false, oversized};
+    relocation.edited = EditedSince(*document->content, file, oversized);
+    if (!relocation.edited) {
+        relocation.file.content = *document->content;
+    }
+    if (!Relocate(relocation)) {
+        return false;
+    }
+    if (const std::optional<JournalItem> moved = journal_.Find(move.document)) {
+        stored.documents.emplace(moved->uniqueId, *moved); // the listing names it here from now on
+    }
+    return true;
 }
 
 void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
@@ -296,17 +317,17 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
                 }
             } else if (state->second == LocalState::Changed && !options_.downloadOnly && complete &&
                        listingComplete && IsDeleted(document, shown)) {
-                // Deleted on the server, edited here: the edit goes up as a new document.
-                const std::optional<JournalItem> sent =
-                    SendNewFile(visit, stored, changes.changedFiles.at(document.id),
-                                "deleted on the server, changed here");
-                if (sent) {
-                    journal_.Remove(document.id);
-                    stored.documents.erase(document.uniqueId);
-                    stored.documents.emplace(sent->uniqueId, *sent);
-                }
+                // Gone from here on the server, edited here: when no other folder lists it (moved
+                // there), the edit goes up as a new document at the end of the pass.
+                orphanEdits_.emplace_back(document.id, visit.folder.id);
+                stored.documents.erase(document.uniqueId);
             }
         });
+    }
+    for (const LocalFile& file : std::vector<LocalFile>(changes.oversized)) {
+        if (options_.downloadOnly || !TakePendingMove(visit, stored, file, true)) {
+            local_.excluded.push_back(file.excludedNote);
+        }
     }
     if (options_.downloadOnly) {
         return;
@@ -314,7 +335,10 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
     if (options_.readopt) {
         Readopt(visit, stored, names, changes);
     }
-    for (const LocalFile& file : changes.newFiles) {
+    for (const LocalFile& file : std::vector<LocalFile>(changes.newFiles)) {
+        if (TakePendingMove(visit, stored, file, false)) {
+            continue;
+        }
         ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
             if (const std::optional<JournalItem> sent = SendNewFile(visit, stored, file, "")) {
                 names.Take(file.name);
@@ -336,7 +360,7 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     LONG change = kLocalChangeOnly;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
     // The listing's dates and locks alone make no conflict: the contents decide.
-    if (change == kBothChanged || change == kServerChange) {
+    if ((change == kBothChanged || change == kServerChange) && !OnlyTheLockChanged(index, work, change)) {
         const ServerSide server = CompareWithServer(visit, document, index, file);
         if (server == ServerSide::Changed) {
             KeepConflictCopy(visit, document);

@@ -14,13 +14,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
-// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
-void TakeListing(const MapRef& listed, MapRef& work, JournalItem& item) {
+std::vector<std::wstring> NamesOf(const MapRef& map) {
     std::vector<std::wstring> names;
-    for (const Host::Property& property : listed->Properties()) {
+    for (const Host::Property& property : map->Properties()) {
         names.push_back(property.name);
     }
+    return names;
+}
+
+// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
+// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
+void TakeListing(const MapRef& listed, std::vector<std::wstring> names, MapRef& work, JournalItem& item) {
     if (item.listedNames) {
         for (const std::wstring& name : *item.listedNames) {
             if (std::find(names.begin(), names.end(), name) == names.end()) {
@@ -31,16 +35,13 @@ void TakeListing(const MapRef& listed, MapRef& work, JournalItem& item) {
     for (const Host::Property& property : listed->Properties()) {
         work->Set(property.name, property.value);
     }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     item.listedNames = std::move(names);
 }
 
 std::string Join(const std::string& shown, const std::string& name) {
     return JoinShown(shown, name);
-}
-
-std::wstring DisplayName(const MapRef& map) {
-    const std::wstring name = map.String(L"DisplayName");
-    return name.empty() ? map.String(L"FileName") : name;
 }
 
 std::wstring Lower(std::wstring text) {
@@ -85,7 +86,16 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
         }
         if (!options_.downloadOnly) {
             for (const Relocation& relocation : local_.relocations) {
-                Relocate(relocation);
+                if (!Relocate(relocation)) {
+                    // A deletion and a new file, or for a file over the size limit, an excluded one.
+                    local_.folders[relocation.fromFolder].documents[relocation.document] =
+                        LocalState::Missing;
+                    if (relocation.oversized) {
+                        local_.excluded.push_back(relocation.file.excludedNote);
+                    } else {
+                        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+                    }
+                }
             }
         }
         NoteVisited(mainFolder.map, L"Mavisto.FolderLocation");
@@ -98,6 +108,8 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             folders.pop_front();
             ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
+        SendHeldRemovedDirectories();
+        SendOrphanEdits();
         ApplyRemovals(documentsBefore);
         ReportLocalNotes();
     } catch (const HostCallError& error) {
@@ -175,6 +187,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     for (USHORT index = 0; index < count; ++index) {
         SyncSubFolder(index, visit, stored, names, next, complete);
     }
+    TakeServerMoves(visit, stored, names);
     SendLocalChanges(visit, stored, names, next, complete);
     // The local changes that went up are in the listing from here on.
     Check(filter_->raw_PreContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
@@ -230,6 +243,11 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     }
     std::string localName = isNew ? std::string() : found->second.localName;
     std::optional<PendingSend> created;
+    if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].holdsMovedFiles) {
+        heldRemovedDirectories_.emplace_back(found->second.id, Join(parent.shown, localName));
+        stored.folders.erase(found);
+        return;
+    }
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
         const bool comesBack =
             SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
@@ -252,11 +270,9 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
                                            std::nullopt}
                              : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
+    TakeListing(listed, NamesOf(listed), work, folder);
     if (!isNew) {
-        TakeListing(listed, work, folder);
         stored.folders.erase(found);
-    } else {
-        TakeListing(listed, work, folder);
     }
     const std::string shown = Join(parent.shown, folder.localName);
     ForItem(shown, work, kFolderIssue, [&] {
@@ -318,6 +334,10 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
     if (!isNew) {
         stored.documents.erase(found);
     }
+    if (!isNew && !plan && (state == changes.documents.end() || state->second == LocalState::Unchanged)) {
+        ForItem(Join(parent.shown, document.localName), document.map, kDocumentIssue,
+                [&] { FollowServerRename(parent, document, listed, names); });
+    }
     MapRef work = isNew ? listed : CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     if (!isNew) {
         work->Set(kUnchangedMarker, LONG{1});
@@ -335,13 +355,20 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
     LONG change = kNoChange;
     if (!isNew && !plan) {
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+        if (ServerChanged(change)) {
+            OnlyTheLockChanged(index, work, change); // then the new lock state is all that is taken
+        }
     }
     const bool sentUp = plan && plan->kind == Plan::Kind::SentUp;
     const bool download = !sentUp && (isNew || plan || ServerChanged(change));
     fs::path partial;
     std::chrono::steady_clock::time_point started;
     if (download || sentUp) {
-        TakeListing(listed, work, document);
+        // What the filter writes from the listing counts as listed too (the lock holder, say).
+        std::vector<std::wstring> names = NamesOf(listed);
+        const std::vector<std::wstring> written = NamesOf(ListingProperties(index));
+        names.insert(names.end(), written.begin(), written.end());
+        TakeListing(listed, std::move(names), work, document);
         if (download) {
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
@@ -401,6 +428,29 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
 
 // Items of the folder that the listing no longer names and that the filter reports deleted on the
 // server; they are removed once the whole tree was listed.
+bool SyncPass::OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change) {
+    const wchar_t* const checkoutUser = L"ows-CheckoutUser";
+    MapRef relocked = CopyWithout(work, {checkoutUser});
+    const std::wstring holder = ListingProperties(index).String(checkoutUser);
+    if (!holder.empty()) {
+        relocked->Set(checkoutUser, holder);
+    }
+    LONG withListedLock = change;
+    Check(filter_->raw_HasChanges(index, relocked.get(), &withListedLock), "raw_HasChanges");
+    if (ServerChanged(withListedLock)) {
+        return false;
+    }
+    work = relocked;
+    change = withListedLock;
+    return true;
+}
+
+MapRef SyncPass::ListingProperties(USHORT index) {
+    MapRef written;
+    Check(filter_->raw_SetItemProperties(index, written.get()), "raw_SetItemProperties");
+    return written;
+}
+
 void SyncPass::PlanRemovals(const Visit& parent, Stored& stored) {
     for (auto* kind : {&stored.folders, &stored.documents}) {
         for (auto& [uniqueId, entry] : *kind) {
@@ -422,7 +472,9 @@ bool SyncPass::IsDeleted(const JournalItem& item, const std::string& shown) {
     }
     const std::wstring key = item.map.String(keyProperty_);
     if (key.empty()) {
-        return false;
+        // A folder made here has no key until a listing names it: a whole listing that does not name
+        // it tells that it is gone.
+        return item.isFolder && item.parent;
     }
     const HRESULT hr = deletions_->raw_IsDeleted(_bstr_t(key.c_str()), item.isFolder ? 1 : 0);
     if (FAILED(hr)) {
@@ -448,6 +500,10 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
         return;
     }
     for (const Removal& removal : removals_) {
+        const std::optional<JournalItem> now = journal_.Find(removal.item.id);
+        if (!now || now->parent != removal.item.parent) {
+            continue; // moved on the server into a folder listed later in the pass
+        }
         ForItem(removal.shown, removal.item.map, removal.item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
             if (removal.item.isFolder) {
                 RemoveFolder(removal.item, removal.path, removal.shown);
@@ -458,12 +514,21 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
     }
 }
 
-// A file changed here since its last sync is kept (no longer synced) rather than lost.
+// A file changed here since its last sync is kept rather than lost; the next pass sends it as a new
+// file.
 void SyncPass::RemoveDocument(const JournalEntry& document, const fs::path& file, const std::string& shown) {
-    if (document.content && fs::exists(file) && !SameSizeAndTime(file, *document.content)) {
-        console_.Line("  kept     " + shown + ": changed here since the last sync, no longer synced");
+    const PathStatus now = Look(file);
+    if (now.type == fs::file_type::regular && document.content &&
+        (now.content.size != document.content->size ||
+         now.content.modifiedNs != document.content->modifiedNs)) {
+        ++summary_.failed;
+        console_.Error("  kept     " + shown +
+                       ": deleted on the server, but changed here since the last sync; it goes up as a new "
+                       "document at the next pass");
     } else {
-        fs::remove(file);
+        if (now.type == fs::file_type::regular) {
+            fs::remove(file); // a link or a directory under its name is left alone
+        }
         console_.Line("  removed  " + shown);
     }
     journal_.Remove(document.id);
@@ -490,7 +555,10 @@ void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& director
     std::error_code notEmpty;
     fs::remove(directory, notEmpty);
     if (notEmpty && fs::exists(directory)) {
-        console_.Line("  kept     folder " + shown + ": it holds files that were not synced");
+        ++summary_.failed;
+        console_.Error("  kept     folder " + shown +
+                       ": deleted on the server, but it holds files changed or made here; it goes up again "
+                       "with them at the next pass");
     } else {
         console_.Line("  removed  folder " + shown);
     }

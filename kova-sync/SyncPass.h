@@ -93,6 +93,11 @@ private:
     // Downloads (or, for content that went up, takes as local) the listed document and stores it.
     void TakeDocument(USHORT index, const Visit& parent, JournalItem& document, MapRef& work, bool isNew,
                       const MapRef& listed, const Plan* plan);
+    // Whether the document's change on the server is a lock that came or went and nothing else (a
+    // checkout here, say); then work takes the listed lock holder and change what is left.
+    bool OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change);
+    // What the filter writes on an item from the bound folder's listing, on a map of their own.
+    MapRef ListingProperties(USHORT index);
     void PlanRemovals(const Visit& parent, Stored& stored);
     bool IsDeleted(const JournalItem& item, const std::string& shown);
     void ApplyRemovals(std::int64_t documentsBefore);
@@ -104,7 +109,13 @@ private:
     // The local side (LocalSend.cpp).
     // Whether the local deletions are too many to carry out without --allow-mass-delete.
     bool HoldsLocalDeletions(std::int64_t documentsBefore);
-    void Relocate(const Relocation& relocation);
+    // True when the document was renamed or moved on the server.
+    bool Relocate(const Relocation& relocation);
+    // A new file of the visited folder that is a document's file moved here with a new directory:
+    // true when the document moved on the server.
+    bool TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized);
+    // Removed directories whose documents moved out in this pass are deleted at its end.
+    void SendHeldRemovedDirectories();
     // The synced folder whose directory was renamed here keeps its container (FolderRename.cpp).
     void RenameFolder(const FolderRename& rename);
     // The folder's path as shown, "." for the main folder.
@@ -165,6 +176,17 @@ private:
     std::optional<std::string> ReadoptedDirectory(const Visit& parent, const MapRef& listed);
     // Keeps the files of the directory and below under conflict names: they are not synced.
     void KeepUnmatchedBelow(const Visit& directory);
+
+    // What the server did to documents (ServerMoves.cpp).
+    // Listed documents of the visited folder that the journal holds in another folder were moved there
+    // on the server: their files follow, and an edit of one goes to it.
+    void TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names);
+    // A title changed on the server renames the file, when it is unchanged here.
+    void FollowServerRename(const Visit& visit, JournalItem& document, const MapRef& listed,
+                            DirectoryNames& names);
+    // Edits of documents gone from their folder's listing that no other folder's listing took: each
+    // goes up as a new document of its folder.
+    void SendOrphanEdits();
 
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's
@@ -229,6 +251,8 @@ private:
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
+    std::vector<std::pair<std::int64_t, std::string>> heldRemovedDirectories_; // journal id, shown
+    std::vector<std::pair<std::int64_t, std::int64_t>> orphanEdits_; // journal ids: document, its folder
     PassSummary summary_;
 };
 

@@ -143,6 +143,27 @@ TEST_F(LocalIdentityTest, ARenamedDirectoryKeepsItsContainerAndDocuments) {
     EXPECT_FALSE(fs::exists(Local("Sub")));
 }
 
+TEST_F(LocalIdentityTest, AMovedDirectoryMovesItsDocuments) {
+    ServeLibrary();
+    fs::create_directory(Local("Archive"));
+    fs::rename(Local("Sub"), Local("Archive/Sub"));
+
+    const std::size_t mark = Mark();
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_EQ(CountAction(mark, "AddObject2"), 0u);
+    const long archive = ChildContainer(1, "Archive");
+    ASSERT_NE(archive, 0) << Printed();
+    const long sub = ChildContainer(archive, "Sub");
+    ASSERT_NE(sub, 0) << Printed();
+    EXPECT_TRUE(ContainerReferences(sub, 201));
+    EXPECT_FALSE(ServerDocument(201).markedForDelete);
+    Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { EXPECT_EQ(repository.FindContainer(2), nullptr); });
+    EXPECT_EQ(ReadText(Local("Archive/Sub/inner.txt")), "inner");
+    ExpectQuietPass();
+}
+
 TEST_F(LocalIdentityTest, FilesMovedOutOfARemovedDirectoryAreMoves) {
     ServeLibrary();
     fs::rename(Local("Sub/inner.txt"), Local("inner.txt"));
@@ -248,21 +269,92 @@ TEST_F(LocalIdentityTest, ASyncedDirectoryReplacedByALinkIsKeptOnBothSides) {
     ExpectQuietPass(1);
 }
 
-TEST_F(LocalIdentityTest, AnUnreadableDirectoryIsReportedAndThePassGoesOn) {
+TEST_F(LocalIdentityTest, AnUnreadableDirectoryOrFileIsReportedAndThePassGoesOn) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root reads every directory";
     }
     ServeLibrary();
     WriteText(Local("after.txt"), "sent all the same");
+    WriteText(Local("notes.txt"), "notes, edited and then locked away");
+    fs::permissions(Local("notes.txt"), fs::perms::none);
     fs::permissions(Local("Sub"), fs::perms::none);
 
     const DriverResult pass = Sync();
     fs::permissions(Local("Sub"), fs::perms::owner_all);
+    fs::permissions(Local("notes.txt"), fs::perms::owner_all);
     EXPECT_EQ(pass.exitCode, 1) << Printed();
     EXPECT_THAT(pass.err, HasSubstr("folder Sub: permission denied"));
+    EXPECT_THAT(pass.err, HasSubstr("notes.txt: permission denied"));
+    EXPECT_THAT(pass.err, Not(HasSubstr("before: ;")));
+    EXPECT_EQ(ServerDocument(101).content, "notes");
+    EXPECT_EQ(ReadText(Local("notes.txt")), "notes, edited and then locked away");
     EXPECT_THAT(ServerDocuments(1), ::testing::Contains(Pair("after", "sent all the same")));
     EXPECT_TRUE(ContainerReferences(2, 201));
 }
+
+} // namespace
+} // namespace KovaSyncTest
+
+namespace KovaSyncTest {
+namespace {
+
+// A lock that came and went is no change of the document: it leaves no trace in the mirror's map.
+using RepositoryChange = std::function<void(DemoMeridio::Repository&)>;
+
+struct LockCase {
+    const char* label;
+    const char* file;
+    long id;
+    RepositoryChange lock;   // a pass follows; nullptr: none
+    RepositoryChange unlock; // a pass follows
+    bool checkoutHere;       // checked out through the mirror instead
+};
+
+void PrintTo(const LockCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class LockTest : public LocalIdentityTest, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(LockTest, LeavesNoFalseConflict) {
+    const LockCase& c = GetParam();
+    ServeLibrary();
+    for (const RepositoryChange& change : {c.lock, c.unlock}) {
+        if (change) {
+            Server().ChangeRepository(change);
+            ASSERT_EQ(Sync().exitCode, 0) << Printed();
+        }
+    }
+    if (c.checkoutHere) {
+        ASSERT_EQ(Run({"checkout", Local(c.file).string()}).exitCode, 0) << Printed();
+    }
+    const std::size_t versions = ServerDocument(c.id).versions.size();
+    ExpectQuietPass();
+
+    WriteText(Local(c.file), "edited after the lock");
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_THAT(pass.out, Not(HasSubstr("conflict")));
+    EXPECT_EQ(ServerDocument(c.id).content, "edited after the lock");
+    EXPECT_EQ(ServerDocument(c.id).versions.size(), versions + 1);
+    ExpectQuietPass();
+}
+
+const RepositoryChange kLockNotes = [](DemoMeridio::Repository& repository) {
+    repository.FindDocument(101)->lock = DemoMeridio::Lock{"someone else", kLaterDate};
+};
+
+RepositoryChange Unlock(long id) {
+    return [id](DemoMeridio::Repository& repository) { repository.FindDocument(id)->lock.reset(); };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LockTest,
+    ::testing::Values(LockCase{"UnlockedByItsHolder", "locked.txt", 104, nullptr, Unlock(104), false},
+                      LockCase{"LockedAndUnlockedByAnother", "notes.txt", 101, kLockNotes, Unlock(101),
+                               false},
+                      LockCase{"CheckedOutHere", "plan.md", 102, nullptr, nullptr, true}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
 } // namespace KovaSyncTest
