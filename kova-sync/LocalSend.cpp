@@ -445,11 +445,9 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Store
                        "\": the folder is read-only on the server; the local file is kept as it is");
         return std::nullopt;
     }
-    if (const std::optional<PendingSend> left =
-            pending_.Find(PendingSend::Kind::Document, visit.folder.id, file.name)) {
-        if (std::optional<JournalItem> adopted = AdoptSentFile(visit, stored, file, *left)) {
-            return adopted;
-        }
+    if (std::optional<JournalItem> adopted = AdoptSentFile(
+            visit, stored, file, pending_.Find(PendingSend::Kind::Document, visit.folder.id, file.name))) {
+        return adopted;
     }
     const std::optional<fs::path> copy = Snapshot(file, shown);
     if (!copy) {

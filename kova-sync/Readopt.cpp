@@ -29,21 +29,6 @@ struct Unpaired {
 
 } // namespace
 
-std::optional<std::string> SyncPass::ReadoptedDirectory(const Visit& parent, const MapRef& listed) {
-    if (!options_.readopt) {
-        return std::nullopt;
-    }
-    const std::string name = CandidateName(ListedName(listed), false);
-    std::vector<LocalFile>& directories = ChangesOf(parent).newDirectories;
-    for (auto directory = directories.begin(); directory != directories.end(); ++directory) {
-        if (directory->name == name) {
-            directories.erase(directory);
-            return name;
-        }
-    }
-    return std::nullopt;
-}
-
 void SyncPass::Readopt(const Visit& visit, Stored& stored, DirectoryNames& names, FolderChanges& changes) {
     std::multimap<std::string, Unpaired> byContent;
     USHORT count = 0;

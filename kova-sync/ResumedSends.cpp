@@ -5,10 +5,12 @@
 // journal heard of it, or a copy the user took by hand) is stored as synced, never as a conflict.
 #include "kova-sync/FileState.h"
 #include "kova-sync/HostCalls.h"
+#include "kova-sync/LocalNames.h"
 #include "kova-sync/SettingsStore.h"
 #include "kova-sync/SyncPass.h"
 
 #include <algorithm>
+#include <set>
 
 namespace KovaSync {
 namespace fs = std::filesystem;
@@ -88,56 +90,86 @@ bool SyncPass::ServerHolds(USHORT index, const MapRef& listed, const std::string
     return same;
 }
 
-std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Stored& stored,
-                                                   const LocalFile& file, const PendingSend& pending) {
-    USHORT count = 0;
-    Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
-    for (USHORT index = 0; index < count; ++index) {
-        MapRef listed;
-        if (FAILED(filter_->raw_GetItemBasicProps(index, listed.get()))) {
-            continue;
+const std::multimap<std::string, std::pair<USHORT, MapRef>>& SyncPass::ListedByName(const Visit& visit) {
+    if (listedByName_.first != visit.folder.id) {
+        listedByName_ = {visit.folder.id, {}};
+        USHORT count = 0;
+        Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
+        for (USHORT index = 0; index < count; ++index) {
+            MapRef listed;
+            if (SUCCEEDED(filter_->raw_GetItemBasicProps(index, listed.get()))) {
+                std::set<std::string> names{Utf8(listed.String(L"FileName")),
+                                            Utf8(listed.String(L"DisplayName")),
+                                            CandidateName(Platform::Utf8ToWide(ListedName(listed)), true)};
+                for (const std::string& name : names) {
+                    listedByName_.second.emplace(name, std::make_pair(index, listed));
+                }
+            }
         }
+    }
+    return listedByName_.second;
+}
+
+std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Stored& stored,
+                                                   const LocalFile& file,
+                                                   const std::optional<PendingSend>& pending) {
+    const std::string& hash = pending ? pending->hash : file.content.hash;
+    const auto [first, last] = ListedByName(visit).equal_range(file.name);
+    for (auto candidate = first; candidate != last; ++candidate) {
+        const auto& [index, listed] = candidate->second;
         const std::wstring uniqueId = listed.String(kUniqueId);
-        const bool named =
-            Utf8(listed.String(L"FileName")) == file.name || Utf8(listed.String(L"DisplayName")) == file.name;
         fs::path copy;
-        if (stored.documents.count(uniqueId) != 0 || !named || CreatedBefore(listed, pending.startedNs) ||
-            !ServerHolds(index, listed, pending.hash, &copy)) {
+        if (stored.documents.count(uniqueId) != 0 || (pending && CreatedBefore(listed, pending->startedNs)) ||
+            !ServerHolds(index, listed, hash, &copy)) {
             continue;
         }
         // The file as it went up; edited since, it goes up as a new version at the next pass.
         const ContentState content =
-            file.content.hash == pending.hash ? file.content : ContentState{pending.size, 0, pending.hash};
+            file.content.hash == hash ? file.content : ContentState{pending->size, 0, pending->hash};
         JournalItem document{
             {0, visit.folder.id, false, uniqueId, file.name, content, file.local}, listed, std::nullopt};
-        document.id = RecordSent(document, pending.id);
+        document.id = RecordSent(document, pending ? std::optional<std::int64_t>(pending->id) : std::nullopt);
         plans_[document.id] = {Plan::Kind::SentUp, copy};
         console_.Line("  adopted  " + JoinShown(visit.shown, file.name) +
-                      ": it went up in a pass that was cut short; not sent again");
+                      (pending ? ": it went up in a pass that was cut short; not sent again"
+                               : ": the server's document of its name holds its content; not sent"));
         return document;
     }
     return std::nullopt;
 }
 
-std::optional<PendingSend> SyncPass::CreatedFolder(const Visit& parent, const MapRef& listed) {
-    if (options_.downloadOnly) {
-        return std::nullopt;
-    }
-    const std::string name = ListedName(listed);
-    std::optional<PendingSend> pending = pending_.Find(PendingSend::Kind::Folder, parent.folder.id, name);
-    if (!pending) {
-        return std::nullopt;
-    }
+std::optional<std::string> SyncPass::LocalDirectoryOf(const Visit& parent, const MapRef& listed,
+                                                      std::optional<std::int64_t>& pendingId) {
     std::vector<LocalFile>& directories = ChangesOf(parent).newDirectories;
-    const auto found = std::find_if(directories.begin(), directories.end(),
-                                    [&name](const LocalFile& directory) { return directory.name == name; });
-    if (found == directories.end()) {
-        return std::nullopt;
+    const auto take = [&](const std::string& name) -> bool {
+        const auto found =
+            std::find_if(directories.begin(), directories.end(),
+                         [&name](const LocalFile& directory) { return directory.name == name; });
+        if (found == directories.end()) {
+            return false;
+        }
+        directories.erase(found);
+        return true;
+    };
+    const std::string title = ListedName(listed);
+    const std::optional<PendingSend> pending =
+        options_.downloadOnly ? std::nullopt
+                              : pending_.Find(PendingSend::Kind::Folder, parent.folder.id, title);
+    if (pending && take(pending->localName)) {
+        pendingId = pending->id;
+        console_.Line("  adopted  folder " + JoinShown(parent.shown, pending->localName) +
+                      ": it was created in a pass that was cut short; not created again");
+        return pending->localName;
     }
-    directories.erase(found);
-    console_.Line("  adopted  folder " + JoinShown(parent.shown, name) +
-                  ": it was created in a pass that was cut short; not created again");
-    return pending;
+    // A directory of the folder's name is its directory: made by a pass cut short before it was
+    // recorded, or by the user.
+    const std::string name = CandidateName(Platform::Utf8ToWide(title), false);
+    if (take(name)) {
+        console_.Line("  paired   folder " + JoinShown(parent.shown, name) +
+                      " with the server's folder of its name");
+        return name;
+    }
+    return std::nullopt;
 }
 
 bool SyncPass::Lists(const JournalItem& folder, const std::wstring& uniqueId) {

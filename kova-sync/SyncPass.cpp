@@ -189,6 +189,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     }
     TakeServerMoves(visit, stored, names);
     SendLocalChanges(visit, stored, names, next, complete);
+    listedByName_ = {0, {}};
     // The local changes that went up are in the listing from here on.
     Check(filter_->raw_PreContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
           "raw_PreContentSyncFolderUpdate");
@@ -207,6 +208,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
 }
 
 void SyncPass::Bind(const MapRef& folder) {
+    listedByName_ = {0, {}}; // a listing's indexes hold until the next one
     Check(filter_->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
                                          VARIANT_FALSE),
           "raw_SetSyncStartPoint");
@@ -242,7 +244,7 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         }
     }
     std::string localName = isNew ? std::string() : found->second.localName;
-    std::optional<PendingSend> created;
+    std::optional<std::int64_t> createdFrom; // the pending row of a folder a cut-short pass created
     if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].holdsMovedFiles) {
         heldRemovedDirectories_.emplace_back(found->second.id, Join(parent.shown, localName));
         stored.folders.erase(found);
@@ -257,12 +259,8 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         }
         isNew = true; // under its name, as it is on the server
     } else if (isNew) {
-        created = CreatedFolder(parent, listed);
-        const std::optional<std::string> readopted =
-            created ? std::nullopt : ReadoptedDirectory(parent, listed);
-        localName = created     ? created->localName
-                    : readopted ? *readopted
-                                : names.Claim(DisplayName(listed), false);
+        const std::optional<std::string> local = LocalDirectoryOf(parent, listed, createdFrom);
+        localName = local ? *local : names.Claim(DisplayName(listed), false);
     }
     JournalItem folder = isNew
                              ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt, {}},
@@ -282,7 +280,7 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         folder.local = Look(directory).local;
         folder.map = work;
         if (isNew) {
-            folder.id = RecordSent(folder, created ? std::optional<std::int64_t>(created->id) : std::nullopt);
+            folder.id = RecordSent(folder, createdFrom);
         } else {
             journal_.Update(folder);
         }

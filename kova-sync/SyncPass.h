@@ -138,11 +138,17 @@ private:
     std::int64_t RecordSent(const JournalItem& item, std::optional<std::int64_t> pendingId);
     // The document a cut-short pass made from the file, found in the bound folder's listing and
     // stored in the journal; none when the listing holds none.
+    // Without a pending row, a listed document of the file's name and content is taken: a download a
+    // cut-short pass did not record.
     std::optional<JournalItem> AdoptSentFile(const Visit& visit, const Stored& stored, const LocalFile& file,
-                                             const PendingSend& pending);
-    // The pending row of a folder a cut-short pass created as the listed one; its directory is then
-    // no longer new.
-    std::optional<PendingSend> CreatedFolder(const Visit& parent, const MapRef& listed);
+                                             const std::optional<PendingSend>& pending);
+    // The bound folder's listed documents by their names (file name, title, local name), made once
+    // per folder.
+    const std::multimap<std::string, std::pair<USHORT, MapRef>>& ListedByName(const Visit& visit);
+    // The new local directory a listed folder the journal does not know takes: the one a cut-short
+    // pass created it from (pendingId is then its row), or one of its name; it is then no longer new.
+    std::optional<std::string> LocalDirectoryOf(const Visit& parent, const MapRef& listed,
+                                                std::optional<std::int64_t>& pendingId);
     // The document a cut-short pass moved into the destination folder, found there and stored; false
     // when the destination's listing does not hold it.
     bool AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
@@ -172,8 +178,6 @@ private:
     // Pairs the new files of the visited folder with the unknown listed documents of their content;
     // the files and directories left over are kept under conflict names unless they are to be sent.
     void Readopt(const Visit& visit, Stored& stored, DirectoryNames& names, FolderChanges& changes);
-    // The local directory of a listed folder the journal does not know, when one of its name is there.
-    std::optional<std::string> ReadoptedDirectory(const Visit& parent, const MapRef& listed);
     // Keeps the files of the directory and below under conflict names: they are not synced.
     void KeepUnmatchedBelow(const Visit& directory);
 
@@ -246,6 +250,7 @@ private:
     MapRef mainMap_;
     LocalChanges local_;
     PendingSends pending_;
+    std::pair<std::int64_t, std::multimap<std::string, std::pair<USHORT, MapRef>>> listedByName_{0, {}};
     std::map<std::int64_t, Plan> plans_;                          // by journal id
     std::map<std::int64_t, RemovedDirectory> removedDirectories_; // by journal id
     std::wstring keyProperty_;
