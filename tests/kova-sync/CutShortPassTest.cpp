@@ -28,16 +28,19 @@ std::string Describe(const KillPoint& point) {
 
 class CutShortPassTest : public TwoWayFixture, public ::testing::WithParamInterface<int> {
 protected:
-    // The library mirrored, then changed on both sides: new files in two folders, an edit, a rename,
+    // The library mirrored, then changed on both sides: new files in two folders, two edits, a rename,
     // a move between folders, a new directory with a file, a deletion; on the server a new version and
     // a new document.
     void Prepare() {
         Reset();
-        ServeLibrary(DocumentXml(105, "old.txt") + DocumentXml(106, "server.txt"),
-                     {{"lib/old.txt", "old"}, {"lib/server.txt", "server, first"}});
+        ServeLibrary(
+            DocumentXml(105, "old.txt") + DocumentXml(106, "server.txt"),
+            {{"lib/old.txt", "old"}, {"lib/server.txt", "server, first"}, {"lib/sub/deep.txt", "deep"}},
+            DocumentXml(202, "deep.txt"));
         WriteText(Local("new one.txt"), "new one");
         WriteText(Local("Sub/new two.txt"), "new two");
         WriteText(Local("plan.md"), "the plan, edited");
+        WriteText(Local("Sub/deep.txt"), "deep, edited");
         fs::rename(Local("notes.txt"), Local("meeting notes.txt"));
         fs::rename(Local("Sub/inner.txt"), Local("inner.txt"));
         WriteText(Local("Projects/brief.txt"), "the brief");
@@ -111,6 +114,7 @@ protected:
             {"new one.txt", "new one"},
             {"Sub/new two.txt", "new two"},
             {"plan.md", "the plan, edited"},
+            {"Sub/deep.txt", "deep, edited"},
             {"meeting notes.txt", "notes"},
             {"inner.txt", "inner"},
             {"Projects/brief.txt", "the brief"},
@@ -130,9 +134,11 @@ protected:
         }
         EXPECT_EQ(server.count("old"), 0u);
         EXPECT_EQ(server.count("the plan"), 0u);
+        EXPECT_EQ(server.count("deep"), 0u);
         // The documents that were there keep their ids: renamed, moved, edited, not sent again.
         EXPECT_EQ(ServerDocument(101).title, "meeting notes");
         EXPECT_EQ(ServerDocument(102).content, "the plan, edited");
+        EXPECT_EQ(ServerDocument(202).content, "deep, edited");
         EXPECT_TRUE(ContainerReferences(1, 201));
         EXPECT_FALSE(ContainerReferences(2, 201));
         ExpectQuietPass();
