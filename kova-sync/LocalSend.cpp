@@ -182,8 +182,8 @@ bool SyncPass::Relocate(const Relocation& relocation) {
                     console_.Error("  refused  move of \"" + oldName + "\": " + result.reason +
                                    "; it is sent as a deletion and a new file");
                 }
-                if (renamed) {
-                    // The rename stands on the server: the document stays in its folder under its new name.
+                if (renamed || sendsContent) {
+                    // What went up stands on the server: the document stays in its folder.
                     document->map = work;
                     journal_.Update(*document);
                 }
@@ -195,11 +195,12 @@ bool SyncPass::Relocate(const Relocation& relocation) {
         document->map = work;
         document->localName = relocation.file.name;
         document->local = relocation.file.local;
+        if (copy) {
+            document->content = relocation.file.content;
+        }
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
         if (copy) {
-            document->content = relocation.file.content;
-            journal_.Update(*document);
             plans_[document->id] = {Plan::Kind::SentUp, *copy};
         } else {
             // Kept here as it is, never overwritten, while it is over the size limit.
