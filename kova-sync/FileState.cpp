@@ -29,9 +29,15 @@ std::int64_t ModifiedNs(const struct stat& info) {
 }
 
 std::string Sha256(const fs::path& file) {
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        // Why it cannot be opened, as the system says ("permission denied").
+        throw fs::filesystem_error("cannot read", file,
+                                   std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+    }
     const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!in || !context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
         throw fs::filesystem_error("cannot hash", file, std::make_error_code(std::errc::io_error));
     }
     std::array<char, 1 << 16> buffer;

@@ -121,7 +121,10 @@ Journal::Journal(const std::filesystem::path& file)
       update_(db_, "UPDATE items SET local_name = ?, properties = ?, size = ?, modified_ns = ?, "
                    "content_hash = ?, device = ?, inode = ?, birth_ns = ?, listed_names = ? WHERE id = ?"),
       setContent_(db_, "UPDATE items SET size = ?, modified_ns = ?, content_hash = ? WHERE id = ?"),
-      setLocal_(db_, "UPDATE items SET device = ?, inode = ?, birth_ns = ? WHERE id = ?") {}
+      setLocal_(db_, "UPDATE items SET device = ?, inode = ?, birth_ns = ? WHERE id = ?"),
+      byUniqueId_(db_,
+                  ("SELECT " + kEntryColumns + " FROM items WHERE unique_id = ? AND is_folder = 0").c_str()) {
+}
 
 std::optional<JournalItem> Journal::MainFolder() {
     Statement query(db_, ("SELECT " + kItemColumns + " FROM items WHERE parent IS NULL").c_str());
@@ -162,13 +165,13 @@ std::vector<JournalEntry> Journal::Entries(std::int64_t folderId) {
 }
 
 std::vector<JournalEntry> Journal::DocumentsWithUniqueId(const std::wstring& uniqueId) {
-    Statement query(
-        db_, ("SELECT " + kEntryColumns + " FROM items WHERE unique_id = ? AND is_folder = 0").c_str());
-    query.Bind(1, Platform::WideToUtf8(uniqueId));
+    byUniqueId_.Reset();
+    byUniqueId_.Bind(1, Platform::WideToUtf8(uniqueId));
     std::vector<JournalEntry> documents;
-    while (query.Step()) {
-        documents.push_back(ReadEntry(query));
+    while (byUniqueId_.Step()) {
+        documents.push_back(ReadEntry(byUniqueId_));
     }
+    byUniqueId_.Reset();
     return documents;
 }
 

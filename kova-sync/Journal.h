@@ -104,6 +104,7 @@ private:
     Statement update_;
     Statement setContent_;
     Statement setLocal_;
+    Statement byUniqueId_;
 };
 
 } // namespace KovaSync

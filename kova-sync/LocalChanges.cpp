@@ -221,8 +221,11 @@ LocalChanges ScanMirror(Journal& journal, const Mirror& mirror, const FileRules&
     if (!main) {
         return notes;
     }
+    // What the scan stores (new identities, touched files) commits at once, not row by row.
+    Transaction transaction(journal.database());
     ScanTree(journal, main->id, mirror.root(), ".", true, rules, notes);
     PairRelocations(journal, notes);
+    transaction.Commit();
     return notes;
 }
 

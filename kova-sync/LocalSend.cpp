@@ -207,8 +207,8 @@ bool SyncPass::Relocate(const Relocation& relocation) {
                     console_.Error("  refused  move of \"" + oldName + "\": " + result.reason +
                                    "; it is sent as a deletion and a new file");
                 }
-                if (renamed) {
-                    // The rename stands on the server: the document stays in its folder under its new name.
+                if (renamed || sendsContent) {
+                    // What went up stands on the server: the document stays in its folder.
                     document->map = work;
                     journal_.Update(*document);
                 }

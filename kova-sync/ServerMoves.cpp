@@ -70,6 +70,9 @@ void SyncPass::TakeServerMoves(const Visit& visit, Stored& stored, DirectoryName
             MapRef item;
             Check(filter_->raw_GetItemBasicProps(index, item.get()), "raw_GetItemBasicProps");
             const std::string newName = names.Claim(DisplayName(item), true);
+            if (Look(visit.directory / newName).type != fs::file_type::not_found) {
+                continue; // made here since the scan: it is not overwritten
+            }
             fs::create_directories(visit.directory);
             fs::rename(fromFile, visit.directory / newName);
             journal_.Move(entry.id, visit.folder.id, newName);

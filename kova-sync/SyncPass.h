@@ -2,8 +2,10 @@
 // first registration of the repository from the start point, then for every folder its listing, the
 // local changes of its directory sent up (new versions, new documents, deletions, new folders, removed
 // folders that did not change on the server), the listing again, the server's changes taken down
-// (downloads, properties, deletions), and the end of the pass. Renames and moves between folders go first.
-// What the pass learns goes into the journal, item by item, once the item's content is in place on both
+// (downloads, properties, deletions), and the end of the pass. Renames and moves between folders go
+// first; documents the server moved into a folder follow when it is listed; removed directories whose
+// documents moved out, and edits of documents gone from their folder, are dealt with at the end. What
+// the pass learns goes into the journal, item by item, once the item's content is in place on both
 // sides.
 #pragma once
 
