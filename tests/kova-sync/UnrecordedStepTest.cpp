@@ -66,5 +66,24 @@ TEST_F(UnrecordedStepTest, AConflictCopyMadeBeforeTheServersVersionCameDownDelet
     ExpectQuietPass(1);
 }
 
+TEST_F(UnrecordedStepTest, AReferenceRemovedBeforeTheJournalHeardOfItIsADeletionDone) {
+    ServeLibrary();
+    ASSERT_EQ(Run({"config", "set", "MeridioSync.DeleteType", "2", "--dword"}).exitCode, 0);
+    fs::remove(Local("notes.txt"));
+    Server().ChangeRepository(
+        [](DemoMeridio::Repository& repository) { repository.RemoveReference(1, 101); });
+
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_THAT(pass.out, HasSubstr("removed  notes.txt"));
+    ExpectQuietPass();
+    // The name is free again: a new file of it is a new document.
+    WriteText(Local("notes.txt"), "new notes");
+    const std::size_t mark = Mark();
+    EXPECT_EQ(Sync().exitCode, 0) << Printed();
+    EXPECT_EQ(CountAction(mark, "AddObject2"), 1u);
+    EXPECT_THAT(ServerDocuments(1), ::testing::Contains(::testing::Pair("notes", "new notes")));
+}
+
 } // namespace
 } // namespace KovaSyncTest
