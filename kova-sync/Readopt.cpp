@@ -15,11 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::wstring ListedName(const MapRef& listed) {
-    const std::wstring name = listed.String(L"DisplayName");
-    return name.empty() ? listed.String(L"FileName") : name;
-}
-
 // A listed document the journal does not know, with its content downloaded.
 struct Unpaired {
     std::wstring uniqueId;
@@ -48,7 +43,7 @@ void SyncPass::Readopt(const Visit& visit, Stored& stored, DirectoryNames& names
         auto [first, last] = byContent.equal_range(file.content.hash);
         auto pair = first;
         for (auto same = first; same != last; ++same) {
-            if (CandidateName(ListedName(same->second.map), true) == file.name) {
+            if (CandidateName(DisplayName(same->second.map), true) == file.name) {
                 pair = same; // the one of the file's name, when several hold its content
             }
         }

@@ -46,11 +46,6 @@ bool DeletionKeepsOtherReferences() {
     return type == L"2" || type == L"3";
 }
 
-std::string ListedName(const MapRef& listed) {
-    const std::wstring name = listed.String(L"DisplayName");
-    return Utf8(name.empty() ? listed.String(L"FileName") : name);
-}
-
 } // namespace
 
 std::int64_t SyncPass::RecordSent(const JournalItem& item, std::optional<std::int64_t> pendingId) {
@@ -100,7 +95,7 @@ const std::multimap<std::string, std::pair<USHORT, MapRef>>& SyncPass::ListedByN
             if (SUCCEEDED(filter_->raw_GetItemBasicProps(index, listed.get()))) {
                 std::set<std::string> names{Utf8(listed.String(L"FileName")),
                                             Utf8(listed.String(L"DisplayName")),
-                                            CandidateName(Platform::Utf8ToWide(ListedName(listed)), true)};
+                                            CandidateName(DisplayName(listed), true)};
                 for (const std::string& name : names) {
                     listedByName_.second.emplace(name, std::make_pair(index, listed));
                 }
@@ -151,7 +146,7 @@ std::optional<std::string> SyncPass::LocalDirectoryOf(const Visit& parent, const
         directories.erase(found);
         return true;
     };
-    const std::string title = ListedName(listed);
+    const std::string title = Utf8(DisplayName(listed));
     const std::optional<PendingSend> pending =
         options_.downloadOnly ? std::nullopt
                               : pending_.Find(PendingSend::Kind::Folder, parent.folder.id, title);
@@ -163,7 +158,7 @@ std::optional<std::string> SyncPass::LocalDirectoryOf(const Visit& parent, const
     }
     // A directory of the folder's name is its directory: made by a pass cut short before it was
     // recorded, or by the user.
-    const std::string name = CandidateName(Platform::Utf8ToWide(title), false);
+    const std::string name = CandidateName(DisplayName(listed), false);
     if (take(name)) {
         console_.Line("  paired   folder " + JoinShown(parent.shown, name) +
                       " with the server's folder of its name");
