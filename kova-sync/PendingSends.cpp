@@ -1,6 +1,5 @@
 #include "kova-sync/PendingSends.h"
 
-#include <chrono>
 #include <vector>
 
 namespace KovaSync {
@@ -14,12 +13,11 @@ CREATE TABLE IF NOT EXISTS pending_sends(
     item INTEGER REFERENCES items(id) ON DELETE CASCADE,
     local_name TEXT NOT NULL,
     size INTEGER,
-    content_hash TEXT,
-    started_ns INTEGER NOT NULL);
+    content_hash TEXT);
 CREATE INDEX IF NOT EXISTS pending_sends_by_folder ON pending_sends(folder, kind, local_name);
 )";
 
-const char* const kColumns = "SELECT id, kind, folder, item, local_name, size, content_hash, started_ns "
+const char* const kColumns = "SELECT id, kind, folder, item, local_name, size, content_hash "
                              "FROM pending_sends ";
 
 std::optional<PendingSend> ReadFirst(Statement& query) {
@@ -36,14 +34,7 @@ std::optional<PendingSend> ReadFirst(Statement& query) {
     row.localName = query.Text(4);
     row.size = query.Number(5);
     row.hash = query.Text(6);
-    row.startedNs = query.Number(7);
     return row;
-}
-
-std::int64_t NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 } // namespace
@@ -60,13 +51,13 @@ std::int64_t PendingSends::Record(PendingSend::Kind kind, std::int64_t folder,
                            "OR kind = ? AND item = ?");
     earlier.Bind(1, static_cast<std::int64_t>(kind)).Bind(2, folder).Bind(3, localName);
     earlier.Bind(4, static_cast<std::int64_t>(PendingSend::Kind::Move)).Bind(5, item).Run();
-    Statement insert(db_, "INSERT INTO pending_sends(kind, folder, item, local_name, size, content_hash, "
-                          "started_ns) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    Statement insert(db_, "INSERT INTO pending_sends(kind, folder, item, local_name, size, content_hash) "
+                          "VALUES(?, ?, ?, ?, ?, ?)");
     insert.Bind(1, static_cast<std::int64_t>(kind)).Bind(2, folder).Bind(3, item).Bind(4, localName);
     if (content) {
         insert.Bind(5, content->size).Bind(6, content->hash);
     }
-    insert.Bind(7, NowNs()).Run();
+    insert.Run();
     const std::int64_t id = sqlite3_last_insert_rowid(db_.handle());
     transaction.Commit();
     return id;

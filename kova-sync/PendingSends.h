@@ -23,7 +23,6 @@ struct PendingSend {
     std::string localName;            // the file's or directory's name
     std::int64_t size = 0;            // documents: the content sent
     std::string hash;                 // SHA-256, hexadecimal
-    std::int64_t startedNs = 0;       // wall clock, nanoseconds since the epoch
 };
 
 class PendingSends {

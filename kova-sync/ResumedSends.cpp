@@ -17,23 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kUnixEpochAsOleDate = 25569.0;
-constexpr double kNsPerDay = 86400.0 * 1e9;
-// The server's clock and this machine's may differ by this much.
-constexpr std::int64_t kClockSlackNs = std::int64_t{15} * 60 * 1'000'000'000;
-
-// Whether the listed item was created well before the time; an item without a creation date may be
-// the one sent, its content decides.
-bool CreatedBefore(const MapRef& listed, std::int64_t ns) {
-    const Host::PropertyValue* value = listed->Find(L"Creation Date");
-    const auto* date = value == nullptr ? nullptr : std::get_if<Host::DateValue>(value);
-    if (date == nullptr) {
-        return false;
-    }
-    const double createdNs = (date->value - kUnixEpochAsOleDate) * kNsPerDay;
-    return createdNs < static_cast<double>(ns - kClockSlackNs);
-}
-
 std::string Utf8(const std::wstring& text) {
     return Platform::WideToUtf8(text);
 }
@@ -114,8 +97,7 @@ std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Sto
         const auto& [index, listed] = candidate->second;
         const std::wstring uniqueId = listed.String(kUniqueId);
         fs::path copy;
-        if (stored.documents.count(uniqueId) != 0 || (pending && CreatedBefore(listed, pending->startedNs)) ||
-            !ServerHolds(index, listed, hash, &copy)) {
+        if (stored.documents.count(uniqueId) != 0 || !ServerHolds(index, listed, hash, &copy)) {
             continue;
         }
         // The file as it went up; edited since, it goes up as a new version at the next pass.
