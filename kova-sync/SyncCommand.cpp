@@ -41,6 +41,22 @@ std::optional<std::string> StoredStartPoint(Journal& journal) {
     return Platform::WideToUtf8(original);
 }
 
+// Whether the journal's file is damaged (not one a disk that is full or read-only refuses).
+bool IsDamaged(const SqliteError& error) {
+    const std::string text = error.what();
+    return text.find("not a database") != std::string::npos || text.find("malformed") != std::string::npos;
+}
+
+// A damaged journal: the way back is a journal made afresh.
+void TellTheWayBack(const Mirror& mirror, Console& console, const SyncArguments& arguments,
+                    const SqliteError& error, const std::string& done) {
+    console.Error("kova-sync: the mirror's journal " + mirror.JournalFile().string() + " cannot be read (" +
+                  error.what() + "); " + done +
+                  ". To make it again from the server's listing, keeping every file of the mirror, run:\n"
+                  "  kova-sync sync " +
+                  arguments.startPoint + " --into " + mirror.root().string() + " --readopt");
+}
+
 int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& console,
             const SyncArguments& arguments) {
     Host::LSShutdownInformer* informer = Host::LSShutdownInformer::Create();
@@ -77,6 +93,12 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
         console.Error("Stopped: the pass was interrupted. What it synced is kept; the next pass goes on "
                       "from there.");
         status = kExitStopped;
+    } catch (const SqliteError& error) {
+        if (!IsDamaged(error)) {
+            throw;
+        }
+        TellTheWayBack(mirror, console, arguments, error, "the pass stopped there");
+        status = kExitNotRun;
     } catch (const std::regex_error& error) {
         console.Error(
             std::string("kova-sync: MeridioSync.ExcludeFileRegEx holds a pattern that is not valid: ") +
@@ -113,11 +135,10 @@ std::optional<Journal> OpenJournal(const Mirror& mirror, Console& console, const
     try {
         return std::optional<Journal>(std::in_place, mirror.JournalFile());
     } catch (const SqliteError& error) {
-        console.Error("kova-sync: the mirror's journal " + mirror.JournalFile().string() +
-                      " cannot be read (" + error.what() +
-                      "); nothing was changed. To make it again from the server's listing, keeping every "
-                      "file of the mirror, run:\n  kova-sync sync " +
-                      arguments.startPoint + " --into " + mirror.root().string() + " --readopt");
+        if (!IsDamaged(error)) {
+            throw;
+        }
+        TellTheWayBack(mirror, console, arguments, error, "nothing was changed");
         return std::nullopt;
     }
 }
