@@ -3,7 +3,6 @@
 #include "kova-sync/Mirror.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,8 +13,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The process id the holder wrote into the lock file; empty when it cannot be read.
+// The whole file, for a lock and for the question who holds it.
+struct flock WholeFile(short type) {
+    struct flock range {};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    return range;
+}
+
+// The process that holds the lock, as the kernel tells it, else as the holder wrote it into the file;
+// empty when neither is known.
 std::string HolderOf(int fd) {
+    struct flock holder = WholeFile(F_WRLCK);
+    if (::fcntl(fd, F_GETLK, &holder) == 0 && holder.l_type != F_UNLCK) {
+        return std::to_string(holder.l_pid);
+    }
     char text[32] = {};
     const ssize_t read = ::pread(fd, text, sizeof text - 1, 0);
     std::string pid(text, read > 0 ? static_cast<std::size_t>(read) : 0);
@@ -38,12 +50,13 @@ MirrorLock::MirrorLock(const fs::path& root) {
         throw fs::filesystem_error("cannot open the lock file", file,
                                    std::error_code(errno, std::generic_category()));
     }
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    struct flock lock = WholeFile(F_WRLCK);
+    if (::fcntl(fd_, F_SETLK, &lock) != 0) {
         const int error = errno;
         const std::string holder = HolderOf(fd_);
         ::close(fd_);
         fd_ = -1;
-        if (error != EWOULDBLOCK) {
+        if (error != EACCES && error != EAGAIN) {
             throw fs::filesystem_error("cannot lock", file, std::error_code(error, std::generic_category()));
         }
         throw MirrorBusy("another kova-sync pass" +

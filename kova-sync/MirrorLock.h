@@ -1,5 +1,5 @@
-// One pass per mirror: an exclusive lock on a file in the mirror's hidden folder, held while a pass
-// or a command that writes the journal runs. The kernel releases it when the process ends, however it
+// One pass per mirror: an exclusive lock (fcntl) on a file in the mirror's hidden folder, held while a
+// pass or a command that writes the journal runs. The kernel releases it when the process ends, however it
 // ends, so a crashed pass never leaves a lock behind for the user to clean up.
 #pragma once
 
