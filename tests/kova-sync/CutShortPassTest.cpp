@@ -1,12 +1,13 @@
 // A pass killed with SIGKILL (a crash, a power cut) at any request boundary loses nothing, sends
 // nothing twice and leaves no false conflict: the demo server stops the driver at every request of a
-// two-way pass in turn, once as the request comes in and once after it was carried out but before
-// its reply goes out. After each kill, normal passes run until one completes; then the server holds
-// every change exactly once, the mirror holds every file the user wrote, and a further pass
+// two-way pass, and of a first pass, in turn, once as the request comes in and once after it was
+// carried out but before its reply goes out. After each kill, normal passes run until one completes; then the
+// server holds every change exactly once, the mirror holds every file the user wrote, and a further pass
 // transfers nothing. The kill points are shared out over a few test cases, which run in parallel.
 #include "tests/kova-sync/TwoWayFixture.h"
 
 #include <atomic>
+#include <functional>
 
 namespace KovaSyncTest {
 namespace {
@@ -102,15 +103,32 @@ protected:
         return contents;
     }
 
-    void ExpectCompleted(const std::string& where) {
-        SCOPED_TRACE(where);
+    // Normal passes until one completes.
+    void Recover() {
         int exitCode = -1;
         for (int pass = 0; pass < kPassesToRecover && exitCode != 0; ++pass) {
             exitCode = Sync().exitCode;
         }
         ASSERT_EQ(exitCode, 0) << Printed();
+    }
 
-        const std::map<std::string, std::string> mirror = {
+    // The mirror holds the files and the server each of their contents once; nothing is left over.
+    void ExpectEachOnce(const std::map<std::string, std::string>& mirror) {
+        EXPECT_EQ(MirrorFiles(), mirror) << Printed();
+        EXPECT_TRUE(fs::is_empty(Local(".kova-sync/downloads")));
+        const std::map<std::string, int> server = ServerContents();
+        for (const auto& [path, content] : mirror) {
+            const auto found = server.find(content);
+            EXPECT_EQ(found == server.end() ? 0 : found->second, 1) << path << " on the server";
+        }
+    }
+
+    void ExpectCompleted() {
+        Recover();
+        if (HasFatalFailure()) {
+            return;
+        }
+        ExpectEachOnce({
             {"new one.txt", "new one"},
             {"Sub/new two.txt", "new two"},
             {"plan.md", "the plan, edited"},
@@ -123,15 +141,8 @@ protected:
             {"read-only.txt", "do not change"},
             {"locked.txt", "in use"},
             {"Records/Folder/contract.txt", "signed"},
-        };
-        EXPECT_EQ(MirrorFiles(), mirror) << Printed();
-        EXPECT_TRUE(fs::is_empty(Local(".kova-sync/downloads")));
-
+        });
         const std::map<std::string, int> server = ServerContents();
-        for (const auto& [path, content] : mirror) {
-            const auto found = server.find(content);
-            EXPECT_EQ(found == server.end() ? 0 : found->second, 1) << path << " on the server";
-        }
         EXPECT_EQ(server.count("old"), 0u);
         EXPECT_EQ(server.count("the plan"), 0u);
         EXPECT_EQ(server.count("deep"), 0u);
@@ -143,28 +154,54 @@ protected:
         EXPECT_FALSE(ContainerReferences(2, 201));
         ExpectQuietPass();
     }
-};
 
-TEST_P(CutShortPassTest, AKilledPassIsCompletedByTheNextWithEveryChangeOnceOnTheServer) {
-    Prepare();
-    const std::size_t requests = RunKilled({});
-    ASSERT_GT(requests, 0u);
-    if (GetParam() == 0) {
-        ExpectCompleted("not killed");
-    }
-    for (std::size_t request = 1 + static_cast<std::size_t>(GetParam()); request <= requests;
-         request += kShards) {
-
-        for (const auto stage : {DemoMeridio::RequestStage::Received, DemoMeridio::RequestStage::Answered}) {
-            const KillPoint point{request, stage};
-            Prepare();
-            RunKilled(point);
-            ExpectCompleted(Describe(point) + " of " + std::to_string(requests));
-            if (HasFatalFailure()) {
-                return;
+    // Runs the pass once whole, then killed at this case's share of its request boundaries; after
+    // each run, expect checks the state the next passes leave.
+    void AtEveryKillPoint(const std::function<void()>& prepare, const std::function<void()>& expect) {
+        prepare();
+        const std::size_t requests = RunKilled({});
+        ASSERT_GT(requests, 0u);
+        if (GetParam() == 0) {
+            SCOPED_TRACE("not killed");
+            expect();
+        }
+        for (std::size_t request = 1 + static_cast<std::size_t>(GetParam()); request <= requests;
+             request += kShards) {
+            for (const auto stage :
+                 {DemoMeridio::RequestStage::Received, DemoMeridio::RequestStage::Answered}) {
+                const KillPoint point{request, stage};
+                SCOPED_TRACE(Describe(point) + " of " + std::to_string(requests));
+                prepare();
+                RunKilled(point);
+                expect();
+                if (HasFatalFailure()) {
+                    return;
+                }
             }
         }
     }
+};
+
+TEST_P(CutShortPassTest, AKilledPassIsCompletedByTheNextWithEveryChangeOnceOnTheServer) {
+    AtEveryKillPoint([this] { Prepare(); }, [this] { ExpectCompleted(); });
+}
+
+TEST_P(CutShortPassTest, AKilledFirstPassIsCompletedByTheNextWithoutSendingAnything) {
+    const std::map<std::string, std::string> served = {
+        {"notes.txt", "notes"},         {"plan.md", "the plan"},    {"read-only.txt", "do not change"},
+        {"locked.txt", "in use"},       {"Sub/inner.txt", "inner"}, {"Records/Folder/contract.txt", "signed"},
+        {"server.txt", "server, first"}};
+    AtEveryKillPoint(
+        [this] {
+            Reset();
+            ServeLibrary(DocumentXml(106, "server.txt"), {{"lib/server.txt", "server, first"}});
+            fs::remove_all(MirrorDir());
+        },
+        [&] {
+            Recover();
+            ExpectEachOnce(served);
+            ExpectQuietPass();
+        });
 }
 
 INSTANTIATE_TEST_SUITE_P(KillPoints, CutShortPassTest, ::testing::Range(0, kShards));
