@@ -157,7 +157,16 @@ void Build(CLI::App& app, Values& values, int& status) {
         ->type_name("DIR");
     sync->add_flag("--allow-mass-delete", values.sync.allowMassDelete,
                    "carry out a pass that removes more than half of the mirror's documents");
-    sync->add_flag("--download-only", values.sync.downloadOnly, "take the server's changes only");
+    CLI::Option* downloadOnly =
+        sync->add_flag("--download-only", values.sync.downloadOnly, "take the server's changes only");
+    CLI::Option* readopt =
+        sync->add_flag("--readopt", values.sync.readopt,
+                       "make the journal afresh (the old one is put aside): each file is paired with the\n"
+                       "document of its content; other files are kept as conflict copies")
+            ->excludes(downloadOnly);
+    sync->add_flag("--send-unmatched", values.sync.sendUnmatched,
+                   "with --readopt: send the files no document holds as new documents")
+        ->needs(readopt);
     sync->footer(sync->get_footer() + "\n\n" + kStartPointHelp +
                  "\nA pass that would remove more than half of the mirror's documents (and more than 10)\n"
                  "removes none; --allow-mass-delete lets it.\n\n" +

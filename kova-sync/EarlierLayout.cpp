@@ -43,7 +43,8 @@ public:
     explicit Adoption(Journal& journal) : journal_(journal) {}
 
     void Folder(const fs::path& directory, std::optional<std::int64_t> parent, const std::string& name) {
-        JournalItem folder{{0, parent, true, {}, name, std::nullopt}, ReadMap(directory / kFolderFile)};
+        JournalItem folder{
+            {0, parent, true, {}, name, std::nullopt, {}}, ReadMap(directory / kFolderFile), std::nullopt};
         folder.uniqueId = folder.map.String(L"UniqueId");
         const std::int64_t id = journal_.Insert(folder);
         ++adopted.folders;
@@ -71,7 +72,8 @@ private:
                   std::set<std::wstring>& documentIds) {
         const fs::path propertyFile = directory / (name + kDocumentSuffix);
         const fs::path content = directory / name;
-        JournalItem document{{0, folder, false, {}, name, std::nullopt}, ReadMap(propertyFile)};
+        JournalItem document{
+            {0, folder, false, {}, name, std::nullopt, {}}, ReadMap(propertyFile), std::nullopt};
         document.uniqueId = document.map.String(L"UniqueId");
         // Without its content (or as a second copy of one document) the map is dropped: the next
         // pass downloads the document as new.

@@ -74,12 +74,15 @@ SendResult HostChanges::AddNew(const MapRef& folder, const std::filesystem::path
 }
 
 SendResult HostChanges::Update(const MapRef& folder, const std::filesystem::path& path,
-                               const std::string& name, MapRef& item) {
+                               const std::string& name, MapRef& item, bool renamed) {
     item = CopyWithout(item,
                        {kIssueType, kDocumentIssue, L"KOVA.RenamedFilename", L"Mavisto.MessageIsUnchanged"});
     item->Set(L"Mavisto.IsContentChanged", LONG{1});
+    if (renamed) {
+        item->Set(L"KOVA.RenamedFilename", Platform::Utf8ToWide(name));
+    }
     SendResult result = Upload(false, folder, path, name, item);
-    item = CopyWithout(item, {L"Mavisto.IsContentChanged"});
+    item = CopyWithout(item, {L"Mavisto.IsContentChanged", L"KOVA.RenamedFilename"});
     return result;
 }
 

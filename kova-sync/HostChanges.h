@@ -35,9 +35,9 @@ public:
     // document's properties.
     SendResult AddNew(const MapRef& folder, const std::filesystem::path& path, const std::string& name,
                       MapRef& item);
-    // A new version of the document from the file at path.
+    // A new version of the document from the file at path; renamed: the document takes the name too.
     SendResult Update(const MapRef& folder, const std::filesystem::path& path, const std::string& name,
-                      MapRef& item);
+                      MapRef& item, bool renamed = false);
     // The document takes the new name; its content stays.
     SendResult Rename(const MapRef& folder, const std::filesystem::path& path, const std::string& newName,
                       MapRef& item);

@@ -5,6 +5,7 @@
 #include "Platform/Utf.h"
 #include "kova-sync/ExitCodes.h"
 #include "kova-sync/FileState.h"
+#include "kova-sync/MirrorLock.h"
 #include "kova-sync/MirroredDocument.h"
 #include "kova-sync/RegisteredFilter.h"
 
@@ -149,9 +150,11 @@ int RunItemCommand(ItemCommand command, const std::string& file) {
     const RegisteredFilter filter;
     switch (command) {
     case ItemCommand::Checkout:
-    case ItemCommand::CancelCheckout:
+    case ItemCommand::CancelCheckout: {
+        const MirrorLock lock(document.root);
         Lock(filter.get(), document, command == ItemCommand::Checkout);
         break;
+    }
     case ItemCommand::Status:
         Status(filter.get(), document);
         break;

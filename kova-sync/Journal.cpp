@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* kSchema = R"(
 PRAGMA foreign_keys = ON;
+PRAGMA journal_mode = WAL;
 CREATE TABLE IF NOT EXISTS settings(
     key TEXT PRIMARY KEY,
     value TEXT NOT NULL);
@@ -23,15 +24,42 @@ CREATE TABLE IF NOT EXISTS items(
     content_hash TEXT);
 CREATE UNIQUE INDEX IF NOT EXISTS items_by_parent ON items(parent, is_folder, unique_id);
 CREATE UNIQUE INDEX IF NOT EXISTS main_folder ON items(is_folder) WHERE parent IS NULL;
--- Lists a folder's entries in id order from the index alone, without reading the stored maps.
-CREATE INDEX IF NOT EXISTS items_entries
-    ON items(parent, id, is_folder, unique_id, local_name, size, modified_ns, content_hash);
 )";
+
+// Columns a journal of an earlier version lacks: they are added when it is opened.
+void Upgrade(Database& db) {
+    db.AddColumnIfMissing("items", "device", "INTEGER");
+    db.AddColumnIfMissing("items", "inode", "INTEGER");
+    db.AddColumnIfMissing("items", "birth_ns", "INTEGER");
+    db.AddColumnIfMissing("items", "listed_names", "TEXT");
+    // Lists a folder's entries in id order from the index alone, without reading the stored maps.
+    db.Execute("CREATE INDEX IF NOT EXISTS items_by_unique_id ON items(unique_id);"
+               "DROP INDEX IF EXISTS items_entries;"
+               "CREATE INDEX IF NOT EXISTS items_entry_rows ON items(parent, id, is_folder, unique_id, "
+               "local_name, size, modified_ns, content_hash, device, inode, birth_ns);");
+}
+
+// Listed property names are stored one to a line.
+std::string JoinNames(const std::vector<std::wstring>& names) {
+    std::string joined;
+    for (const std::wstring& name : names) {
+        joined += Platform::WideToUtf8(name) + "\n";
+    }
+    return joined;
+}
+
+std::vector<std::wstring> SplitNames(const std::string& joined) {
+    std::vector<std::wstring> names;
+    for (std::size_t begin = 0, end; (end = joined.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        names.push_back(Platform::Utf8ToWide(joined.substr(begin, end - begin)));
+    }
+    return names;
+}
 
 // The columns ReadEntry reads; ReadItem reads the properties after them.
 const std::string kEntryColumns =
-    "id, parent, is_folder, unique_id, local_name, size, modified_ns, content_hash";
-const std::string kItemColumns = kEntryColumns + ", properties";
+    "id, parent, is_folder, unique_id, local_name, size, modified_ns, content_hash, device, inode, birth_ns";
+const std::string kItemColumns = kEntryColumns + ", properties, listed_names";
 
 JournalEntry ReadEntry(const Statement& row) {
     JournalEntry entry;
@@ -45,12 +73,18 @@ JournalEntry ReadEntry(const Statement& row) {
     if (!row.IsNull(5)) {
         entry.content = ContentState{row.Number(5), row.Number(6), row.Text(7)};
     }
+    if (!row.IsNull(9)) {
+        entry.local = {row.Number(8), row.Number(9), row.Number(10)};
+    }
     return entry;
 }
 
 JournalItem ReadItem(const Statement& row) {
-    JournalItem item{ReadEntry(row), MapRef()};
-    DecodeProperties(row.Text(8), item.map);
+    JournalItem item{ReadEntry(row), MapRef(), std::nullopt};
+    DecodeProperties(row.Text(11), item.map);
+    if (!row.IsNull(12)) {
+        item.listedNames = SplitNames(row.Text(12));
+    }
     return item;
 }
 
@@ -62,17 +96,35 @@ void BindContent(Statement& statement, int first, const std::optional<ContentSta
     }
 }
 
+void BindLocal(Statement& statement, int first, const LocalIdentity& local) {
+    if (local.known()) {
+        statement.Bind(first, local.device).Bind(first + 1, local.inode).Bind(first + 2, local.birthNs);
+    }
+}
+
+void BindNames(Statement& statement, int index, const std::optional<std::vector<std::wstring>>& names) {
+    if (names) {
+        statement.Bind(index, JoinNames(*names));
+    }
+}
+
 } // namespace
 
 Journal::Journal(const std::filesystem::path& file)
-    : db_(file, kSchema), find_(db_, ("SELECT " + kItemColumns + " FROM items WHERE id = ?").c_str()),
+    : db_(file, kSchema, Upgrade),
+      find_(db_, ("SELECT " + kItemColumns + " FROM items WHERE id = ?").c_str()),
       entries_(db_, ("SELECT " + kEntryColumns + " FROM items WHERE parent = ? ORDER BY id").c_str()),
-      insert_(db_,
-              "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, modified_ns, "
-              "content_hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+      insert_(
+          db_,
+          "INSERT INTO items(parent, is_folder, unique_id, local_name, properties, size, modified_ns, "
+          "content_hash, device, inode, birth_ns, listed_names) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
       update_(db_, "UPDATE items SET local_name = ?, properties = ?, size = ?, modified_ns = ?, "
-                   "content_hash = ? WHERE id = ?"),
-      setContent_(db_, "UPDATE items SET size = ?, modified_ns = ?, content_hash = ? WHERE id = ?") {}
+                   "content_hash = ?, device = ?, inode = ?, birth_ns = ?, listed_names = ? WHERE id = ?"),
+      setContent_(db_, "UPDATE items SET size = ?, modified_ns = ?, content_hash = ? WHERE id = ?"),
+      setLocal_(db_, "UPDATE items SET device = ?, inode = ?, birth_ns = ? WHERE id = ?"),
+      byUniqueId_(db_,
+                  ("SELECT " + kEntryColumns + " FROM items WHERE unique_id = ? AND is_folder = 0").c_str()) {
+}
 
 std::optional<JournalItem> Journal::MainFolder() {
     Statement query(db_, ("SELECT " + kItemColumns + " FROM items WHERE parent IS NULL").c_str());
@@ -112,6 +164,17 @@ std::vector<JournalEntry> Journal::Entries(std::int64_t folderId) {
     return children;
 }
 
+std::vector<JournalEntry> Journal::DocumentsWithUniqueId(const std::wstring& uniqueId) {
+    byUniqueId_.Reset();
+    byUniqueId_.Bind(1, Platform::WideToUtf8(uniqueId));
+    std::vector<JournalEntry> documents;
+    while (byUniqueId_.Step()) {
+        documents.push_back(ReadEntry(byUniqueId_));
+    }
+    byUniqueId_.Reset();
+    return documents;
+}
+
 std::int64_t Journal::Insert(const JournalItem& item) {
     insert_.Reset();
     insert_.Bind(1, item.parent).Bind(2, std::int64_t{item.isFolder ? 1 : 0});
@@ -119,6 +182,8 @@ std::int64_t Journal::Insert(const JournalItem& item) {
         .Bind(4, item.localName)
         .Bind(5, EncodeProperties(item.map));
     BindContent(insert_, 6, item.content);
+    BindLocal(insert_, 9, item.local);
+    BindNames(insert_, 12, item.listedNames);
     insert_.Run();
     return sqlite3_last_insert_rowid(db_.handle());
 }
@@ -127,7 +192,15 @@ void Journal::Update(const JournalItem& item) {
     update_.Reset();
     update_.Bind(1, item.localName).Bind(2, EncodeProperties(item.map));
     BindContent(update_, 3, item.content);
-    update_.Bind(6, item.id).Run();
+    BindLocal(update_, 6, item.local);
+    BindNames(update_, 9, item.listedNames);
+    update_.Bind(10, item.id).Run();
+}
+
+void Journal::SetLocal(std::int64_t id, const LocalIdentity& local) {
+    setLocal_.Reset();
+    BindLocal(setLocal_, 1, local);
+    setLocal_.Bind(4, id).Run();
 }
 
 void Journal::SetContent(std::int64_t id, const ContentState& content) {

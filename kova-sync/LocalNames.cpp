@@ -62,6 +62,10 @@ void DirectoryNames::Take(const std::string& name) {
     keys_.insert(NameKey(name));
 }
 
+void DirectoryNames::Release(const std::string& name) {
+    keys_.erase(NameKey(name));
+}
+
 bool DirectoryNames::IsTaken(const std::string& name) const {
     return keys_.count(NameKey(name)) != 0;
 }

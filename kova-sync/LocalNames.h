@@ -23,6 +23,8 @@ class DirectoryNames {
 public:
     void Take(const std::string& name);
     bool IsTaken(const std::string& name) const;
+    // The name is free again (its file took another name).
+    void Release(const std::string& name);
     // The first free candidate for the display name, now taken.
     std::string Claim(const std::wstring& displayName, bool isDocument);
 

@@ -7,7 +7,9 @@
 #include "kova-sync/HostCalls.h"
 #include "kova-sync/SyncPass.h"
 
+#include <algorithm>
 #include <ctime>
+#include <set>
 
 namespace KovaSync {
 namespace fs = std::filesystem;
@@ -36,8 +38,7 @@ std::string Bytes(std::int64_t size) {
 
 bool SyncPass::HoldsLocalDeletions(std::int64_t documentsBefore) {
     const std::int64_t documents = local_.missingDocuments;
-    if (options_.downloadOnly || options_.allowMassDelete || documents <= kMassDeleteFloor ||
-        documents * 2 <= documentsBefore) {
+    if (options_.downloadOnly || options_.allowMassDelete || documents * 2 <= documentsBefore) {
         return false;
     }
     summary_.heldRemovals = documents;
@@ -96,13 +97,18 @@ void SyncPass::Refused(JournalItem& document, const std::string& shown, const st
                    "; the local file is kept as it is");
 }
 
-void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+std::string SyncPass::MoveAside(const Visit& visit, const std::string& localName) {
     const std::time_t now = std::time(nullptr);
-    std::string name = ConflictName(document.localName, now);
-    for (unsigned number = 2; fs::exists(visit.directory / name); ++number) {
-        name = ConflictName(document.localName, now, number);
+    std::string name = ConflictName(localName, now);
+    for (unsigned number = 2; Look(visit.directory / name).type != fs::file_type::not_found; ++number) {
+        name = ConflictName(localName, now, number);
     }
-    fs::rename(visit.directory / document.localName, visit.directory / name);
+    fs::rename(visit.directory / localName, visit.directory / name);
+    return name;
+}
+
+void SyncPass::KeepConflictCopy(const Visit& visit, const JournalItem& document) {
+    const std::string name = MoveAside(visit, document.localName);
     ++summary_.conflicts;
     plans_[document.id] = {Plan::Kind::Download, {}};
     console_.Line(
@@ -119,14 +125,15 @@ std::string SyncPass::ShownPath(const JournalItem& folder) {
     return shown;
 }
 
-void SyncPass::Relocate(const Relocation& relocation) {
+bool SyncPass::Relocate(const Relocation& relocation) {
     std::optional<JournalItem> document = journal_.Find(relocation.document);
     const std::optional<JournalItem> from = journal_.Find(relocation.fromFolder);
     const std::optional<JournalItem> to = journal_.Find(relocation.toFolder);
     if (!document || !from || !to) {
-        return;
+        return false;
     }
-    const bool rename = relocation.fromFolder == relocation.toFolder;
+    const bool moved = relocation.fromFolder != relocation.toFolder;
+    const bool renamed = document->localName != relocation.file.name;
     const std::string oldName = JoinShown(ShownPath(*from), document->localName);
     const std::string newName = JoinShown(ShownPath(*to), relocation.file.name);
     bool done = false;
@@ -135,52 +142,157 @@ void SyncPass::Relocate(const Relocation& relocation) {
         bool complete = true;
         const auto listed = ListedDocuments(complete);
         const auto found = listed.find(document->uniqueId);
+        const std::optional<PendingSend> leftMove = moved ? pending_.FindMove(document->id) : std::nullopt;
         if (found == listed.end()) {
-            return; // gone from the server: a deletion and a new file
+            // Moved by a pass that was cut short; else gone from the server: a deletion and a new file.
+            if (leftMove && leftMove->folder == to->id &&
+                AdoptMove(*document, *to, relocation, leftMove->id)) {
+                ++summary_.relocated;
+                console_.Line("  moved    " + oldName + " -> " + newName +
+                              " (moved on the server by a pass that was cut short)");
+                done = true;
+            }
+            return;
         }
         MapRef work = UnchangedCopy(document->map);
         LONG change = kNoChange;
         Check(filter_->raw_HasChanges(found->second, work.get(), &change), "raw_HasChanges");
-        if (ServerChanged(change)) {
-            return; // changed on the server: the old file comes back, the new one goes up
-        }
-        const std::optional<fs::path> copy = Snapshot(relocation.file, relocation.file.name);
-        if (!copy) {
+        // Changed on the server: the old file comes back, the new one goes up; unless the server
+        // holds the file's content still (a rename that went up before the journal heard of it).
+        if (ServerChanged(change) && !ServerHolds(found->second, work, relocation.file.content.hash)) {
             return;
         }
-        bool offered = true;
-        const SendResult result = rename ? host_.Rename(from->map, *copy, relocation.file.name, work)
-                                         : host_.Move(from->map, to->map, work, offered);
-        if (!offered) {
-            return;
+        if (leftMove && leftMove->folder == to->id) {
+            if (Lists(*to, document->uniqueId)) {
+                // Never a deletion and a new file: the document is in both folders already.
+                FinishMove(*document, *from, *to, relocation, leftMove->id);
+                done = true;
+                return;
+            }
+            Bind(from->map);
         }
-        if (!result.done()) {
-            ++summary_.failed;
-            console_.Error("  refused  " + std::string(rename ? "rename" : "move") + " of \"" + oldName +
-                           "\": " + result.reason + "; it is sent as a deletion and a new file");
-            return;
+        // An edit over the size limit is not sent: only the rename goes up, and no copy is made.
+        const bool sendsContent = relocation.edited && !relocation.oversized;
+        std::optional<fs::path> copy;
+        if (!(relocation.edited && relocation.oversized)) {
+            copy = Snapshot(relocation.file, relocation.file.name);
+            if (!copy) {
+                return;
+            }
         }
-        // A moved item is the server's new copy in its new folder, which has no server version yet.
-        document->map = rename ? work : CopyWithout(work, {L"Mavisto.FromServerVersion"});
+        if (renamed || sendsContent) {
+            // A new version and a new name go up in one update: the document keeps its history.
+            const SendResult result =
+                sendsContent ? host_.Update(from->map, *copy, relocation.file.name, work, renamed)
+                             : host_.Rename(from->map, copy.value_or(relocation.file.path),
+                                            relocation.file.name, work);
+            if (!result.done()) {
+                ++summary_.failed;
+                console_.Error("  refused  " + std::string(sendsContent ? "new version" : "rename") +
+                               " of \"" + oldName + "\": " + result.reason +
+                               "; it is sent as a deletion and a new file");
+                return;
+            }
+        }
+        // 0: no move, and a rename the next pass may send again as it is.
+        std::int64_t pendingId = 0;
+        if (moved) {
+            bool offered = true;
+            pendingId = pending_.Record(PendingSend::Kind::Move, to->id, document->id, relocation.file.name,
+                                        std::nullopt);
+            const SendResult result = host_.Move(from->map, to->map, work, offered);
+            if (!offered || !result.done()) {
+                if (offered) {
+                    ++summary_.failed;
+                    console_.Error("  refused  move of \"" + oldName + "\": " + result.reason +
+                                   "; it is sent as a deletion and a new file");
+                }
+                if (renamed || sendsContent) {
+                    // What went up stands on the server: the document stays in its folder.
+                    document->map = work;
+                    journal_.Update(*document);
+                }
+                return;
+            }
+            // A moved item is the server's new copy in its new folder, which has no server version yet.
+            work = CopyWithout(work, {L"Mavisto.FromServerVersion"});
+        }
+        document->map = work;
         document->localName = relocation.file.name;
-        document->content = relocation.file.content;
+        document->local = relocation.file.local;
+        if (copy) {
+            document->content = relocation.file.content;
+        }
+        Transaction transaction(journal_.database());
         journal_.Move(document->id, to->id, relocation.file.name);
         journal_.Update(*document);
-        plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        pending_.Forget(pendingId);
+        transaction.Commit();
+        if (copy) {
+            plans_[document->id] = {Plan::Kind::SentUp, *copy};
+        } else {
+            // Kept here as it is, never overwritten, while it is over the size limit.
+            local_.folders[relocation.toFolder].documents[document->id] = LocalState::Excluded;
+            local_.excluded.push_back(relocation.file.excludedNote);
+        }
         ++summary_.relocated;
-        console_.Line(std::string(rename ? "  renamed  " : "  moved    ") + oldName + " -> " + newName +
-                      (rename ? "" : " (moved on the server, nothing uploaded)"));
+        const std::string version = "with a new version of " + Bytes(relocation.file.content.size);
+        console_.Line(std::string(moved ? "  moved    " : "  renamed  ") + oldName + " -> " + newName +
+                      (moved ? " (moved on the server, " + (sendsContent ? version : "nothing uploaded") + ")"
+                       : sendsContent ? " (" + version + ")"
+                                      : ""));
+        if (sendsContent) {
+            ++summary_.uploaded;
+            summary_.bytesUp += static_cast<std::uintmax_t>(relocation.file.content.size);
+        }
         done = true;
     });
-    if (!done) {
-        local_.folders[relocation.fromFolder].documents[relocation.document] = LocalState::Missing;
-        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+    return done;
+}
+
+bool SyncPass::TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized) {
+    const auto pending =
+        std::find_if(local_.pendingMoves.begin(), local_.pendingMoves.end(),
+                     [&](const PendingMove& move) { return move.local.IsSameFile(file.local); });
+    if (pending == local_.pendingMoves.end()) {
+        return false;
     }
+    const PendingMove move = *pending;
+    local_.pendingMoves.erase(pending);
+    const std::optional<JournalItem> document = journal_.Find(move.document);
+    if (!document || !document->content) {
+        return false;
+    }
+    Relocation relocation{move.document, move.fromFolder, visit.folder.id, file, false, oversized};
+    relocation.edited = EditedSince(*document->content, file, oversized);
+    if (!relocation.edited) {
+        relocation.file.content = *document->content;
+    }
+    if (!Relocate(relocation)) {
+        return false;
+    }
+    if (const std::optional<JournalItem> moved = journal_.Find(move.document)) {
+        stored.documents.emplace(moved->uniqueId, *moved); // the listing names it here from now on
+    }
+    return true;
 }
 
 void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNames& names,
                                 std::deque<Visit>& next, bool complete) {
     FolderChanges& changes = ChangesOf(visit);
+    if (!options_.downloadOnly) {
+        std::set<std::string> waiting;
+        for (const LocalFile& directory : changes.newDirectories) {
+            waiting.insert(directory.name);
+        }
+        for (const LocalFile& file : changes.newFiles) {
+            waiting.insert(file.name);
+        }
+        for (const auto& [id, file] : changes.changedFiles) {
+            waiting.insert(file.name);
+        }
+        pending_.ForgetNewExcept(visit.folder.id, waiting);
+    }
     std::vector<JournalItem> documents;
     for (const auto& [uniqueId, entry] : stored.documents) {
         const auto state = changes.documents.find(entry.id);
@@ -205,31 +317,38 @@ void SyncPass::SendLocalChanges(const Visit& visit, Stored& stored, DirectoryNam
                 }
             } else if (state->second == LocalState::Changed && !options_.downloadOnly && complete &&
                        listingComplete && IsDeleted(document, shown)) {
-                // Deleted on the server, edited here: the edit goes up as a new document.
-                const std::optional<JournalItem> sent = SendNewFile(
-                    visit, changes.changedFiles.at(document.id), "deleted on the server, changed here");
-                if (sent) {
-                    journal_.Remove(document.id);
-                    stored.documents.erase(document.uniqueId);
-                    stored.documents.emplace(sent->uniqueId, *sent);
-                }
+                // Gone from here on the server, edited here: when no other folder lists it (moved
+                // there), the edit goes up as a new document at the end of the pass.
+                orphanEdits_.emplace_back(document.id, visit.folder.id);
+                stored.documents.erase(document.uniqueId);
             }
         });
+    }
+    for (const LocalFile& file : std::vector<LocalFile>(changes.oversized)) {
+        if (options_.downloadOnly || !TakePendingMove(visit, stored, file, true)) {
+            local_.excluded.push_back(file.excludedNote);
+        }
     }
     if (options_.downloadOnly) {
         return;
     }
-    for (const LocalFile& file : changes.newFiles) {
+    if (options_.readopt) {
+        Readopt(visit, stored, names, changes);
+    }
+    for (const LocalFile& file : std::vector<LocalFile>(changes.newFiles)) {
+        if (TakePendingMove(visit, stored, file, false)) {
+            continue;
+        }
         ForItem(JoinShown(visit.shown, file.name), MapRef(), kDocumentIssue, [&] {
-            if (const std::optional<JournalItem> sent = SendNewFile(visit, file, "")) {
+            if (const std::optional<JournalItem> sent = SendNewFile(visit, stored, file, "")) {
                 names.Take(file.name);
                 stored.documents.emplace(sent->uniqueId, *sent);
             }
         });
     }
-    for (const std::string& name : changes.newDirectories) {
-        ForItem(JoinShown(visit.shown, name), MapRef(), kFolderIssue,
-                [&] { SendNewFolder(visit, name, names, next); });
+    for (const LocalFile& directory : changes.newDirectories) {
+        ForItem(JoinShown(visit.shown, directory.name), MapRef(), kFolderIssue,
+                [&] { SendNewFolder(visit, directory.name, names, next); });
     }
 }
 
@@ -240,9 +359,15 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     MapRef work = CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     LONG change = kLocalChangeOnly;
     Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
-    if (change == kBothChanged || change == kServerChange) {
-        KeepConflictCopy(visit, document);
-        return;
+    // The listing's dates and locks alone make no conflict: the contents decide.
+    if ((change == kBothChanged || change == kServerChange) && !OnlyTheLockChanged(index, work, change)) {
+        const ServerSide server = CompareWithServer(visit, document, index, file);
+        if (server == ServerSide::Changed) {
+            KeepConflictCopy(visit, document);
+        }
+        if (server != ServerSide::AsLastSynced) {
+            return;
+        }
     }
     plans_[document.id] = {Plan::Kind::Hold, {}};
     if (options_.downloadOnly) {
@@ -268,7 +393,9 @@ void SyncPass::SendChangedDocument(const Visit& visit, JournalItem& document, US
     }
     const SendResult result = host_.Update(visit.folder.map, *copy, document.localName, work);
     if (result.kind == SendResult::Kind::Conflict) {
-        KeepConflictCopy(visit, document);
+        if (CompareWithServer(visit, document, index, file) != ServerSide::SameAsFile) {
+            KeepConflictCopy(visit, document);
+        }
         return;
     }
     if (!result.done()) {
@@ -309,8 +436,8 @@ void SyncPass::SendDeletion(const Visit& visit, Stored& stored, JournalItem& doc
     console_.Line("  deleted  " + shown + " on the server");
 }
 
-std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const LocalFile& file,
-                                                 const std::string& why) {
+std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Stored& stored,
+                                                 const LocalFile& file, const std::string& why) {
     const std::string shown = JoinShown(visit.shown, file.name);
     if (IsReadOnlyFolder(visit.folder.map)) {
         ++summary_.failed;
@@ -318,10 +445,17 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
                        "\": the folder is read-only on the server; the local file is kept as it is");
         return std::nullopt;
     }
+    if (std::optional<JournalItem> adopted = AdoptSentFile(
+            visit, stored, file, pending_.Find(PendingSend::Kind::Document, visit.folder.id, file.name))) {
+        return adopted;
+    }
     const std::optional<fs::path> copy = Snapshot(file, shown);
     if (!copy) {
         return std::nullopt;
     }
+    // Kept when the send fails: the server may have stored it all the same.
+    const std::int64_t pendingId =
+        pending_.Record(PendingSend::Kind::Document, visit.folder.id, std::nullopt, file.name, file.content);
     MapRef item;
     const SendResult result = host_.AddNew(visit.folder.map, *copy, file.name, item);
     if (!result.done()) {
@@ -330,8 +464,11 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
                        "; the local file is kept as it is");
         return std::nullopt;
     }
-    JournalItem document{{0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content}, item};
-    document.id = journal_.Insert(document);
+    JournalItem document{
+        {0, visit.folder.id, false, item.String(kUniqueId), file.name, file.content, file.local},
+        item,
+        std::nullopt};
+    document.id = RecordSent(document, pendingId);
     plans_[document.id] = {Plan::Kind::SentUp, *copy};
     ++summary_.uploaded;
     summary_.bytesUp += static_cast<std::uintmax_t>(file.content.size);
@@ -346,6 +483,8 @@ std::optional<JournalItem> SyncPass::SendNewFile(const Visit& visit, const Local
 void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                              std::deque<Visit>& next) {
     const std::string shown = JoinShown(visit.shown, name);
+    const std::int64_t pendingId =
+        pending_.Record(PendingSend::Kind::Folder, visit.folder.id, std::nullopt, name, std::nullopt);
     MapRef folder;
     const SendResult result = host_.CreateFolder(mainMap_, visit.folder.map, name, folder);
     if (!result.done()) {
@@ -354,8 +493,11 @@ void SyncPass::SendNewFolder(const Visit& visit, const std::string& name, Direct
                        "; the local directory is kept as it is");
         return;
     }
-    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt}, folder};
-    item.id = journal_.Insert(item);
+    JournalItem item{{0, visit.folder.id, true, folder.String(kUniqueId), name, std::nullopt,
+                      Look(visit.directory / name).local},
+                     folder,
+                     std::nullopt};
+    item.id = RecordSent(item, pendingId);
     names.Take(name);
     NoteVisited(folder, L"Mavisto.FolderLocation");
     next.push_back({item, visit.directory / name, shown});
@@ -374,6 +516,9 @@ void SyncPass::ReportLocalNotes() {
         console_.Line("  excluded " + excluded);
     }
     summary_.excluded = static_cast<unsigned>(local_.excluded.size());
+    for (const std::string& link : local_.links) {
+        console_.Line("  link     " + link + ": a symbolic link; not synced and not followed");
+    }
     for (const std::string& unreadable : local_.unreadable) {
         ++summary_.failed;
         console_.Error("  failed   " + unreadable);

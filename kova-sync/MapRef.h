@@ -43,4 +43,10 @@ inline MapRef CopyWithout(const MapRef& map, std::initializer_list<const wchar_t
     return copy;
 }
 
+// The name the item is shown under: its display name, else its file name.
+inline std::wstring DisplayName(const MapRef& map) {
+    const std::wstring name = map.String(L"DisplayName");
+    return name.empty() ? map.String(L"FileName") : name;
+}
+
 } // namespace KovaSync

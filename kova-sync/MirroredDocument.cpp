@@ -60,7 +60,7 @@ MirroredDocument FindMirroredDocument(const fs::path& file) {
     if (!document) {
         throw notSynced();
     }
-    return {path, *main, std::move(folder), std::move(*document)};
+    return {*root, path, *main, std::move(folder), std::move(*document)};
 }
 
 } // namespace KovaSync

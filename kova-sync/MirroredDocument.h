@@ -9,6 +9,7 @@
 namespace KovaSync {
 
 struct MirroredDocument {
+    std::filesystem::path root; // the mirror's directory
     std::filesystem::path file;
     JournalItem mainFolder;
     JournalItem folder; // the document's folder; the main folder for a file at the mirror's root

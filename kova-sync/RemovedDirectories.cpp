@@ -104,6 +104,23 @@ bool SyncPass::SendRemovedDirectory(const JournalItem& folder, const std::string
     return true;
 }
 
+void SyncPass::SendHeldRemovedDirectories() {
+    for (const auto& [id, shown] : heldRemovedDirectories_) {
+        const std::optional<JournalItem> folder = journal_.Find(id);
+        if (!folder) {
+            continue;
+        }
+        bool unchanged = false;
+        ForItem(shown, folder->map, kFolderIssue, [&] { unchanged = UnchangedOnServer(*folder); });
+        if (unchanged) {
+            SendFolderDeletion(*folder, shown);
+        } else {
+            console_.Line("  kept     folder " + shown +
+                          ": it changed on the server since the last pass; it comes back at the next pass");
+        }
+    }
+}
+
 bool SyncPass::SendFolderDeletion(const JournalItem& folder, const std::string& shown) {
     bool deleted = false;
     ForItem(shown, folder.map, kFolderIssue, [&] {

@@ -2,7 +2,8 @@
 
 namespace KovaSync {
 
-Database::Database(const std::filesystem::path& file, const char* setup) {
+Database::Database(const std::filesystem::path& file, const char* setup,
+                   const std::function<void(Database&)>& upgrade) {
     if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
         const std::string message = db_ == nullptr ? "out of memory" : sqlite3_errmsg(db_);
@@ -13,6 +14,9 @@ Database::Database(const std::filesystem::path& file, const char* setup) {
     sqlite3_busy_timeout(db_, 5000);
     try {
         Execute(setup);
+        if (upgrade) {
+            upgrade(*this);
+        }
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -30,6 +34,17 @@ void Database::Execute(const char* sql) {
         sqlite3_free(error);
         throw SqliteError("journal: " + message);
     }
+}
+
+void Database::AddColumnIfMissing(const char* table, const char* column, const char* type) {
+    {
+        Statement exists(*this, "SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
+        exists.Bind(1, std::string_view(table)).Bind(2, std::string_view(column));
+        if (exists.Step()) {
+            return;
+        }
+    }
+    Execute(("ALTER TABLE " + std::string(table) + " ADD COLUMN " + column + " " + type).c_str());
 }
 
 void Database::Fail(const std::string& what) const {

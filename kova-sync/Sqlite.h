@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,14 +22,18 @@ public:
 
 class Database {
 public:
-    // Opens (and creates) the database file, then runs the setup statements (pragmas, tables).
-    Database(const std::filesystem::path& file, const char* setup);
+    // Opens (and creates) the database file, then runs the setup statements (pragmas, tables) and
+    // the upgrade of a database that an earlier version wrote.
+    Database(const std::filesystem::path& file, const char* setup,
+             const std::function<void(Database&)>& upgrade = nullptr);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
     // Runs SQL without results (one or more statements).
     void Execute(const char* sql);
+    // Adds the column to the table unless the table has it already.
+    void AddColumnIfMissing(const char* table, const char* column, const char* type);
     sqlite3* handle() const { return db_; }
     [[noreturn]] void Fail(const std::string& what) const;
 

@@ -4,6 +4,7 @@
 #include "kova-sync/EarlierLayout.h"
 #include "kova-sync/ExitCodes.h"
 #include "kova-sync/LogLine.h"
+#include "kova-sync/MirrorLock.h"
 #include "kova-sync/PassLog.h"
 #include "kova-sync/PluginHost.h"
 #include "kova-sync/RegisteredFilter.h"
@@ -11,6 +12,7 @@
 #include "kova-sync/SyncPass.h"
 
 #include <csignal>
+#include <ctime>
 #include <optional>
 #include <regex>
 
@@ -42,6 +44,22 @@ std::optional<std::string> StoredStartPoint(Journal& journal) {
     return Platform::WideToUtf8(original);
 }
 
+// Whether the journal's file is damaged (not one a disk that is full or read-only refuses).
+bool IsDamaged(const SqliteError& error) {
+    const std::string text = error.what();
+    return text.find("not a database") != std::string::npos || text.find("malformed") != std::string::npos;
+}
+
+// A damaged journal: the way back is a journal made afresh.
+void TellTheWayBack(const Mirror& mirror, Console& console, const SyncArguments& arguments,
+                    const SqliteError& error, const std::string& done) {
+    console.Error("kova-sync: the mirror's journal " + mirror.JournalFile().string() + " cannot be read (" +
+                  error.what() + "); " + done +
+                  ". To make it again from the server's listing, keeping every file of the mirror, run:\n"
+                  "  kova-sync sync " +
+                  arguments.startPoint + " --into " + mirror.root().string() + " --readopt");
+}
+
 int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& console,
             const SyncArguments& arguments) {
     Host::LSShutdownInformer* informer = Host::LSShutdownInformer::Create();
@@ -50,7 +68,8 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
     int status = kExitSynced;
     try {
         SyncPass pass(filter, informer, mirror, journal, console,
-                      PassOptions{arguments.allowMassDelete, arguments.downloadOnly},
+                      PassOptions{arguments.allowMassDelete, arguments.downloadOnly, arguments.readopt,
+                                  arguments.sendUnmatched},
                       FileRules::FromSettings());
         const PassSummary summary = pass.Run(Platform::Utf8ToWide(arguments.startPoint));
         console.Line(SummaryLine(summary));
@@ -78,6 +97,12 @@ int RunPass(ILSSyncFilter2* filter, Mirror& mirror, Journal& journal, Console& c
         console.Error("Stopped: the pass was interrupted. What it synced is kept; the next pass goes on "
                       "from there.");
         status = kExitStopped;
+    } catch (const SqliteError& error) {
+        if (!IsDamaged(error)) {
+            throw;
+        }
+        TellTheWayBack(mirror, console, arguments, error, "the pass stopped there");
+        status = kExitNotRun;
     } catch (const std::regex_error& error) {
         console.Error(
             std::string("kova-sync: MeridioSync.ExcludeFileRegEx holds a pattern that is not valid: ") +
@@ -109,10 +134,51 @@ void RemoveWhatAFailedFirstPassMade(const Mirror& mirror, bool madeRoot) {
     }
 }
 
+// The journal, or none when it cannot be read: the user is told the way back.
+std::optional<Journal> OpenJournal(const Mirror& mirror, Console& console, const SyncArguments& arguments) {
+    try {
+        return std::optional<Journal>(std::in_place, mirror.JournalFile());
+    } catch (const SqliteError& error) {
+        if (!IsDamaged(error)) {
+            throw;
+        }
+        TellTheWayBack(mirror, console, arguments, error, "nothing was changed");
+        return std::nullopt;
+    }
+}
+
+// Puts the journal and its write-ahead files aside under a dated name, for a journal made afresh.
+void PutJournalAside(const Mirror& mirror, Console& console) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        fs::path file = mirror.JournalFile();
+        file += suffix;
+        if (fs::exists(file)) {
+            fs::path aside = mirror.JournalFile();
+            aside += std::string(".put-aside-") + stamp + suffix;
+            fs::rename(file, aside);
+            if (*suffix == '\0') {
+                console.Line("The earlier journal was put aside as " + aside.string() + ".");
+            }
+        }
+    }
+}
+
 int RunInMirror(ILSSyncFilter2* filter, Mirror& mirror, Mirror::Kind kind, Console& console,
                 const SyncArguments& arguments, bool& firstPass) {
-    Journal journal(mirror.JournalFile());
-    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder()) {
+    if (arguments.readopt) {
+        PutJournalAside(mirror, console);
+    }
+    std::optional<Journal> opened = OpenJournal(mirror, console, arguments);
+    if (!opened) {
+        return kExitNotRun;
+    }
+    Journal& journal = *opened;
+    if (kind == Mirror::Kind::EarlierLayout && !journal.MainFolder() && !arguments.readopt) {
         const Adopted adopted = AdoptEarlierLayout(mirror.root(), journal);
         console.Line("Adopted the mirror's earlier layout: " + std::to_string(adopted.folders) +
                      " folders, " + std::to_string(adopted.documents) +
@@ -150,8 +216,13 @@ int Sync(const SyncArguments& arguments) {
         console.Error("kova-sync: " + mirror.root().string() + " is not a directory.");
         return kExitNotRun;
     }
+    // A pass already running on the mirror is found before anything is looked at or changed.
+    std::optional<MirrorLock> lock;
+    if (fs::is_directory(mirror.root() / Mirror::kHiddenFolder)) {
+        lock.emplace(mirror.root());
+    }
     const Mirror::Kind kind = mirror.Inspect();
-    if (kind == Mirror::Kind::Foreign) {
+    if (kind == Mirror::Kind::Foreign && !arguments.readopt) {
         console.Error("kova-sync: " + mirror.root().string() +
                       " already holds files and is not a kova-sync mirror; nothing was changed. Give --into "
                       "a new or empty directory, or one kova-sync mirrored before.");
@@ -163,9 +234,12 @@ int Sync(const SyncArguments& arguments) {
 
     const bool madeRoot = !fs::exists(mirror.root());
     mirror.Prepare();
+    if (!lock) {
+        lock.emplace(mirror.root());
+    }
     bool firstPass = false;
     const int status = RunInMirror(filter.get(), mirror, kind, console, arguments, firstPass);
-    if (firstPass && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {
+    if (firstPass && !arguments.readopt && status == kExitNotRun && HoldsOnlyTheHiddenFolder(mirror)) {
         RemoveWhatAFailedFirstPassMade(mirror, madeRoot);
     }
     return status;

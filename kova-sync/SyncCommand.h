@@ -11,6 +11,8 @@ struct SyncArguments {
     std::string into;
     bool allowMassDelete = false;
     bool downloadOnly = false;
+    bool readopt = false;       // the journal made afresh from the server's listing
+    bool sendUnmatched = false; // with readopt: files the server does not hold go up as new
 };
 
 int Sync(const SyncArguments& arguments);

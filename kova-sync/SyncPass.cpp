@@ -6,6 +6,7 @@
 #include "kova-sync/HostCalls.h"
 #include "kova-sync/PluginHost.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace KovaSync {
@@ -13,20 +14,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Copies what the filter wrote on a fresh map onto the stored one.
-void CopyProperties(const MapRef& from, const MapRef& to) {
-    for (const Host::Property& property : from->Properties()) {
-        to->Set(property.name, property.value);
+std::vector<std::wstring> NamesOf(const MapRef& map) {
+    std::vector<std::wstring> names;
+    for (const Host::Property& property : map->Properties()) {
+        names.push_back(property.name);
     }
+    return names;
+}
+
+// Copies the listing onto the stored map. What the item's last listing gave and this one no longer
+// gives (a lock that was removed, say) goes from the map; the item then keeps this listing's names.
+void TakeListing(const MapRef& listed, std::vector<std::wstring> names, MapRef& work, JournalItem& item) {
+    if (item.listedNames) {
+        for (const std::wstring& name : *item.listedNames) {
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                work->Remove(name.c_str());
+            }
+        }
+    }
+    for (const Host::Property& property : listed->Properties()) {
+        work->Set(property.name, property.value);
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    item.listedNames = std::move(names);
 }
 
 std::string Join(const std::string& shown, const std::string& name) {
     return JoinShown(shown, name);
-}
-
-std::wstring DisplayName(const MapRef& map) {
-    const std::wstring name = map.String(L"DisplayName");
-    return name.empty() ? map.String(L"FileName") : name;
 }
 
 std::wstring Lower(std::wstring text) {
@@ -41,7 +56,8 @@ std::wstring Lower(std::wstring text) {
 SyncPass::SyncPass(ILSSyncFilter2* filter, Host::LSShutdownInformer* informer, Mirror& mirror,
                    Journal& journal, Console& console, PassOptions options, FileRules rules)
     : filter_(filter), deletions_(filter), informer_(informer), mirror_(mirror), journal_(journal),
-      console_(console), options_(options), rules_(std::move(rules)), host_(filter, informer) {}
+      console_(console), options_(options), rules_(std::move(rules)), host_(filter, informer),
+      pending_(journal.database()) {}
 
 PassSummary SyncPass::Run(const std::wstring& startPoint) {
     ILSNeedsShutdownInfoPtr needsShutdown(filter_);
@@ -65,9 +81,21 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
     mainMap_ = mainFolder.map;
     Check(filter_->raw_StartSync(0, mainFolder.map.get()), "raw_StartSync");
     try {
+        for (const FolderRename& rename : local_.folderRenames) {
+            RenameFolder(rename);
+        }
         if (!options_.downloadOnly) {
             for (const Relocation& relocation : local_.relocations) {
-                Relocate(relocation);
+                if (!Relocate(relocation)) {
+                    // A deletion and a new file, or for a file over the size limit, an excluded one.
+                    local_.folders[relocation.fromFolder].documents[relocation.document] =
+                        LocalState::Missing;
+                    if (relocation.oversized) {
+                        local_.excluded.push_back(relocation.file.excludedNote);
+                    } else {
+                        local_.folders[relocation.toFolder].newFiles.push_back(relocation.file);
+                    }
+                }
             }
         }
         NoteVisited(mainFolder.map, L"Mavisto.FolderLocation");
@@ -80,6 +108,8 @@ PassSummary SyncPass::Run(const std::wstring& startPoint) {
             folders.pop_front();
             ForItem(visit.shown, visit.folder.map, kFolderIssue, [&] { SyncFolder(visit, folders); });
         }
+        SendHeldRemovedDirectories();
+        SendOrphanEdits();
         ApplyRemovals(documentsBefore);
         ReportLocalNotes();
     } catch (const HostCallError& error) {
@@ -113,7 +143,7 @@ JournalItem SyncPass::MainFolder(const std::wstring& startPoint) {
     if (FAILED(hr)) {
         throw HostCallError{"raw_SetSyncStartPointByString", hr, shown, message};
     }
-    JournalItem folder{{0, std::nullopt, true, {}, "", std::nullopt}, MapRef()};
+    JournalItem folder{{0, std::nullopt, true, {}, "", std::nullopt, {}}, MapRef(), std::nullopt};
     Check(filter_->raw_GetItemBasicProps(0, folder.map.get()), "raw_GetItemBasicProps");
     Check(filter_->raw_SetItemProperties(0, folder.map.get()), "raw_SetItemProperties");
     folder.uniqueId = folder.map.String(kUniqueId);
@@ -141,10 +171,10 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
         names.Take(Mirror::kHiddenFolder);
     }
     // Files the journal does not know are the user's: no document takes their names.
-    if (fs::is_directory(visit.directory)) {
-        for (const fs::directory_entry& entry : fs::directory_iterator(visit.directory)) {
-            names.Take(entry.path().filename().string());
-        }
+    std::error_code unreadable;
+    for (fs::directory_iterator entry(visit.directory, unreadable);
+         !unreadable && entry != fs::directory_iterator(); entry.increment(unreadable)) {
+        names.Take(entry->path().filename().string());
     }
 
     bool complete = true;
@@ -157,7 +187,9 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
     for (USHORT index = 0; index < count; ++index) {
         SyncSubFolder(index, visit, stored, names, next, complete);
     }
+    TakeServerMoves(visit, stored, names);
     SendLocalChanges(visit, stored, names, next, complete);
+    listedByName_ = {0, {}};
     // The local changes that went up are in the listing from here on.
     Check(filter_->raw_PreContentSyncFolderUpdate(visit.folder.map.get(), VARIANT_FALSE, VARIANT_FALSE),
           "raw_PreContentSyncFolderUpdate");
@@ -176,6 +208,7 @@ void SyncPass::SyncFolder(Visit& visit, std::deque<Visit>& next) {
 }
 
 void SyncPass::Bind(const MapRef& folder) {
+    listedByName_ = {0, {}}; // a listing's indexes hold until the next one
     Check(filter_->raw_SetSyncStartPoint(folder.get(), VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, 0,
                                          VARIANT_FALSE),
           "raw_SetSyncStartPoint");
@@ -203,7 +236,20 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
     }
     NoteVisited(listed, L"Mavisto.RepositoryLocation");
     bool isNew = found == stored.folders.end();
+    if (!isNew) {
+        const auto changes = local_.folders.find(found->second.id);
+        if (changes != local_.folders.end() && !changes->second.unreadable.empty()) {
+            stored.folders.erase(found); // reported by the scan; left as it is on both sides
+            return;
+        }
+    }
     std::string localName = isNew ? std::string() : found->second.localName;
+    std::optional<std::int64_t> createdFrom; // the pending row of a folder a cut-short pass created
+    if (!isNew && !options_.downloadOnly && local_.folders[found->second.id].holdsMovedFiles) {
+        heldRemovedDirectories_.emplace_back(found->second.id, Join(parent.shown, localName));
+        stored.folders.erase(found);
+        return;
+    }
     if (!isNew && !options_.downloadOnly && DirectoryMissing(found->second.id)) {
         const bool comesBack =
             SendRemovedDirectory(journal_.Load(found->second), Join(parent.shown, localName));
@@ -213,14 +259,17 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         }
         isNew = true; // under its name, as it is on the server
     } else if (isNew) {
-        localName = names.Claim(DisplayName(listed), false);
+        const std::optional<std::string> local = LocalDirectoryOf(parent, listed, createdFrom);
+        localName = local ? *local : names.Claim(DisplayName(listed), false);
     }
-    JournalItem folder =
-        isNew ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt}, listed}
-              : journal_.Load(found->second);
+    JournalItem folder = isNew
+                             ? JournalItem{{0, parent.folder.id, true, uniqueId, localName, std::nullopt, {}},
+                                           listed,
+                                           std::nullopt}
+                             : journal_.Load(found->second);
     MapRef work = isNew ? listed : CopyWithout(folder.map, {kFolderIssue});
+    TakeListing(listed, NamesOf(listed), work, folder);
     if (!isNew) {
-        CopyProperties(listed, work);
         stored.folders.erase(found);
     }
     const std::string shown = Join(parent.shown, folder.localName);
@@ -228,9 +277,10 @@ void SyncPass::SyncSubFolder(USHORT index, const Visit& parent, Stored& stored, 
         Check(filter_->raw_SetSubFolderProperties(index, work.get()), "raw_SetSubFolderProperties");
         const fs::path directory = parent.directory / folder.localName;
         fs::create_directories(directory);
+        folder.local = Look(directory).local;
         folder.map = work;
         if (isNew) {
-            folder.id = journal_.Insert(folder);
+            folder.id = RecordSent(folder, createdFrom);
         } else {
             journal_.Update(folder);
         }
@@ -269,12 +319,22 @@ void SyncPass::SyncDocument(USHORT index, const Visit& parent, Stored& stored, D
         return;
     }
     // The stored map as the local side of this pass left it.
-    JournalItem document = isNew ? JournalItem{{0, parent.folder.id, false, uniqueId,
-                                                names.Claim(DisplayName(listed), true), std::nullopt},
-                                               listed}
+    JournalItem document = isNew ? JournalItem{{0,
+                                                parent.folder.id,
+                                                false,
+                                                uniqueId,
+                                                names.Claim(DisplayName(listed), true),
+                                                std::nullopt,
+                                                {}},
+                                               listed,
+                                               std::nullopt}
                                  : journal_.Load(found->second);
     if (!isNew) {
         stored.documents.erase(found);
+    }
+    if (!isNew && !plan && (state == changes.documents.end() || state->second == LocalState::Unchanged)) {
+        ForItem(Join(parent.shown, document.localName), document.map, kDocumentIssue,
+                [&] { FollowServerRename(parent, document, listed, names); });
     }
     MapRef work = isNew ? listed : CopyWithout(document.map, {kDocumentIssue, kUnchangedMarker});
     if (!isNew) {
@@ -288,18 +348,25 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
                             bool isNew, const MapRef& listed, const Plan* plan) {
     const std::string shown = Join(parent.shown, document.localName);
     const fs::path file = parent.directory / document.localName;
+    // The file as the last pass left it, when it is to be there: a document this pass did not plan.
+    const std::optional<ContentState> expected = isNew || plan ? std::nullopt : document.content;
     LONG change = kNoChange;
     if (!isNew && !plan) {
         Check(filter_->raw_HasChanges(index, work.get(), &change), "raw_HasChanges");
+        if (ServerChanged(change)) {
+            OnlyTheLockChanged(index, work, change); // then the new lock state is all that is taken
+        }
     }
     const bool sentUp = plan && plan->kind == Plan::Kind::SentUp;
     const bool download = !sentUp && (isNew || plan || ServerChanged(change));
     fs::path partial;
     std::chrono::steady_clock::time_point started;
     if (download || sentUp) {
-        if (!isNew) {
-            CopyProperties(listed, work);
-        }
+        // What the filter writes from the listing counts as listed too (the lock holder, say).
+        std::vector<std::wstring> names = NamesOf(listed);
+        const std::vector<std::wstring> written = NamesOf(ListingProperties(index));
+        names.insert(names.end(), written.begin(), written.end());
+        TakeListing(listed, std::move(names), work, document);
         if (download) {
             partial = mirror_.TemporaryFile();
             console_.Status("  downloading " + shown);
@@ -328,7 +395,13 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
     }
     if (download) {
         fs::create_directories(parent.directory);
+        if (!MayReplace(parent, document.localName, expected)) {
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            return;
+        }
         fs::rename(partial, file); // keeps the modification time the content state holds
+        document.local = Look(file).local;
     }
     // Most documents of a pass changed on neither side: their row stays as it is.
     const bool sameState = !isNew && !download && !sentUp && document.map->HasSameProperties(*work.get());
@@ -353,6 +426,29 @@ void SyncPass::TakeDocument(USHORT index, const Visit& parent, JournalItem& docu
 
 // Items of the folder that the listing no longer names and that the filter reports deleted on the
 // server; they are removed once the whole tree was listed.
+bool SyncPass::OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change) {
+    const wchar_t* const checkoutUser = L"ows-CheckoutUser";
+    MapRef relocked = CopyWithout(work, {checkoutUser});
+    const std::wstring holder = ListingProperties(index).String(checkoutUser);
+    if (!holder.empty()) {
+        relocked->Set(checkoutUser, holder);
+    }
+    LONG withListedLock = change;
+    Check(filter_->raw_HasChanges(index, relocked.get(), &withListedLock), "raw_HasChanges");
+    if (ServerChanged(withListedLock)) {
+        return false;
+    }
+    work = relocked;
+    change = withListedLock;
+    return true;
+}
+
+MapRef SyncPass::ListingProperties(USHORT index) {
+    MapRef written;
+    Check(filter_->raw_SetItemProperties(index, written.get()), "raw_SetItemProperties");
+    return written;
+}
+
 void SyncPass::PlanRemovals(const Visit& parent, Stored& stored) {
     for (auto* kind : {&stored.folders, &stored.documents}) {
         for (auto& [uniqueId, entry] : *kind) {
@@ -374,7 +470,9 @@ bool SyncPass::IsDeleted(const JournalItem& item, const std::string& shown) {
     }
     const std::wstring key = item.map.String(keyProperty_);
     if (key.empty()) {
-        return false;
+        // A folder made here has no key until a listing names it: a whole listing that does not name
+        // it tells that it is gone.
+        return item.isFolder && item.parent;
     }
     const HRESULT hr = deletions_->raw_IsDeleted(_bstr_t(key.c_str()), item.isFolder ? 1 : 0);
     if (FAILED(hr)) {
@@ -390,7 +488,7 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
     for (const Removal& removal : removals_) {
         documents += removal.documents;
     }
-    if (documents > kMassDeleteFloor && documents * 2 > documentsBefore && !options_.allowMassDelete) {
+    if (documents * 2 > documentsBefore && !options_.allowMassDelete) {
         summary_.heldRemovals = documents;
         console_.Error("kova-sync: not removing " + std::to_string(documents) + " of the mirror's " +
                        std::to_string(documentsBefore) + " documents: the server listed " +
@@ -400,6 +498,10 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
         return;
     }
     for (const Removal& removal : removals_) {
+        const std::optional<JournalItem> now = journal_.Find(removal.item.id);
+        if (!now || now->parent != removal.item.parent) {
+            continue; // moved on the server into a folder listed later in the pass
+        }
         ForItem(removal.shown, removal.item.map, removal.item.isFolder ? kFolderIssue : kDocumentIssue, [&] {
             if (removal.item.isFolder) {
                 RemoveFolder(removal.item, removal.path, removal.shown);
@@ -410,20 +512,35 @@ void SyncPass::ApplyRemovals(std::int64_t documentsBefore) {
     }
 }
 
-// A file changed here since its last sync is kept (no longer synced) rather than lost.
+// A file changed here since its last sync is kept rather than lost; the next pass sends it as a new
+// file.
 void SyncPass::RemoveDocument(const JournalEntry& document, const fs::path& file, const std::string& shown) {
-    if (document.content && fs::exists(file) && !SameSizeAndTime(file, *document.content)) {
-        console_.Line("  kept     " + shown + ": changed here since the last sync, no longer synced");
+    const PathStatus now = Look(file);
+    if (now.type == fs::file_type::regular && document.content &&
+        (now.content.size != document.content->size ||
+         now.content.modifiedNs != document.content->modifiedNs)) {
+        ++summary_.failed;
+        console_.Error("  kept     " + shown +
+                       ": deleted on the server, but changed here since the last sync; it goes up as a new "
+                       "document at the next pass");
     } else {
-        fs::remove(file);
+        if (now.type == fs::file_type::regular) {
+            fs::remove(file); // a link or a directory under its name is left alone
+        }
         console_.Line("  removed  " + shown);
     }
     journal_.Remove(document.id);
     ++summary_.removed;
 }
 
-// The folder's synced documents and folders go; the directory stays while it holds other files.
+// The folder's synced documents and folders go; the directory stays while it holds other files. A
+// link that stands in its place is not removed through.
 void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& directory, const std::string& shown) {
+    if (Look(directory).type == fs::file_type::symlink) {
+        console_.Line("  kept     " + shown + ": a symbolic link stands in its place; it is not followed");
+        journal_.Remove(folder.id);
+        return;
+    }
     for (const JournalEntry& child : journal_.Entries(folder.id)) {
         const fs::path path = directory / child.localName;
         const std::string childShown = Join(shown, child.localName);
@@ -436,7 +553,10 @@ void SyncPass::RemoveFolder(const JournalEntry& folder, const fs::path& director
     std::error_code notEmpty;
     fs::remove(directory, notEmpty);
     if (notEmpty && fs::exists(directory)) {
-        console_.Line("  kept     folder " + shown + ": it holds files that were not synced");
+        ++summary_.failed;
+        console_.Error("  kept     folder " + shown +
+                       ": deleted on the server, but it holds files changed or made here; it goes up again "
+                       "with them at the next pass");
     } else {
         console_.Line("  removed  folder " + shown);
     }

@@ -2,8 +2,10 @@
 // first registration of the repository from the start point, then for every folder its listing, the
 // local changes of its directory sent up (new versions, new documents, deletions, new folders, removed
 // folders that did not change on the server), the listing again, the server's changes taken down
-// (downloads, properties, deletions), and the end of the pass. Renames and moves between folders go first.
-// What the pass learns goes into the journal, item by item, once the item's content is in place on both
+// (downloads, properties, deletions), and the end of the pass. Renames and moves between folders go
+// first; documents the server moved into a folder follow when it is listed; removed directories whose
+// documents moved out, and edits of documents gone from their folder, are dealt with at the end. What
+// the pass learns goes into the journal, item by item, once the item's content is in place on both
 // sides.
 #pragma once
 
@@ -18,6 +20,7 @@
 #include "kova-sync/LocalNames.h"
 #include "kova-sync/Messages.h"
 #include "kova-sync/Mirror.h"
+#include "kova-sync/PendingSends.h"
 
 #include <deque>
 #include <filesystem>
@@ -29,16 +32,17 @@
 
 namespace KovaSync {
 
-// More deletions than this in one pass, and more than half of the mirror's documents, are held back
-// (on either side).
-constexpr std::int64_t kMassDeleteFloor = 10;
-
 // The user stopped the pass (Ctrl-C).
 struct PassInterrupted {};
 
 struct PassOptions {
     bool allowMassDelete = false;
     bool downloadOnly = false; // local changes stay local; a local edit is never overwritten
+    // A journal made afresh from the server's listing for a mirror that holds files: each local file
+    // is paired with the listed document of its content; the others are kept as conflict copies, or
+    // sent as new files and folders with sendUnmatched.
+    bool readopt = false;
+    bool sendUnmatched = false;
 };
 
 class SyncPass {
@@ -91,6 +95,11 @@ private:
     // Downloads (or, for content that went up, takes as local) the listed document and stores it.
     void TakeDocument(USHORT index, const Visit& parent, JournalItem& document, MapRef& work, bool isNew,
                       const MapRef& listed, const Plan* plan);
+    // Whether the document's change on the server is a lock that came or went and nothing else (a
+    // checkout here, say); then work takes the listed lock holder and change what is left.
+    bool OnlyTheLockChanged(USHORT index, MapRef& work, LONG& change);
+    // What the filter writes on an item from the bound folder's listing, on a map of their own.
+    MapRef ListingProperties(USHORT index);
     void PlanRemovals(const Visit& parent, Stored& stored);
     bool IsDeleted(const JournalItem& item, const std::string& shown);
     void ApplyRemovals(std::int64_t documentsBefore);
@@ -102,7 +111,15 @@ private:
     // The local side (LocalSend.cpp).
     // Whether the local deletions are too many to carry out without --allow-mass-delete.
     bool HoldsLocalDeletions(std::int64_t documentsBefore);
-    void Relocate(const Relocation& relocation);
+    // True when the document was renamed or moved on the server.
+    bool Relocate(const Relocation& relocation);
+    // A new file of the visited folder that is a document's file moved here with a new directory:
+    // true when the document moved on the server.
+    bool TakePendingMove(const Visit& visit, Stored& stored, const LocalFile& file, bool oversized);
+    // Removed directories whose documents moved out in this pass are deleted at its end.
+    void SendHeldRemovedDirectories();
+    // The synced folder whose directory was renamed here keeps its container (FolderRename.cpp).
+    void RenameFolder(const FolderRename& rename);
     // The folder's path as shown, "." for the main folder.
     std::string ShownPath(const JournalItem& folder);
     // The listed documents of the bound folder by UniqueId, with their index; complete as above.
@@ -113,9 +130,69 @@ private:
     void SendChangedDocument(const Visit& visit, JournalItem& document, USHORT index, const LocalFile& file);
     void SendDeletion(const Visit& visit, Stored& stored, JournalItem& document, USHORT index);
     // A new document from the file; gives the journal entry.
-    std::optional<JournalItem> SendNewFile(const Visit& visit, const LocalFile& file, const std::string& why);
+    std::optional<JournalItem> SendNewFile(const Visit& visit, const Stored& stored, const LocalFile& file,
+                                           const std::string& why);
     void SendNewFolder(const Visit& visit, const std::string& name, DirectoryNames& names,
                        std::deque<Visit>& next);
+
+    // Sends a cut-short pass may have made (ResumedSends.cpp).
+    // Stores the item the server made in one transaction with the end of its pending row.
+    std::int64_t RecordSent(const JournalItem& item, std::optional<std::int64_t> pendingId);
+    // The document a cut-short pass made from the file, found in the bound folder's listing and
+    // stored in the journal; none when the listing holds none.
+    // Without a pending row, a listed document of the file's name and content is taken: a download a
+    // cut-short pass did not record.
+    std::optional<JournalItem> AdoptSentFile(const Visit& visit, const Stored& stored, const LocalFile& file,
+                                             const std::optional<PendingSend>& pending);
+    // The bound folder's listed documents by their names (file name, title, local name), made once
+    // per folder.
+    const std::multimap<std::string, std::pair<USHORT, MapRef>>& ListedByName(const Visit& visit);
+    // The new local directory a listed folder the journal does not know takes: the one a cut-short
+    // pass created it from (pendingId is then its row), or one of its name; it is then no longer new.
+    std::optional<std::string> LocalDirectoryOf(const Visit& parent, const MapRef& listed,
+                                                std::optional<std::int64_t>& pendingId);
+    // The document a cut-short pass moved into the destination folder, found there and stored; false
+    // when the destination's listing does not hold it.
+    bool AdoptMove(JournalItem& document, const JournalItem& destination, const Relocation& relocation,
+                   std::int64_t pendingId);
+    // Whether the folder's listing names the document; the folder is bound after it.
+    bool Lists(const JournalItem& folder, const std::wstring& uniqueId);
+    // The content hash of the listed document's current version, downloaded into copy.
+    std::string ServerContent(USHORT index, const MapRef& listed, std::filesystem::path& copy);
+    // Ends a move a cut-short pass took half way: the document is in the destination already and
+    // still in the source, whose reference goes.
+    void FinishMove(JournalItem& document, const JournalItem& source, const JournalItem& destination,
+                    const Relocation& relocation, std::int64_t pendingId);
+    // Whether the listed document's current version holds the content of that hash; the download it
+    // takes is kept in copy when it does and copy is given.
+    bool ServerHolds(USHORT index, const MapRef& listed, const std::string& hash,
+                     std::filesystem::path* copy = nullptr);
+    // What the server's current version of a document whose file changed here holds.
+    enum class ServerSide {
+        SameAsFile,   // the file's bytes: the pair is stored as synced, no conflict
+        AsLastSynced, // what the last pass synced: only the file changed
+        Changed,      // something else: a conflict
+    };
+    ServerSide CompareWithServer(const Visit& visit, const JournalItem& document, USHORT index,
+                                 const LocalFile& file);
+
+    // Re-adoption of a mirror from the server's listing (Readopt.cpp).
+    // Pairs the new files of the visited folder with the unknown listed documents of their content;
+    // the files and directories left over are kept under conflict names unless they are to be sent.
+    void Readopt(const Visit& visit, Stored& stored, DirectoryNames& names, FolderChanges& changes);
+    // Keeps the files of the directory and below under conflict names: they are not synced.
+    void KeepUnmatchedBelow(const Visit& directory);
+
+    // What the server did to documents (ServerMoves.cpp).
+    // Listed documents of the visited folder that the journal holds in another folder were moved there
+    // on the server: their files follow, and an edit of one goes to it.
+    void TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names);
+    // A title changed on the server renames the file, when it is unchanged here.
+    void FollowServerRename(const Visit& visit, JournalItem& document, const MapRef& listed,
+                            DirectoryNames& names);
+    // Edits of documents gone from their folder's listing that no other folder's listing took: each
+    // goes up as a new document of its folder.
+    void SendOrphanEdits();
 
     // Removed directories (RemovedDirectories.cpp).
     // What becomes of a listed folder whose directory is gone here, decided before its parent's
@@ -140,6 +217,13 @@ private:
     bool SendFolderDeletion(const JournalItem& folder, const std::string& shown);
     // Keeps the local file under a conflict name; the server's version then takes its place.
     void KeepConflictCopy(const Visit& visit, const JournalItem& document);
+    // Moves the local file aside under a free conflict name, which it gives.
+    std::string MoveAside(const Visit& visit, const std::string& localName);
+    // Whether a download may take the name: what stands there now is what the pass expects (the file
+    // as last synced, or nothing), looked at again just before (LookAgain.cpp). A file saved there
+    // meanwhile is moved aside as a conflict copy first; anything else there is left as it is.
+    bool MayReplace(const Visit& visit, const std::string& localName,
+                    const std::optional<ContentState>& expected);
     void Refused(JournalItem& document, const std::string& shown, const std::string& what,
                  const std::string& reason, const std::string& hash);
     // A copy of the file to send, when it still holds the content the scan saw.
@@ -167,11 +251,15 @@ private:
     HostChanges host_;
     MapRef mainMap_;
     LocalChanges local_;
+    PendingSends pending_;
+    std::pair<std::int64_t, std::multimap<std::string, std::pair<USHORT, MapRef>>> listedByName_{0, {}};
     std::map<std::int64_t, Plan> plans_;                          // by journal id
     std::map<std::int64_t, RemovedDirectory> removedDirectories_; // by journal id
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
     std::vector<Removal> removals_;
+    std::vector<std::pair<std::int64_t, std::string>> heldRemovedDirectories_; // journal id, shown
+    std::vector<std::pair<std::int64_t, std::int64_t>> orphanEdits_; // journal ids: document, its folder
     PassSummary summary_;
 };
 

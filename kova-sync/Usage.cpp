@@ -17,7 +17,8 @@ const char* const kExitCodesHelp =
     "  1    the pass completed, but some items failed (each is listed)\n"
     "  2    nothing was done: bad arguments, no registration or settings, the\n"
     "       login or the main folder's listing failed, the directory holds\n"
-    "       other files or mirrors another start point; or a pass held its\n"
+    "       other files or mirrors another start point, another pass runs on\n"
+    "       the mirror, the journal cannot be read; or a pass held its\n"
     "       removals back\n"
     "  130  stopped by Ctrl-C; the next pass goes on from there\n";
 

@@ -82,6 +82,16 @@ protected:
         ASSERT_EQ(Run({"config", "set", "MeridioSync.UserPassword", "Demo & Co 2024"}).exitCode, 0);
     }
 
+    // Stops the server and removes its content and the mirror, for a test that serves again afresh.
+    void Reset() {
+        if (server_) {
+            server_->Stop();
+            server_.reset();
+        }
+        fs::remove_all(Content());
+        fs::remove_all(MirrorDir());
+    }
+
     fs::path Content() const { return work_.path() / "content"; }
     fs::path MirrorDir() const { return work_.path() / "mirror"; }
     std::string StartPoint() const {

@@ -9,21 +9,6 @@ namespace {
 
 using ::testing::HasSubstr;
 
-const char* const kLaterDate = "2024-03-01T10:00:00Z";
-
-// A new document in the container, saved there by someone else.
-void AddDocumentTo(DemoMeridio::Repository& repository, long containerId, const std::string& file,
-                   const std::string& content) {
-    DemoMeridio::Document document;
-    document.title = fs::path(file).stem().string();
-    document.createdBy = "Anna";
-    document.created = kLaterDate;
-    document.versions.push_back({1, file, kLaterDate, "Anna"});
-    document.content = content;
-    const long id = repository.AddNewDocument(std::move(document));
-    repository.FindContainer(containerId)->documentIds.push_back(id);
-}
-
 struct ServerChangeCase {
     const char* label;
     const char* inSub; // more of Sub, its files below "lib/sub/"

@@ -10,6 +10,23 @@
 
 namespace KovaSyncTest {
 
+// When someone else changed something on the server, after the mirror's first pass.
+inline const char* const kLaterDate = "2024-03-01T10:00:00Z";
+
+// A new document in the container, saved there by someone else; gives its id.
+inline long AddDocumentTo(DemoMeridio::Repository& repository, long containerId, const std::string& file,
+                          const std::string& content) {
+    DemoMeridio::Document document;
+    document.title = std::filesystem::path(file).stem().string();
+    document.createdBy = "Anna";
+    document.created = kLaterDate;
+    document.versions.push_back({1, file, kLaterDate, "Anna"});
+    document.content = content;
+    const long id = repository.AddNewDocument(std::move(document));
+    repository.FindContainer(containerId)->documentIds.push_back(id);
+    return id;
+}
+
 class TwoWayFixture : public DriverFixture {
 protected:
     // Library (1, "lib"): notes.txt (101), plan.md (102), read-only.txt (103, read only), locked.txt
@@ -67,6 +84,17 @@ protected:
             copy = *document;
         });
         return copy;
+    }
+
+    // The id of the container's child container of that title, 0 when there is none.
+    long ChildContainer(long parentId, const std::string& title) {
+        long found = 0;
+        Server().ChangeRepository([&](DemoMeridio::Repository& repository) {
+            for (const DemoMeridio::Container* child : repository.ChildContainers(parentId)) {
+                found = child->title == title ? child->id : found;
+            }
+        });
+        return found;
     }
 
     bool ContainerReferences(long containerId, long documentId) {

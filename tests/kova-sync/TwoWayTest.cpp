@@ -100,16 +100,21 @@ TEST_P(DeleteTypeTest, ALocalDeletionDeletesTheDocumentAsTheSettingSays) {
     ExpectQuietPass();
 }
 
-TEST_F(TwoWayTest, ANameThatNoLongerHoldsAFileIsNoDeletion) {
+TEST_F(TwoWayTest, AFileReplacedByADirectoryIsADeletionAndANewFolder) {
     ServeLibrary();
     fs::remove(Local("notes.txt"));
-    fs::create_directory(Local("notes.txt"));
+    WriteText(Local("notes.txt/first.txt"), "first");
 
     const DriverResult pass = Sync();
-    EXPECT_THAT(pass.out, Not(HasSubstr("deleted  notes.txt on the server"))) << Printed();
-    EXPECT_FALSE(ServerDocument(101).markedForDelete);
-    EXPECT_TRUE(ContainerReferences(1, 101));
-    EXPECT_TRUE(fs::is_directory(Local("notes.txt")));
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_THAT(pass.out, HasSubstr("deleted  notes.txt on the server"));
+    EXPECT_THAT(pass.out, HasSubstr("created  folder notes.txt on the server"));
+    EXPECT_FALSE(ContainerReferences(1, 101));
+    const long created = ChildContainer(1, "notes.txt");
+    ASSERT_NE(created, 0);
+    EXPECT_THAT(ServerDocuments(created), ::testing::ElementsAre(Pair("first", "first")));
+    EXPECT_EQ(ReadText(Local("notes.txt/first.txt")), "first");
+    ExpectQuietPass();
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, DeleteTypeTest,

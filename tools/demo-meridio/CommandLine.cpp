@@ -44,6 +44,10 @@ ServerOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         {"--health-score", [&](auto& o, auto& v) { faults.healthScore = NumberValue(o, v, 0, 10); }},
         {"--latency-ms",
          [&](auto& o, auto& v) { faults.latency = std::chrono::milliseconds(NumberValue(o, v, 0, 600000)); }},
+        {"--download-delay-ms",
+         [&](auto& o, auto& v) {
+             faults.downloadDelay = std::chrono::milliseconds(NumberValue(o, v, 0, 600000));
+         }},
         {"--cut-off", [&](auto& o, auto& v) { faults.cutOffReplies = NumberValue(o, v, 0, kMaxCount); }},
         {"--session-requests",
          [&](auto& o, auto& v) { faults.sessionRequests = NumberValue(o, v, 0, kMaxCount); }},
@@ -67,7 +71,7 @@ ServerOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string Usage() {
     return "usage: demo-meridio --content DIR [--port N] [--unc-root DIR] [--save-upload FILE]\n"
            "       [--busy N [--busy-status 503|429] [--retry-after SECONDS]] [--health-score 0-10]\n"
-           "       [--latency-ms N] [--cut-off N] [--session-requests N]\n"
+           "       [--latency-ms N] [--download-delay-ms N] [--cut-off N] [--session-requests N]\n"
            "Serves DMWS, RMWS and SCWS on 127.0.0.1 (port 0: any free port) and prints the port.\n";
 }
 

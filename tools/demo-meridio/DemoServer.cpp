@@ -192,9 +192,20 @@ void DemoServer::RewriteNextReply(const std::string& action, std::function<void(
     rewrite_ = std::move(rewrite);
 }
 
+void DemoServer::BeforeNextRequest(const std::string& action, std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    hookedAction_ = action;
+    hook_ = std::move(hook);
+}
+
 void DemoServer::HandOutByReferencePath(std::optional<std::string> path) {
     std::lock_guard lock(mutex_);
     dispatcher_.settings().byReferencePath = path.value_or(std::string());
+}
+
+void DemoServer::SetRequestHook(std::function<void(std::size_t, RequestStage)> hook) {
+    std::lock_guard lock(mutex_);
+    requestHook_ = std::move(hook);
 }
 
 void DemoServer::ChangeRepository(const std::function<void(Repository&)>& change) {
@@ -235,27 +246,52 @@ HttpReply DemoServer::RefusalOrDispatch(const IncomingRequest& request) {
 }
 
 void DemoServer::Handle(const httplib::Request& request, httplib::Response& response) {
+    const IncomingRequest incoming = ToIncoming(request);
+    const std::string action = ActionOf(incoming);
     std::chrono::milliseconds latency;
+    std::function<void()> hook;
     {
         std::lock_guard lock(mutex_);
         latency = faults_.latency;
+        if (action.rfind("GetLatestVersionFile", 0) == 0) {
+            latency += faults_.downloadDelay;
+        }
+        if (hook_ && action == hookedAction_) {
+            hook = std::move(hook_);
+            hook_ = nullptr;
+        }
     }
     if (latency.count() > 0) {
         std::this_thread::sleep_for(latency);
+    }
+    if (hook) {
+        hook();
+    }
+    // The request hook runs outside the server's lock, so that it may look at the server while it
+    // holds the client up.
+    std::function<void(std::size_t, RequestStage)> requestHook;
+    std::size_t number = 0;
+    {
+        std::lock_guard lock(mutex_);
+        received_.push_back(incoming);
+        number = received_.size();
+        requestHook = requestHook_;
+    }
+    if (requestHook) {
+        requestHook(number, RequestStage::Received);
     }
     HttpReply reply;
     bool cutOff = false;
     {
         std::lock_guard lock(mutex_);
-        received_.push_back(ToIncoming(request));
-        SaveFirstUpload(received_.back());
+        SaveFirstUpload(incoming);
         if (faults_.busyReplies > 0) {
             --faults_.busyReplies;
             reply = BusyReply(faults_);
         } else {
-            reply = RefusalOrDispatch(received_.back());
+            reply = RefusalOrDispatch(incoming);
         }
-        if (rewrite_ && ActionOf(received_.back()) == rewrittenAction_) {
+        if (rewrite_ && action == rewrittenAction_) {
             const auto rewrite = std::move(rewrite_);
             rewrite_ = nullptr;
             rewrite(reply);
@@ -267,6 +303,9 @@ void DemoServer::Handle(const httplib::Request& request, httplib::Response& resp
         if (faults_.healthScore) {
             reply.headers.emplace_back("X-SharePointHealthScore", std::to_string(*faults_.healthScore));
         }
+    }
+    if (requestHook) {
+        requestHook(number, RequestStage::Answered);
     }
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers) {

@@ -23,6 +23,10 @@ struct Response;
 
 namespace DemoMeridio {
 
+// Where a request is when the request hook sees it: just received, or carried out with its reply not
+// yet sent.
+enum class RequestStage { Received, Answered };
+
 struct ServerOptions {
     std::filesystem::path contentDir;
     int port = 0; // 0: any free port
@@ -67,8 +71,16 @@ public:
     // The next reply to a request of the action passes through the rewrite before it is sent, for a
     // reply no repository state gives (a missing id, a fault in place of a result).
     void RewriteNextReply(const std::string& action, std::function<void(HttpReply&)> rewrite);
+    // When the next request of the action comes in, the hook runs before the request is answered
+    // (outside the server's lock, so it may change the repository), as a slow server's window.
+    void BeforeNextRequest(const std::string& action, std::function<void()> hook);
     // GetLatestVersionFileByRef hands out this path (nullopt: the server's own copy again).
     void HandOutByReferencePath(std::optional<std::string> path);
+
+    // The hook sees every request at both stages with its number among those received (from 1),
+    // before the server goes on; a test holds up or stops the client there. It runs outside the
+    // server's lock. Empty: none.
+    void SetRequestHook(std::function<void(std::size_t received, RequestStage stage)> hook);
 
     // Runs the change on the repository between requests.
     void ChangeRepository(const std::function<void(Repository&)>& change);
@@ -87,6 +99,9 @@ private:
     FaultSettings faults_;
     std::string rewrittenAction_;
     std::function<void(HttpReply&)> rewrite_;
+    std::function<void(std::size_t, RequestStage)> requestHook_;
+    std::string hookedAction_;
+    std::function<void()> hook_;
     std::vector<IncomingRequest> received_;
     std::filesystem::path uploadCopy_;
     bool uploadSaved_ = false;

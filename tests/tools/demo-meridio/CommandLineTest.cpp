@@ -8,28 +8,11 @@ namespace {
 using ::testing::HasSubstr;
 
 TEST(CommandLineTest, ReadsEveryOption) {
-    const ServerOptions options = ParseCommandLine({"--port",
-                                                    "0",
-                                                    "--content",
-                                                    "dir",
-                                                    "--unc-root",
-                                                    "unc",
-                                                    "--busy",
-                                                    "3",
-                                                    "--busy-status",
-                                                    "429",
-                                                    "--retry-after",
-                                                    "10",
-                                                    "--health-score",
-                                                    "9",
-                                                    "--latency-ms",
-                                                    "20",
-                                                    "--cut-off",
-                                                    "1",
-                                                    "--session-requests",
-                                                    "5",
-                                                    "--save-upload",
-                                                    "up.dime"});
+    const ServerOptions options = ParseCommandLine(
+        {"--port",         "0", "--content",          "dir", "--unc-root",          "unc",
+         "--busy",         "3", "--busy-status",      "429", "--retry-after",       "10",
+         "--health-score", "9", "--latency-ms",       "20",  "--download-delay-ms", "300",
+         "--cut-off",      "1", "--session-requests", "5",   "--save-upload",       "up.dime"});
     EXPECT_EQ(options.port, 0);
     EXPECT_EQ(options.contentDir, "dir");
     EXPECT_EQ(options.uncRoot, "unc");
@@ -38,6 +21,7 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_EQ(options.faults.retryAfterSeconds, 10);
     EXPECT_EQ(options.faults.healthScore, 9);
     EXPECT_EQ(options.faults.latency, std::chrono::milliseconds(20));
+    EXPECT_EQ(options.faults.downloadDelay, std::chrono::milliseconds(300));
     EXPECT_EQ(options.faults.cutOffReplies, 1);
     EXPECT_EQ(options.faults.sessionRequests, 5);
     EXPECT_EQ(options.uploadCopy, "up.dime");
