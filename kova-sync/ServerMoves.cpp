@@ -42,9 +42,21 @@ void SyncPass::FollowServerRename(const Visit& visit, JournalItem& document, con
                   " (renamed on the server)");
 }
 
-void SyncPass::TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names) {
+bool SyncPass::StillListedIn(const JournalItem& folder, const std::wstring& uniqueId) {
+    Bind(folder.map);
     bool complete = true;
     const std::map<std::wstring, USHORT> listed = ListedDocuments(complete);
+    return !complete || listed.count(uniqueId) != 0;
+}
+
+void SyncPass::TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names) {
+    bool complete = true;
+    std::map<std::wstring, USHORT> listed = ListedDocuments(complete);
+    // The documents listed here that the journal holds, unchanged or edited, in another folder that
+    // no longer lists them. A document can be in several folders at once: one its old folder still
+    // lists was added here, not moved, and comes down as a document of this folder.
+    std::vector<JournalEntry> moves;
+    bool rebound = false;
     for (const auto& [uniqueId, index] : listed) {
         if (stored.documents.count(uniqueId) != 0) {
             continue;
@@ -53,7 +65,7 @@ void SyncPass::TakeServerMoves(const Visit& visit, Stored& stored, DirectoryName
             if (entry.parent == visit.folder.id || !entry.parent || plans_.count(entry.id) != 0) {
                 continue;
             }
-            FolderChanges& from = local_.folders[*entry.parent];
+            const FolderChanges& from = local_.folders[*entry.parent];
             const auto state = from.documents.find(entry.id);
             const LocalState local = state == from.documents.end() ? LocalState::Unchanged : state->second;
             const std::optional<JournalItem> folder = journal_.Find(*entry.parent);
@@ -61,41 +73,63 @@ void SyncPass::TakeServerMoves(const Visit& visit, Stored& stored, DirectoryName
                 (local != LocalState::Unchanged && local != LocalState::Changed)) {
                 continue;
             }
-            const std::string folderShown = ShownPath(*folder);
-            const fs::path fromFile =
-                (folderShown == "." ? mirror_.root() : mirror_.root() / folderShown) / entry.localName;
-            if (Look(fromFile).type != fs::file_type::regular) {
+            if (Look(FileOf(*folder, entry)).type != fs::file_type::regular) {
                 continue;
             }
-            MapRef item;
-            Check(filter_->raw_GetItemBasicProps(index, item.get()), "raw_GetItemBasicProps");
-            const std::string newName = names.Claim(DisplayName(item), true);
-            if (Look(visit.directory / newName).type != fs::file_type::not_found) {
-                continue; // made here since the scan: it is not overwritten
+            rebound = true;
+            if (!StillListedIn(*folder, uniqueId)) {
+                moves.push_back(entry);
+                break;
             }
-            fs::create_directories(visit.directory);
-            fs::rename(fromFile, visit.directory / newName);
-            journal_.Move(entry.id, visit.folder.id, newName);
-            JournalEntry moved = entry;
-            moved.parent = visit.folder.id;
-            moved.localName = newName;
-            FolderChanges& here = ChangesOf(visit);
-            here.documents[entry.id] = local;
-            if (local == LocalState::Changed) {
-                LocalFile file = from.changedFiles.at(entry.id);
-                file.name = newName;
-                file.path = visit.directory / newName;
-                here.changedFiles[entry.id] = file;
-            }
-            from.documents.erase(entry.id);
-            from.changedFiles.erase(entry.id);
-            stored.documents.emplace(uniqueId, moved);
-            ++summary_.relocated;
-            console_.Line("  moved    " + JoinShown(folderShown, entry.localName) + " -> " +
-                          JoinShown(visit.shown, newName) + " (moved on the server)");
-            break;
         }
     }
+    if (rebound) {
+        Bind(visit.folder.map);
+        listed = ListedDocuments(complete);
+    }
+    for (const JournalEntry& entry : moves) {
+        const auto index = listed.find(entry.uniqueId);
+        if (index == listed.end()) {
+            continue;
+        }
+        FolderChanges& from = local_.folders[*entry.parent];
+        const auto state = from.documents.find(entry.id);
+        const LocalState local = state == from.documents.end() ? LocalState::Unchanged : state->second;
+        const std::optional<JournalItem> folder = journal_.Find(*entry.parent);
+        const std::string folderShown = ShownPath(*folder);
+        const fs::path fromFile = FileOf(*folder, entry);
+        MapRef item;
+        Check(filter_->raw_GetItemBasicProps(index->second, item.get()), "raw_GetItemBasicProps");
+        const std::string newName = names.Claim(DisplayName(item), true);
+        if (Look(visit.directory / newName).type != fs::file_type::not_found) {
+            continue; // made here since the scan: it is not overwritten
+        }
+        fs::create_directories(visit.directory);
+        fs::rename(fromFile, visit.directory / newName);
+        journal_.Move(entry.id, visit.folder.id, newName);
+        JournalEntry moved = entry;
+        moved.parent = visit.folder.id;
+        moved.localName = newName;
+        FolderChanges& here = ChangesOf(visit);
+        here.documents[entry.id] = local;
+        if (local == LocalState::Changed) {
+            LocalFile file = from.changedFiles.at(entry.id);
+            file.name = newName;
+            file.path = visit.directory / newName;
+            here.changedFiles[entry.id] = file;
+        }
+        from.documents.erase(entry.id);
+        from.changedFiles.erase(entry.id);
+        stored.documents.emplace(entry.uniqueId, moved);
+        ++summary_.relocated;
+        console_.Line("  moved    " + JoinShown(folderShown, entry.localName) + " -> " +
+                      JoinShown(visit.shown, newName) + " (moved on the server)");
+    }
+}
+
+fs::path SyncPass::FileOf(const JournalItem& folder, const JournalEntry& document) {
+    const std::string shown = ShownPath(folder);
+    return (shown == "." ? mirror_.root() : mirror_.root() / shown) / document.localName;
 }
 
 void SyncPass::SendOrphanEdits() {

@@ -187,6 +187,10 @@ private:
     // Listed documents of the visited folder that the journal holds in another folder were moved there
     // on the server: their files follow, and an edit of one goes to it.
     void TakeServerMoves(const Visit& visit, Stored& stored, DirectoryNames& names);
+    // Whether the server lists the document in the folder, or cannot list it whole; binds the folder.
+    bool StillListedIn(const JournalItem& folder, const std::wstring& uniqueId);
+    // A synced document's file in its folder's directory.
+    std::filesystem::path FileOf(const JournalItem& folder, const JournalEntry& document);
     // A title changed on the server renames the file, when it is unchanged here.
     void FollowServerRename(const Visit& visit, JournalItem& document, const MapRef& listed,
                             DirectoryNames& names);

@@ -7,6 +7,7 @@ namespace KovaSyncTest {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::Pair;
 using ::testing::UnorderedElementsAre;
 
@@ -112,6 +113,29 @@ INSTANTIATE_TEST_SUITE_P(
                       ServerMoveCase{"IntoAnEarlierFolderEditedHere", 201, 2, 1, "Sub/inner.txt", "inner.txt",
                                      "inner, edited here"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A document can be in several folders at once: one the server adds to another folder while its
+// first one keeps it is no move, whichever folder the pass lists first.
+TEST_F(ServerSideTest, ADocumentAddedToASecondFolderComesDownInBothAndMovesNothing) {
+    ServeLibrary();
+    const std::string notes = ServerDocument(101).content;
+    const std::string inner = ServerDocument(201).content;
+    Server().ChangeRepository([](DemoMeridio::Repository& repository) {
+        repository.FindContainer(2)->documentIds.push_back(101); // into a later folder
+        repository.FindContainer(1)->documentIds.push_back(201); // into an earlier folder
+    });
+
+    const DriverResult pass = Sync();
+    EXPECT_EQ(pass.exitCode, 0) << Printed();
+    EXPECT_THAT(pass.out, Not(HasSubstr("moved on the server")));
+    EXPECT_EQ(ReadText(Local("notes.txt")), notes);
+    EXPECT_EQ(ReadText(Local("Sub/notes.txt")), notes);
+    EXPECT_EQ(ReadText(Local("Sub/inner.txt")), inner);
+    EXPECT_EQ(ReadText(Local("inner.txt")), inner);
+    EXPECT_TRUE(ContainerReferences(1, 101) && ContainerReferences(2, 101));
+    EXPECT_TRUE(ContainerReferences(1, 201) && ContainerReferences(2, 201));
+    ExpectQuietPass();
+}
 
 } // namespace
 } // namespace KovaSyncTest
