@@ -168,8 +168,8 @@ void Build(CLI::App& app, Values& values, int& status) {
                    "with --readopt: send the files no document holds as new documents")
         ->needs(readopt);
     sync->footer(sync->get_footer() + "\n\n" + kStartPointHelp +
-                 "\nA pass that would remove more than half of the mirror's documents (and more than 10)\n"
-                 "removes none; --allow-mass-delete lets it.\n\n" +
+                 "\nA pass that would remove more than half of the mirror's documents removes none;\n"
+                 "--allow-mass-delete lets it.\n\n" +
                  kExitCodesHelp);
 
     CLI::App* search = Command(
