@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace KovaSyncTest {
 namespace {
@@ -61,22 +62,30 @@ protected:
 
     // Runs the changed pass, killed at the point; gives the number of requests it sent.
     std::size_t RunKilled(const KillPoint& point) {
+        // The server's threads may still run the hook after the pass ended: it owns what it reads, and
+        // kills once.
+        struct Trap {
+            std::atomic<pid_t> driver{0};
+            std::atomic<bool> armed{true};
+        };
+        const auto trap = std::make_shared<Trap>();
         const std::size_t base = Mark();
-        std::atomic<pid_t> driver{0};
-        Server().SetRequestHook([&](std::size_t received, DemoMeridio::RequestStage stage) {
-            if (point.request == 0 || received - base != point.request || stage != point.stage) {
+        Server().SetRequestHook([trap, point, base](std::size_t received, DemoMeridio::RequestStage stage) {
+            if (point.request == 0 || received - base != point.request || stage != point.stage ||
+                !trap->armed.exchange(false)) {
                 return;
             }
             pid_t pid = 0;
-            while ((pid = driver.load()) == 0) {
+            while ((pid = trap->driver.load()) == 0) {
                 std::this_thread::yield();
             }
             kill(pid, SIGKILL);
             siginfo_t info{};
             waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT); // dead, not yet reaped
         });
-        driver = Start({"sync", StartPoint(), "--into", MirrorDir().string()});
-        const DriverResult killed = Wait(driver);
+        trap->driver = Start({"sync", StartPoint(), "--into", MirrorDir().string()});
+        const DriverResult killed = Wait(trap->driver);
+        trap->armed = false;
 
         Server().SetRequestHook(nullptr);
         // -1: ended by the signal.
