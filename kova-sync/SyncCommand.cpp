@@ -222,6 +222,13 @@ int Sync(const SyncArguments& arguments) {
         lock.emplace(mirror.root());
     }
     const Mirror::Kind kind = mirror.Inspect();
+    if (kind == Mirror::Kind::Foreign && !arguments.readopt && lock) {
+        console.Error("kova-sync: the mirror's journal " + mirror.JournalFile().string() +
+                      " is missing; nothing was changed. To make it again from the server's listing, keeping "
+                      "every file of the mirror, run:\n  kova-sync sync " +
+                      arguments.startPoint + " --into " + mirror.root().string() + " --readopt");
+        return kExitNotRun;
+    }
     if (kind == Mirror::Kind::Foreign && !arguments.readopt) {
         console.Error("kova-sync: " + mirror.root().string() +
                       " already holds files and is not a kova-sync mirror; nothing was changed. Give --into "

@@ -62,6 +62,18 @@ TEST_F(DamagedJournalTest, ItIsRefusedAndReadoptionKeepsEveryFileAsideThatNoDocu
     ExpectQuietPass(1);
 }
 
+TEST_F(DamagedJournalTest, AMissingJournalIsRefusedAndNamesTheWayBack) {
+    DamageTheJournal();
+    fs::remove(Local(".kova-sync/journal.db"));
+    const std::size_t mark = Mark();
+    const DriverResult refused = Sync();
+    EXPECT_EQ(refused.exitCode, 2) << Printed();
+    EXPECT_THAT(refused.err, HasSubstr("is missing; nothing was changed"));
+    EXPECT_THAT(refused.err, HasSubstr("--readopt"));
+    EXPECT_EQ(Mark(), mark);
+    EXPECT_EQ(ReadText(Local("mine.txt")), "mine");
+}
+
 TEST_F(DamagedJournalTest, ReadoptionSendsTheFilesNoDocumentHoldsWhenAsked) {
     DamageTheJournal();
     WriteText(Local("plan.md"), "the plan");
