@@ -133,7 +133,9 @@ fs::path SyncPass::FileOf(const JournalItem& folder, const JournalEntry& documen
 }
 
 void SyncPass::SendOrphanEdits() {
-    for (const auto& [id, folderId] : orphanEdits_) {
+    for (const auto& orphan : orphanEdits_) {
+        const auto id = orphan.first; // a plain name, which the item's lambda may capture
+        const auto folderId = orphan.second;
         const std::optional<JournalItem> document = journal_.Find(id);
         const std::optional<JournalItem> folder = journal_.Find(folderId);
         if (!document || !folder || document->parent != folderId ||
