@@ -71,11 +71,15 @@ bool SyncPass::ServerHolds(USHORT index, const MapRef& listed, const std::string
 const std::multimap<std::string, std::pair<USHORT, MapRef>>& SyncPass::ListedByName(const Visit& visit) {
     if (listedByName_.first != visit.folder.id) {
         listedByName_ = {visit.folder.id, {}};
+        unreadListedRow_ = S_OK;
         USHORT count = 0;
         Check(filter_->raw_GetItemCount(&count), "raw_GetItemCount");
         for (USHORT index = 0; index < count; ++index) {
             MapRef listed;
-            if (SUCCEEDED(filter_->raw_GetItemBasicProps(index, listed.get()))) {
+            const HRESULT hr = filter_->raw_GetItemBasicProps(index, listed.get());
+            if (FAILED(hr)) {
+                unreadListedRow_ = hr;
+            } else {
                 std::set<std::string> names{Utf8(listed.String(L"FileName")),
                                             Utf8(listed.String(L"DisplayName")),
                                             CandidateName(DisplayName(listed), true)};
@@ -111,6 +115,11 @@ std::optional<JournalItem> SyncPass::AdoptSentFile(const Visit& visit, const Sto
                       (pending ? ": it went up in a pass that was cut short; not sent again"
                                : ": the server's document of its name holds its content; not sent"));
         return document;
+    }
+    // A row that could not be read may be the document a cut-short pass sent: nothing goes up
+    // until the listing can be read whole.
+    if (pending && FAILED(unreadListedRow_)) {
+        throw HostCallError{"raw_GetItemBasicProps", unreadListedRow_};
     }
     return std::nullopt;
 }

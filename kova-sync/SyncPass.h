@@ -257,7 +257,8 @@ private:
     LocalChanges local_;
     PendingSends pending_;
     std::pair<std::int64_t, std::multimap<std::string, std::pair<USHORT, MapRef>>> listedByName_{0, {}};
-    std::map<std::int64_t, Plan> plans_;                          // by journal id
+    HRESULT unreadListedRow_ = S_OK;     // the failure of a row that listing could not read
+    std::map<std::int64_t, Plan> plans_; // by journal id
     std::map<std::int64_t, RemovedDirectory> removedDirectories_; // by journal id
     std::wstring keyProperty_;
     std::set<std::wstring> visited_; // UniqueIds and locations of the folders entered in this pass
